@@ -1,0 +1,62 @@
+# Helpers shared by the folders' CMakeLists.
+
+# kta_stage_library(target [PEGASUS]): put a shared library into the staging
+# tree, at its top or (PEGASUS) in pegasus/lib, and let it find its
+# neighbours there at run time.
+function(kta_stage_library target)
+  cmake_parse_arguments(ARG "PEGASUS" "" "" ${ARGN})
+  if(ARG_PEGASUS)
+    set(dir ${KTA_PEGASUS_DIR}/lib)
+    set(rpath "$ORIGIN")
+  else()
+    set(dir ${KTA_STAGE_DIR})
+    set(rpath "$ORIGIN:$ORIGIN/pegasus/lib")
+  endif()
+  set_target_properties(${target} PROPERTIES
+    LIBRARY_OUTPUT_DIRECTORY ${dir}
+    BUILD_RPATH "${rpath}"
+    INSTALL_RPATH "${rpath}")
+endfunction()
+
+# kta_stage_program(target [PEGASUS]): the same for an executable
+# (pegasus/bin for the CIM stack's programs).
+function(kta_stage_program target)
+  cmake_parse_arguments(ARG "PEGASUS" "" "" ${ARGN})
+  if(ARG_PEGASUS)
+    set(dir ${KTA_PEGASUS_DIR}/bin)
+    set(rpath "$ORIGIN/../lib")
+  else()
+    set(dir ${KTA_STAGE_DIR})
+    set(rpath "$ORIGIN:$ORIGIN/pegasus/lib")
+  endif()
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${dir}
+    BUILD_RPATH "${rpath}"
+    INSTALL_RPATH "${rpath}")
+endfunction()
+
+# kta_add_tests(LIBS lib...): one GoogleTest program per *_test.cpp file in the
+# calling folder, each test case registered with CTest.  Test programs get
+# KTA_STAGE_DIR, KTA_SOURCE_DIR and KTA_SHARED_DIR (the read-only shared data
+# beside the checkout) as compile definitions.
+function(kta_add_tests)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" prefix "${rel}")
+  foreach(src ${sources})
+    get_filename_component(name ${src} NAME_WE)
+    set(target ${prefix}_${name})
+    add_executable(${target} ${src})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+    target_compile_definitions(${target} PRIVATE
+      KTA_STAGE_DIR="${KTA_STAGE_DIR}"
+      KTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+      KTA_SHARED_DIR="${KTA_SHARED_DIR}")
+    set_target_properties(${target} PROPERTIES
+      BUILD_RPATH "${KTA_STAGE_DIR}:${KTA_PEGASUS_DIR}/lib")
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+      PROPERTIES TIMEOUT 300)
+  endforeach()
+endfunction()
