@@ -1,0 +1,150 @@
+#include "TCoreLogger.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace NQRVKTA20 {
+
+namespace {
+
+const char kContinuationIndent[] = "    ";
+
+// Time, severity and thread of a record; built before taking the lock so the
+// lock is held only for the write itself.
+std::string RecordPrefix(int severity)
+{
+    struct timeval now;
+    gettimeofday(&now, nullptr);
+    struct tm local;
+    time_t seconds = now.tv_sec;
+    localtime_r(&seconds, &local);
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer,
+                  "%04d-%02d-%02d %02d:%02d:%02d.%03ld [%d] <%ld> ",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                  local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<long>(now.tv_usec / 1000), severity,
+                  static_cast<long>(syscall(SYS_gettid)));
+    return buffer;
+}
+
+} // namespace
+
+TCoreLogger::TCoreLogger()
+    : fFileFd(-1), fFileLimit(kLogTrace), fStderrLimit(kLogDiagnostic)
+{
+}
+
+TCoreLogger::~TCoreLogger()
+{
+    if (fFileFd >= 0)
+        ::close(fFileFd);
+}
+
+boost::shared_ptr<TCoreLogger> TCoreLogger::Instance()
+{
+    // Deliberately leaked: plug-ins log from static destructors (a namespace
+    // stopping its server at exit), after ordinary statics could be gone.
+    static boost::shared_ptr<TCoreLogger>* instance =
+        new boost::shared_ptr<TCoreLogger>(new TCoreLogger);
+    return *instance;
+}
+
+std::string TCoreLogger::FormatRecord(const std::string& prefix,
+                                      const std::string& message)
+{
+    std::string::size_type end = message.size();
+    if (end > 0 && message[end - 1] == '\n')
+        --end;
+    std::string record;
+    record.reserve(prefix.size() + end + 16);
+    record += prefix;
+    for (std::string::size_type i = 0; i < end; ++i) {
+        record += message[i];
+        if (message[i] == '\n')
+            record += kContinuationIndent;
+    }
+    record += '\n';
+    return record;
+}
+
+void TCoreLogger::Log(EKTALogSeverity severity, const std::string& message)
+{
+    try {
+        int level = static_cast<int>(severity);
+        std::string record = FormatRecord(RecordPrefix(level), message);
+        std::lock_guard<std::mutex> lock(fMutex);
+        if (fFileFd >= 0 && level <= fFileLimit)
+            WriteAll(fFileFd, record);
+        if (level <= fStderrLimit)
+            WriteAll(STDERR_FILENO, record);
+    } catch (...) {
+        // Out of memory while formatting: the message is dropped, as the
+        // interface promises never to throw.
+    }
+}
+
+void TCoreLogger::WriteAll(int fd, const std::string& text)
+{
+    const char* data = text.data();
+    std::string::size_type left = text.size();
+    while (left > 0) {
+        ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        data += written;
+        left -= static_cast<std::string::size_type>(written);
+    }
+}
+
+bool TCoreLogger::SetLogFile(const std::string& path)
+{
+    int fd = -1;
+    if (!path.empty()) {
+        do {
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
+                        0644);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0)
+            return false;
+    }
+    int old;
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        old = fFileFd;
+        fFileFd = fd;
+        fFilePath = path;
+    }
+    if (old >= 0)
+        ::close(old);
+    return true;
+}
+
+std::string TCoreLogger::GetLogFile() const
+{
+    std::lock_guard<std::mutex> lock(fMutex);
+    return fFilePath;
+}
+
+void TCoreLogger::SetFileSeverityLimit(int limit)
+{
+    std::lock_guard<std::mutex> lock(fMutex);
+    fFileLimit = limit;
+}
+
+void TCoreLogger::SetStderrSeverityLimit(int limit)
+{
+    std::lock_guard<std::mutex> lock(fMutex);
+    fStderrLimit = limit;
+}
+
+} // namespace NQRVKTA20
