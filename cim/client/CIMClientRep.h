@@ -1,0 +1,79 @@
+#ifndef KTA_CIM_CLIENT_CIMCLIENTREP_H
+#define KTA_CIM_CLIENT_CIMCLIENTREP_H
+
+// The state behind a CIMClient and the one path every operation takes:
+// encode the request, send it over the transport, check the HTTP response,
+// decode the CIM-XML body, and turn every failure into the exception the
+// caller expects.  Internal to libpegclient.
+
+#include "HttpTransport.h"
+
+#include "CimXmlMessages.h"
+
+#include <Pegasus/Client/ClientOpPerformanceDataHandler.h>
+#include <Pegasus/Common/AcceptLanguageList.h>
+#include <Pegasus/Common/ContentLanguageList.h>
+#include <Pegasus/Common/String.h>
+
+#include <string>
+
+namespace Pegasus {
+
+class CIMClientRep
+{
+public:
+    CIMClientRep();
+
+    Uint32 timeoutMilliseconds;
+    AcceptLanguageList requestAcceptLanguages;
+    ContentLanguageList requestContentLanguages;
+    ContentLanguageList responseContentLanguages;
+    ClientOpPerformanceDataHandler* performanceHandler;
+
+    bool isConnected() const { return _connected; }
+
+    // Connects over TCP (empty host: "localhost").  Throws
+    // AlreadyConnectedException, CannotConnectException,
+    // InvalidLocatorException.
+    void connectTcp(const String& host, Uint32 port, const String& userName,
+                    const String& password);
+
+    // Connects to the local socket under PEGASUS_HOME.  Throws
+    // AlreadyConnectedException, CannotConnectException.
+    void connectLocal();
+
+    void disconnect();
+
+    // A fresh message ID for the next request.
+    std::string nextMessageId();
+
+    // Sends the request (encoded with messageId) and returns the decoded
+    // response, which is known to answer this request (same message ID and
+    // method) and to carry no CIM error.  Throws the exceptions listed in
+    // CIMClient.h.
+    CimXmlResponse execute(const std::string& messageId,
+                           const CimXmlRequest& request);
+
+private:
+    void connectTo(const HttpTarget& target);
+    HttpRequestData buildHttpRequest(const CimXmlRequest& request) const;
+    HttpResponseData send(const HttpRequestData& request);
+    void checkHttpResponse(const HttpResponseData& response);
+    CimXmlResponse decodeBody(const std::string& messageId,
+                              const CimXmlRequest& request,
+                              const HttpResponseData& response);
+    void reportTimes(const CimXmlRequest& request,
+                     const HttpResponseData& response, Uint64 roundTripUs);
+
+    HttpTransport _transport;
+    bool _connected;
+    std::string _hostHeader;
+    std::string _userName;
+    std::string _password;
+    bool _sendCredentials;
+    Uint64 _messageCounter;
+};
+
+} // namespace Pegasus
+
+#endif

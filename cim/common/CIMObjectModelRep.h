@@ -1,0 +1,325 @@
+// Representations behind the object-model handles (CIMQualifier,
+// CIMProperty, CIMMethod, CIMClass, ...), and CIMHandleAccess, the one
+// friend through which the library's own code reaches them.
+//
+// A handle holds a std::shared_ptr to its representation; copies of a
+// handle share it.  A representation records in ownerCount how many
+// containers (a property's qualifier list, a class's property list, ...)
+// currently hold it, because an element may not be renamed while a
+// container holds it; that count is atomic because containers sharing an
+// element may be destroyed on different threads.  Otherwise no locking:
+// the sharing rules are those of the handles.
+#ifndef Pegasus_CIMObjectModelRep_h
+#define Pegasus_CIMObjectModelRep_h
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include <Pegasus/Common/CIMClass.h>
+#include <Pegasus/Common/CIMFlavor.h>
+#include <Pegasus/Common/CIMInstance.h>
+#include <Pegasus/Common/CIMMethod.h>
+#include <Pegasus/Common/CIMName.h>
+#include <Pegasus/Common/CIMObject.h>
+#include <Pegasus/Common/CIMObjectPath.h>
+#include <Pegasus/Common/CIMParamValue.h>
+#include <Pegasus/Common/CIMParameter.h>
+#include <Pegasus/Common/CIMProperty.h>
+#include <Pegasus/Common/CIMPropertyList.h>
+#include <Pegasus/Common/CIMQualifier.h>
+#include <Pegasus/Common/CIMQualifierDecl.h>
+#include <Pegasus/Common/CIMScope.h>
+#include <Pegasus/Common/CIMValue.h>
+#include <Pegasus/Common/Exception.h>
+
+PEGASUS_NAMESPACE_BEGIN
+
+struct CIMHandleAccess
+{
+    // The shared representation of a handle (null when uninitialized).
+    template <class H>
+    static const auto& rep(const H& handle)
+    {
+        return handle._rep;
+    }
+
+    // A mutable handle around an existing representation.
+    template <class H, class R>
+    static H make(const std::shared_ptr<R>& rep)
+    {
+        return H(rep);
+    }
+};
+
+// The representation of an initialized handle; UninitializedObjectException
+// for an uninitialized one.
+template <class R>
+inline R* checkedRep(const std::shared_ptr<R>& rep)
+{
+    if (!rep)
+        throw UninitializedObjectException();
+    return rep.get();
+}
+
+// Throws Exception when an element held by a container is renamed.
+PEGASUS_COMMON_LINKAGE void throwRenameInContainer(const char* kind);
+
+// An ordered list of named elements (qualifiers, properties, methods or
+// parameters) with case-insensitive lookup.  The list holds handles, so an
+// element fetched from it and changed is changed in the list too.
+template <class H>
+class CIMNamedList
+{
+public:
+    // kind ("qualifier", "property", ...) names the element in the
+    // AlreadyExistsException text.
+    explicit CIMNamedList(const char* kind) : _kind(kind) {}
+
+    CIMNamedList(const CIMNamedList&) = delete;
+    CIMNamedList& operator=(const CIMNamedList&) = delete;
+
+    ~CIMNamedList()
+    {
+        for (size_t i = 0; i < _items.size(); i++)
+            CIMHandleAccess::rep(_items[i])->ownerCount--;
+    }
+
+    void add(const H& x)
+    {
+        if (x.isUninitialized())
+            throw UninitializedObjectException();
+        const CIMName& name = x.getName();
+        if (find(name) != PEG_NOT_FOUND)
+        {
+            throw AlreadyExistsException(
+                String(_kind) + " \"" + name.getString() + "\"");
+        }
+        _items.push_back(x);
+        CIMHandleAccess::rep(x)->ownerCount++;
+    }
+
+    Uint32 find(const CIMName& name) const
+    {
+        for (size_t i = 0; i < _items.size(); i++)
+        {
+            if (_items[i].getName().equal(name))
+                return Uint32(i);
+        }
+        return PEG_NOT_FOUND;
+    }
+
+    H& get(Uint32 index)
+    {
+        if (index >= _items.size())
+            throw IndexOutOfBoundsException();
+        return _items[index];
+    }
+
+    const H& get(Uint32 index) const
+    {
+        if (index >= _items.size())
+            throw IndexOutOfBoundsException();
+        return _items[index];
+    }
+
+    void remove(Uint32 index)
+    {
+        if (index >= _items.size())
+            throw IndexOutOfBoundsException();
+        CIMHandleAccess::rep(_items[index])->ownerCount--;
+        _items.erase(_items.begin() + index);
+    }
+
+    void clear()
+    {
+        while (!_items.empty())
+            remove(Uint32(_items.size() - 1));
+    }
+
+    Uint32 size() const { return Uint32(_items.size()); }
+
+    // Appends deep copies of the elements of x (this list being empty).
+    void cloneFrom(const CIMNamedList& x)
+    {
+        for (size_t i = 0; i < x._items.size(); i++)
+            add(x._items[i].clone());
+    }
+
+    // Same length and, position by position, identical elements.
+    bool identical(const CIMNamedList& x) const
+    {
+        if (_items.size() != x._items.size())
+            return false;
+        for (size_t i = 0; i < _items.size(); i++)
+        {
+            if (!_items[i].identical(x._items[i]))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    const char* _kind;
+    std::vector<H> _items;
+};
+
+class CIMQualifierRep
+{
+public:
+    CIMName name;
+    CIMValue value;
+    CIMFlavor flavor;
+    Boolean propagated = false;
+    std::atomic<Uint32> ownerCount{0};
+};
+
+class CIMQualifierDeclRep
+{
+public:
+    CIMName name;
+    CIMValue value;
+    CIMScope scope;
+    CIMFlavor flavor;
+    Uint32 arraySize = 0;
+};
+
+class CIMPropertyRep
+{
+public:
+    CIMPropertyRep() : qualifiers("qualifier") {}
+
+    std::shared_ptr<CIMPropertyRep> clone() const;
+    bool identical(const CIMPropertyRep& x) const;
+
+    CIMName name;
+    CIMValue value;
+    Uint32 arraySize = 0;
+    CIMName referenceClassName;
+    CIMName classOrigin;
+    Boolean propagated = false;
+    CIMNamedList<CIMQualifier> qualifiers;
+    std::atomic<Uint32> ownerCount{0};
+};
+
+class CIMParameterRep
+{
+public:
+    CIMParameterRep() : qualifiers("qualifier") {}
+
+    std::shared_ptr<CIMParameterRep> clone() const;
+    bool identical(const CIMParameterRep& x) const;
+
+    CIMName name;
+    CIMType type = CIMTYPE_BOOLEAN;
+    Boolean isArray = false;
+    Uint32 arraySize = 0;
+    CIMName referenceClassName;
+    CIMNamedList<CIMQualifier> qualifiers;
+    std::atomic<Uint32> ownerCount{0};
+};
+
+class CIMMethodRep
+{
+public:
+    CIMMethodRep() : qualifiers("qualifier"), parameters("parameter") {}
+
+    std::shared_ptr<CIMMethodRep> clone() const;
+    bool identical(const CIMMethodRep& x) const;
+
+    CIMName name;
+    CIMType type = CIMTYPE_BOOLEAN;
+    CIMName classOrigin;
+    Boolean propagated = false;
+    CIMNamedList<CIMQualifier> qualifiers;
+    CIMNamedList<CIMParameter> parameters;
+    std::atomic<Uint32> ownerCount{0};
+};
+
+// What classes and instances have in common.  CIMObject, CIMClass and
+// CIMInstance handles all point at one of the two subclasses below.
+class CIMObjectRep
+{
+public:
+    // REQUIRES: className is not null.
+    explicit CIMObjectRep(const CIMName& className);
+    virtual ~CIMObjectRep();
+
+    virtual bool isClass() const = 0;
+    virtual std::shared_ptr<CIMObjectRep> clone() const = 0;
+    virtual bool identical(const CIMObjectRep& x) const;
+    // Classes check reference properties (see CIMClassRep).
+    virtual void addProperty(const CIMProperty& x);
+
+    void setPath(const CIMObjectPath& path);
+    void filter(
+        Boolean includeQualifiers,
+        Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList);
+
+    CIMName className;
+    CIMObjectPath path;
+    CIMNamedList<CIMQualifier> qualifiers;
+    CIMNamedList<CIMProperty> properties;
+
+protected:
+    // Deep copies of the common parts of x into this (fresh) object.
+    void copyFrom(const CIMObjectRep& x);
+};
+
+class CIMClassRep : public CIMObjectRep
+{
+public:
+    CIMClassRep(const CIMName& className, const CIMName& superClassName);
+
+    bool isClass() const override { return true; }
+    std::shared_ptr<CIMObjectRep> clone() const override;
+    bool identical(const CIMObjectRep& x) const override;
+    void addProperty(const CIMProperty& x) override;
+
+    // Whether the class has a boolean qualifier of this name set to true.
+    bool hasTrueQualifier(const char* name) const;
+    void getKeyNames(Array<CIMName>& keyNames) const;
+    bool hasKeys() const;
+    CIMInstance buildInstance(
+        Boolean includeQualifiers,
+        Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList) const;
+
+    CIMName superClassName;
+    CIMNamedList<CIMMethod> methods;
+};
+
+class CIMInstanceRep : public CIMObjectRep
+{
+public:
+    explicit CIMInstanceRep(const CIMName& className);
+
+    bool isClass() const override { return false; }
+    std::shared_ptr<CIMObjectRep> clone() const override;
+
+    CIMObjectPath buildPath(const CIMConstClass& cimClass) const;
+};
+
+class CIMParamValueRep
+{
+public:
+    String parameterName;
+    CIMValue value;
+    Boolean isTyped = true;
+};
+
+// The class representation behind a handle known to hold a class.
+inline CIMClassRep* classRep(const std::shared_ptr<CIMObjectRep>& rep)
+{
+    return static_cast<CIMClassRep*>(checkedRep(rep));
+}
+
+inline CIMInstanceRep* instanceRep(const std::shared_ptr<CIMObjectRep>& rep)
+{
+    return static_cast<CIMInstanceRep*>(checkedRep(rep));
+}
+
+PEGASUS_NAMESPACE_END
+
+#endif

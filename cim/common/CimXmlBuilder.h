@@ -1,0 +1,147 @@
+// The receiver of parse events that assembles objects as elements close:
+// a stack of frames, one per open element, each collecting what its
+// children deliver.  Used by CimXmlReader; not meant to be used directly.
+//
+// One builder decodes one document, from one thread.
+#ifndef PEGASUS_CIMXML_BUILDER_H
+#define PEGASUS_CIMXML_BUILDER_H
+
+#include "CimXmlParser.h"
+
+#include <Pegasus/Common/CIMClass.h>
+#include <Pegasus/Common/CIMFlavor.h>
+#include <Pegasus/Common/CIMInstance.h>
+#include <Pegasus/Common/CIMMethod.h>
+#include <Pegasus/Common/CIMObject.h>
+#include <Pegasus/Common/CIMObjectPath.h>
+#include <Pegasus/Common/CIMParameter.h>
+#include <Pegasus/Common/CIMProperty.h>
+#include <Pegasus/Common/CIMQualifier.h>
+#include <Pegasus/Common/CIMQualifierDecl.h>
+#include <Pegasus/Common/CIMScope.h>
+#include <Pegasus/Common/CIMValue.h>
+
+#include <string>
+#include <vector>
+
+namespace Pegasus {
+
+struct CimXmlResponse;
+struct CimXmlRequestMessage;
+
+class CimXmlBuilder : public CimXmlEvents
+{
+public:
+    enum Mode { OBJECT, QUALIFIER_DECLARATION, RESPONSE, REQUEST };
+
+    CimXmlBuilder(Mode mode, const CimXmlLimits& limits, unsigned embeddingDepth);
+
+    void setResponse(CimXmlResponse* response) { _response = response; }
+    void setRequest(CimXmlRequestMessage* request) { _request = request; }
+
+    // The decoded root of an OBJECT or QUALIFIER_DECLARATION document.
+    const CIMObject& rootObject() const { return _rootObject; }
+    const CIMQualifierDecl& rootQualifierDecl() const { return _rootQualifierDecl; }
+
+    void startElement(CimXmlTag tag, const char** attributes) override;
+    void endElement(CimXmlTag tag) override;
+    void characters(const char* data, std::size_t size) override;
+
+private:
+    // What a frame has received as its value from its children.
+    enum Content : unsigned char { NONE, TEXT, TEXTS, REF, REFS, OBJECT_VALUE };
+
+    struct Frame
+    {
+        CimXmlTag tag;
+        Content content;
+        bool hasPath;
+        bool typed;             // TYPE / PARAMTYPE present
+        bool isArray;
+        bool propagated;
+        unsigned char embedded; // 0 none, 1 EmbeddedObject="object", 2 "instance"
+        CIMType type;
+        Uint32 arraySize;
+        CIMKeyBinding::Type keyType;
+        CIMFlavor flavor;
+        CIMScope scope;
+        std::string text;       // character data of VALUE, KEYVALUE, HOST
+        std::vector<std::string> texts;
+        CIMName name;
+        String rawName;         // names of calls and parameters, not validated
+        CIMName classOrigin;
+        CIMName referenceClass;
+        CIMName className;
+        std::string nameSpace;  // NAMESPACE components joined with '/'
+        String host;
+        CIMObjectPath path;
+        Array<CIMObjectPath> paths;
+        Array<CIMKeyBinding> keys;
+        Array<CIMQualifier> qualifiers;
+        Array<CIMParameter> parameters;
+        CIMClass cimClass;
+        CIMInstance instance;
+        CIMObject object;
+        CIMQualifierDecl qualifierDecl;
+        int iparamKind;         // CimXmlIParamValue::Kind of an IPARAMVALUE
+        Uint32 errorCode;
+        String errorDescription;
+    };
+
+    [[noreturn]] static void syntax(const std::string& message);
+    [[noreturn]] static void invalid(const std::string& message);
+    static std::string tagName(CimXmlTag tag);
+    // "true"/"false" (any case); absent gives dflt.
+    static bool booleanAttribute(const char** attributes, const char* attribute, bool dflt,
+                                 CimXmlTag tag);
+    static Uint32 numberAttribute(const char* value, const char* attribute, CimXmlTag tag);
+
+    Frame& push(CimXmlTag tag);
+    Frame* parentFrame() { return _depth >= 2 ? &_frames[_depth - 2] : nullptr; }
+
+    const CIMName& name(const char* text);
+    const char* required(const char** attributes, const char* attribute, CimXmlTag tag);
+    CIMType typeAttribute(const char* text, CimXmlTag tag);
+    void readEmbedded(Frame& f, const char** attributes);
+    void setEmbedded(Frame& f, const char* value);
+    void startMember(Frame& f, const char** attributes);
+    void readFlavor(Frame& f, const char** attributes);
+
+    static CIMType declaredType(const Frame& f);
+    CIMValue typedValue(Frame& f, bool isArray);
+    CIMValue embeddedValue(Frame& f);
+    CIMValue paramValue(Frame& f);
+
+    void deliverText(Frame& f, Frame* parent);
+    void deliverPath(const CIMObjectPath& path, CimXmlTag from, Frame* parent);
+    void deliverQualifier(const CIMQualifier& qualifier, Frame* parent);
+    void deliverProperty(const CIMProperty& property, Frame* parent);
+    void deliverObject(const CIMObject& object, CimXmlTag from, Frame* parent);
+    void endProperty(Frame& f, Frame* parent);
+    void endParameter(Frame& f, Frame* parent);
+    void endQualifierDecl(Frame& f, Frame* parent);
+    void endParamValue(Frame& f, Frame* parent);
+    void endIParamValue(Frame& f);
+
+    Mode _mode;
+    CimXmlLimits _limits;
+    unsigned _embeddingDepth;
+    std::vector<Frame> _frames;
+    std::size_t _depth;
+    struct NameSlot
+    {
+        std::string key;
+        CIMName name;
+    };
+    static const std::size_t kNameSlots = 509;
+    std::vector<NameSlot> _names;
+
+    CimXmlResponse* _response;
+    CimXmlRequestMessage* _request;
+    CIMObject _rootObject;
+    CIMQualifierDecl _rootQualifierDecl;
+};
+
+}  // namespace Pegasus
+
+#endif

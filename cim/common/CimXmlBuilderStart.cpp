@@ -1,0 +1,414 @@
+// The opening half of CimXmlBuilder: frames are pushed and filled from the
+// attributes of each element as it starts.
+#include "CimXmlBuilder.h"
+
+#include "CimXmlMessages.h"
+#include "CimXmlValues.h"
+
+#include <cstring>
+#include <strings.h>
+
+namespace Pegasus {
+
+namespace {
+
+using T = CimXmlTag;
+
+}  // namespace
+
+void CimXmlBuilder::syntax(const std::string& message)
+{
+    throw CimXmlException(CimXmlException::SYNTAX, String(message.c_str()));
+}
+
+void CimXmlBuilder::invalid(const std::string& message)
+{
+    throw CimXmlException(CimXmlException::VALUE, String(message.c_str()));
+}
+
+std::string CimXmlBuilder::tagName(CimXmlTag tag)
+{
+    return cimXmlTagName(tag);
+}
+
+// "true"/"false" attribute values, case-insensitive; absent gives the default.
+bool CimXmlBuilder::booleanAttribute(const char** attributes, const char* attribute,
+                                     bool dflt, CimXmlTag tag)
+{
+    const char* v = CimXmlParser::attribute(attributes, attribute);
+    if (!v)
+        return dflt;
+    if (strcasecmp(v, "true") == 0)
+        return true;
+    if (strcasecmp(v, "false") == 0)
+        return false;
+    syntax("attribute " + std::string(attribute) + " of " + tagName(tag) +
+           " must be true or false, not \"" + v + "\"");
+}
+
+Uint32 CimXmlBuilder::numberAttribute(const char* v, const char* attribute, CimXmlTag tag)
+{
+    unsigned long long n;
+    if (!CimXmlValues::parseUnsigned(v, std::strlen(v), 0xFFFFFFFFull, n))
+        syntax("attribute " + std::string(attribute) + " of " + tagName(tag) +
+               " is not a valid number: \"" + v + "\"");
+    return Uint32(n);
+}
+
+CimXmlBuilder::CimXmlBuilder(Mode mode, const CimXmlLimits& limits, unsigned embeddingDepth)
+    : _mode(mode), _limits(limits), _embeddingDepth(embeddingDepth), _depth(0),
+      _response(nullptr), _request(nullptr)
+{
+    _frames.reserve(16);
+    _names.resize(kNameSlots);
+}
+
+CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)
+{
+    if (_depth == _frames.size())
+        _frames.emplace_back();
+    Frame& f = _frames[_depth++];
+    f.tag = tag;
+    f.content = NONE;
+    f.hasPath = false;
+    f.typed = false;
+    f.isArray = false;
+    f.propagated = false;
+    f.embedded = 0;
+    f.arraySize = 0;
+    return f;
+}
+
+const CIMName& CimXmlBuilder::name(const char* text)
+{
+    // A direct-mapped cache: a hash of length and a few characters picks
+    // the slot, a full comparison confirms it.  Misses validate the name
+    // and replace the slot, so the cache stays bounded whatever the input.
+    std::size_t n = std::strlen(text);
+    unsigned char c0 = static_cast<unsigned char>(text[0]);
+    unsigned char cl = n ? static_cast<unsigned char>(text[n - 1]) : 0;
+    unsigned char cm = static_cast<unsigned char>(text[n / 2]);
+    std::size_t slot = (n * 131 + c0 * 31 + cm * 7 + cl) % kNameSlots;
+    NameSlot& entry = _names[slot];
+    if (entry.key.size() == n && std::memcmp(entry.key.data(), text, n) == 0 && n)
+        return entry.name;
+    entry.name = CIMName(String(text, Uint32(n)));
+    entry.key.assign(text, n);
+    return entry.name;
+}
+
+const char* CimXmlBuilder::required(const char** attributes, const char* attribute,
+                                    CimXmlTag tag)
+{
+    const char* v = CimXmlParser::attribute(attributes, attribute);
+    if (!v)
+        syntax("missing attribute " + std::string(attribute) + " on " + tagName(tag));
+    return v;
+}
+
+CIMType CimXmlBuilder::typeAttribute(const char* text, CimXmlTag tag)
+{
+    CIMType type;
+    if (!CimXmlValues::typeFromName(text, type))
+        syntax("unknown type \"" + std::string(text) + "\" on " + tagName(tag));
+    return type;
+}
+
+void CimXmlBuilder::readEmbedded(Frame& f, const char** attributes)
+{
+    const char* e = CimXmlParser::attribute(attributes, "EmbeddedObject");
+    if (!e)
+        e = CimXmlParser::attribute(attributes, "EMBEDDEDOBJECT");
+    if (e)
+        setEmbedded(f, e);
+}
+
+void CimXmlBuilder::setEmbedded(Frame& f, const char* e)
+{
+    if (std::strcmp(e, "object") == 0)
+        f.embedded = 1;
+    else if (std::strcmp(e, "instance") == 0)
+        f.embedded = 2;
+    else
+        syntax("EmbeddedObject must be \"object\" or \"instance\", not \"" + std::string(e) +
+               "\"");
+    if (f.typed && f.type != CIMTYPE_STRING)
+        syntax("an embedded object must have type string");
+}
+
+// Flavor attributes default to OVERRIDABLE and TOSUBCLASS; "false" turns
+// them into DISABLEOVERRIDE and RESTRICTED, which is how the object model
+// spells the opposite.
+void CimXmlBuilder::readFlavor(Frame& f, const char** attributes)
+{
+    f.flavor = CIMFlavor();
+    f.flavor.addFlavor(booleanAttribute(attributes, "OVERRIDABLE", true, f.tag)
+                           ? CIMFlavor::OVERRIDABLE
+                           : CIMFlavor::DISABLEOVERRIDE);
+    f.flavor.addFlavor(booleanAttribute(attributes, "TOSUBCLASS", true, f.tag)
+                           ? CIMFlavor::TOSUBCLASS
+                           : CIMFlavor::RESTRICTED);
+    if (booleanAttribute(attributes, "TOINSTANCE", false, f.tag))
+        f.flavor.addFlavor(CIMFlavor::TOINSTANCE);
+    if (booleanAttribute(attributes, "TRANSLATABLE", false, f.tag))
+        f.flavor.addFlavor(CIMFlavor::TRANSLATABLE);
+}
+
+// PROPERTY, PROPERTY.ARRAY, PROPERTY.REFERENCE and METHOD: their attributes
+// are read in one pass, as these elements make up most of a large document.
+void CimXmlBuilder::startMember(Frame& f, const char** a)
+{
+    CimXmlTag tag = f.tag;
+    const char* nameText = nullptr;
+    const char* typeText = nullptr;
+    const char* embedded = nullptr;
+    const char* arraySize = nullptr;
+    const char* propagated = nullptr;
+    f.referenceClass.clear();
+    f.classOrigin.clear();
+    for (const char** p = a; *p; p += 2)
+    {
+        const char* k = p[0];
+        const char* v = p[1];
+        switch (k[0])
+        {
+        case 'N': if (std::strcmp(k, "NAME") == 0) nameText = v; break;
+        case 'T': if (std::strcmp(k, "TYPE") == 0) typeText = v; break;
+        case 'C': if (std::strcmp(k, "CLASSORIGIN") == 0) f.classOrigin = name(v); break;
+        case 'P': if (std::strcmp(k, "PROPAGATED") == 0) propagated = v; break;
+        case 'R': if (std::strcmp(k, "REFERENCECLASS") == 0) f.referenceClass = name(v); break;
+        case 'A': if (std::strcmp(k, "ARRAYSIZE") == 0) arraySize = v; break;
+        case 'E':
+            if (std::strcmp(k, "EmbeddedObject") == 0 || std::strcmp(k, "EMBEDDEDOBJECT") == 0)
+                embedded = v;
+            break;
+        default: break;
+        }
+    }
+    if (!nameText)
+        syntax("missing attribute NAME on " + tagName(tag));
+    f.name = name(nameText);
+    if (tag == T::PROPERTY_REFERENCE)
+        f.type = CIMTYPE_REFERENCE;
+    else
+    {
+        if (!typeText)
+            syntax("missing attribute TYPE on " + tagName(tag));
+        f.type = typeAttribute(typeText, tag);
+        f.typed = true;
+    }
+    if (tag != T::PROPERTY_REFERENCE && tag != T::METHOD && f.type == CIMTYPE_REFERENCE)
+        syntax("a reference property must be a PROPERTY.REFERENCE");
+    if (!f.referenceClass.isNull() && tag != T::PROPERTY_REFERENCE)
+        syntax("REFERENCECLASS is only allowed on references");
+    f.isArray = tag == T::PROPERTY_ARRAY;
+    if (arraySize && tag == T::PROPERTY_ARRAY)
+        f.arraySize = numberAttribute(arraySize, "ARRAYSIZE", tag);
+    if (embedded && tag != T::PROPERTY_REFERENCE)
+        setEmbedded(f, embedded);
+    if (propagated)
+    {
+        const char* pair[] = {"PROPAGATED", propagated, nullptr};
+        f.propagated = booleanAttribute(pair, "PROPAGATED", false, tag);
+    }
+    f.qualifiers.clear();
+    f.parameters.clear();
+}
+
+void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
+{
+    Frame& f = push(tag);
+    switch (tag)
+    {
+    case T::MESSAGE:
+    {
+        const char* id = required(a, "ID", tag);
+        const char* version = required(a, "PROTOCOLVERSION", tag);
+        if (_response)
+            _response->messageId = id;
+        if (_request)
+        {
+            _request->messageId = id;
+            _request->protocolVersion = version;
+        }
+        break;
+    }
+    case T::SIMPLEREQ:
+        if (_mode != REQUEST)
+            syntax("expected a response, found SIMPLEREQ");
+        break;
+    case T::SIMPLERSP:
+        if (_mode != RESPONSE)
+            syntax("expected a request, found SIMPLERSP");
+        break;
+    case T::IMETHODCALL:
+    case T::METHODCALL:
+        _request->methodName = String(required(a, "NAME", tag));
+        _request->isIntrinsic = tag == T::IMETHODCALL;
+        break;
+    case T::IMETHODRESPONSE:
+    case T::METHODRESPONSE:
+        _response->methodName = String(required(a, "NAME", tag));
+        _response->isIntrinsic = tag == T::IMETHODRESPONSE;
+        break;
+    case T::IPARAMVALUE:
+        f.rawName = String(required(a, "NAME", tag));
+        f.iparamKind = CimXmlIParamValue::NULL_VALUE;
+        break;
+    case T::PARAMVALUE:
+    case T::RETURNVALUE:
+    {
+        if (tag == T::PARAMVALUE)
+            f.rawName = String(required(a, "NAME", tag));
+        if (const char* t = CimXmlParser::attribute(a, "PARAMTYPE"))
+        {
+            f.type = typeAttribute(t, tag);
+            f.typed = true;
+        }
+        readEmbedded(f, a);
+        break;
+    }
+    case T::ERROR:
+        f.errorCode = numberAttribute(required(a, "CODE", tag), "CODE", tag);
+        if (const char* d = CimXmlParser::attribute(a, "DESCRIPTION"))
+            f.errorDescription = String(d);
+        else
+            f.errorDescription.clear();
+        break;
+    case T::LOCALNAMESPACEPATH:
+        f.nameSpace.clear();
+        break;
+    case T::NAMESPACE:
+    {
+        std::string& ns = _frames[_depth - 2].nameSpace;
+        if (!ns.empty())
+            ns += '/';
+        ns += required(a, "NAME", tag);
+        break;
+    }
+    case T::NAMESPACEPATH:
+    case T::LOCALINSTANCEPATH:
+    case T::INSTANCEPATH:
+    case T::LOCALCLASSPATH:
+    case T::CLASSPATH:
+        f.nameSpace.clear();
+        f.host.clear();
+        break;
+    case T::HOST:
+    case T::VALUE:
+    case T::KEYVALUE:
+        f.text.clear();
+        if (tag == T::KEYVALUE)
+        {
+            const char* vt = CimXmlParser::attribute(a, "VALUETYPE");
+            if (!vt || std::strcmp(vt, "string") == 0)
+                f.keyType = CIMKeyBinding::STRING;
+            else if (std::strcmp(vt, "boolean") == 0)
+                f.keyType = CIMKeyBinding::BOOLEAN;
+            else if (std::strcmp(vt, "numeric") == 0)
+                f.keyType = CIMKeyBinding::NUMERIC;
+            else
+                syntax("unknown VALUETYPE \"" + std::string(vt) + "\" on KEYVALUE");
+        }
+        break;
+    case T::CLASSNAME:
+        f.className = name(required(a, "NAME", tag));
+        break;
+    case T::INSTANCENAME:
+        f.className = name(required(a, "CLASSNAME", tag));
+        f.keys.clear();
+        break;
+    case T::KEYBINDING:
+        f.name = name(required(a, "NAME", tag));
+        break;
+    case T::VALUE_ARRAY:
+        f.texts.clear();
+        break;
+    case T::VALUE_REFARRAY:
+        f.paths.clear();
+        break;
+    case T::VALUE_NULL:
+        invalid("null array elements are not supported");
+    case T::QUALIFIER:
+        f.name = name(required(a, "NAME", tag));
+        f.type = typeAttribute(required(a, "TYPE", tag), tag);
+        f.propagated = booleanAttribute(a, "PROPAGATED", false, tag);
+        readFlavor(f, a);
+        break;
+    case T::QUALIFIER_DECLARATION:
+        f.name = name(required(a, "NAME", tag));
+        f.type = typeAttribute(required(a, "TYPE", tag), tag);
+        f.isArray = booleanAttribute(a, "ISARRAY", false, tag);
+        if (const char* n = CimXmlParser::attribute(a, "ARRAYSIZE"))
+            f.arraySize = numberAttribute(n, "ARRAYSIZE", tag);
+        f.scope = CIMScope();
+        readFlavor(f, a);
+        break;
+    case T::SCOPE:
+    {
+        static const struct
+        {
+            const char* attribute;
+            const CIMScope* scope;
+        } kScopes[] = {
+            {"CLASS", &CIMScope::CLASS},         {"ASSOCIATION", &CIMScope::ASSOCIATION},
+            {"REFERENCE", &CIMScope::REFERENCE}, {"PROPERTY", &CIMScope::PROPERTY},
+            {"METHOD", &CIMScope::METHOD},       {"PARAMETER", &CIMScope::PARAMETER},
+            {"INDICATION", &CIMScope::INDICATION},
+        };
+        Frame& decl = _frames[_depth - 2];
+        for (const auto& s : kScopes)
+        {
+            if (booleanAttribute(a, s.attribute, false, tag))
+                decl.scope.addScope(*s.scope);
+        }
+        break;
+    }
+    case T::PROPERTY:
+    case T::PROPERTY_ARRAY:
+    case T::PROPERTY_REFERENCE:
+    case T::METHOD:
+        startMember(f, a);
+        break;
+    case T::PARAMETER:
+    case T::PARAMETER_ARRAY:
+    case T::PARAMETER_REFERENCE:
+    case T::PARAMETER_REFARRAY:
+        f.name = name(required(a, "NAME", tag));
+        if (tag == T::PARAMETER || tag == T::PARAMETER_ARRAY)
+        {
+            f.type = typeAttribute(required(a, "TYPE", tag), tag);
+            f.typed = true;
+            readEmbedded(f, a);
+        }
+        else
+            f.type = CIMTYPE_REFERENCE;
+        f.isArray = tag == T::PARAMETER_ARRAY || tag == T::PARAMETER_REFARRAY;
+        if (f.isArray)
+        {
+            if (const char* n = CimXmlParser::attribute(a, "ARRAYSIZE"))
+                f.arraySize = numberAttribute(n, "ARRAYSIZE", tag);
+        }
+        if (const char* r = CimXmlParser::attribute(a, "REFERENCECLASS"))
+            f.referenceClass = name(r);
+        else
+            f.referenceClass.clear();
+        f.qualifiers.clear();
+        break;
+    case T::CLASS:
+    {
+        const CIMName& className = name(required(a, "NAME", tag));
+        const char* super = CimXmlParser::attribute(a, "SUPERCLASS");
+        f.cimClass = CIMClass(className, super ? name(super) : CIMName());
+        break;
+    }
+    case T::INSTANCE:
+        f.instance = CIMInstance(name(required(a, "CLASSNAME", tag)));
+        break;
+    default:
+        break;
+    }
+}
+
+
+}  // namespace Pegasus

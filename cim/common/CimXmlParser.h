@@ -1,0 +1,90 @@
+// The expat-driven front end of the CIM-XML decoder.  It feeds a document
+// to expat with every defence against hostile input switched on, checks the
+// structure against the CIM-XML element grammar (which element may contain
+// which, where text may appear), enforces the size and depth limits, and
+// hands the surviving events to a CimXmlEvents receiver with the element
+// already identified.
+//
+// A parser object is used from one thread at a time; separate objects are
+// independent.
+#ifndef PEGASUS_CIMXML_PARSER_H
+#define PEGASUS_CIMXML_PARSER_H
+
+#include "CimXmlException.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Pegasus {
+
+// Every element of CIM-XML this stack understands.
+enum class CimXmlTag : unsigned char
+{
+    CIM, MESSAGE, SIMPLEREQ, SIMPLERSP,
+    IMETHODCALL, METHODCALL, IMETHODRESPONSE, METHODRESPONSE,
+    IPARAMVALUE, PARAMVALUE, IRETURNVALUE, RETURNVALUE, ERROR,
+    LOCALNAMESPACEPATH, NAMESPACE, NAMESPACEPATH, HOST,
+    LOCALINSTANCEPATH, INSTANCEPATH, LOCALCLASSPATH, CLASSPATH,
+    CLASSNAME, INSTANCENAME, KEYBINDING, KEYVALUE, OBJECTPATH,
+    VALUE, VALUE_ARRAY, VALUE_NULL, VALUE_REFERENCE, VALUE_REFARRAY,
+    VALUE_NAMEDINSTANCE, VALUE_OBJECT, VALUE_OBJECTWITHPATH,
+    VALUE_OBJECTWITHLOCALPATH,
+    QUALIFIER, QUALIFIER_DECLARATION, SCOPE,
+    PROPERTY, PROPERTY_ARRAY, PROPERTY_REFERENCE,
+    METHOD, PARAMETER, PARAMETER_ARRAY, PARAMETER_REFERENCE, PARAMETER_REFARRAY,
+    CLASS, INSTANCE,
+    COUNT
+};
+
+// The element name as written in documents ("VALUE.ARRAY").
+const char* cimXmlTagName(CimXmlTag tag);
+
+inline std::uint64_t cimXmlTagBit(CimXmlTag tag)
+{
+    return std::uint64_t(1) << unsigned(tag);
+}
+
+// Receives the events of one parse.  Implementations throw CimXmlException
+// (or any Pegasus Exception) to reject the document; the parser adds the
+// line number and stops.
+class CimXmlEvents
+{
+public:
+    virtual ~CimXmlEvents() {}
+
+    // attributes: NULL-terminated array of name, value, name, value...
+    virtual void startElement(CimXmlTag tag, const char** attributes) = 0;
+    virtual void endElement(CimXmlTag tag) = 0;
+    // Character data inside VALUE, KEYVALUE or HOST, possibly in pieces.
+    virtual void characters(const char* data, std::size_t size) = 0;
+};
+
+class CimXmlParser
+{
+public:
+    // rootTags: the elements allowed as the document element (bits from
+    // cimXmlTagBit).  embeddingDepth: how many documents enclose this one
+    // (embedded objects); beyond limits.maxEmbeddingDepth the parse fails.
+    CimXmlParser(std::uint64_t rootTags, const CimXmlLimits& limits,
+                 unsigned embeddingDepth = 0);
+
+    // Parses a complete document.  Throws CimXmlException for malformed or
+    // hostile XML, structure that breaks the grammar, or anything the
+    // receiver rejects; messages start with "line N: ".
+    void parse(const char* data, std::size_t size, CimXmlEvents& events);
+
+    const CimXmlLimits& limits() const { return _limits; }
+    unsigned embeddingDepth() const { return _embeddingDepth; }
+
+    // Looks up an attribute in an attributes array; 0 if absent.
+    static const char* attribute(const char** attributes, const char* name);
+
+private:
+    std::uint64_t _rootTags;
+    CimXmlLimits _limits;
+    unsigned _embeddingDepth;
+};
+
+}  // namespace Pegasus
+
+#endif

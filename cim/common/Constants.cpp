@@ -1,0 +1,27 @@
+#include <Pegasus/Common/Constants.h>
+
+PEGASUS_NAMESPACE_BEGIN
+
+const CIMNamespaceName PEGASUS_NAMESPACENAME_INTERNAL("root/PG_Internal");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_CONFIG("root/PG_Internal");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_SHUTDOWN("root/PG_Internal");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_AUTHORIZATION("root/PG_Internal");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_USER("root/PG_Internal");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_CERTIFICATE("root/PG_Internal");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_INTEROP("root/PG_InterOp");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_PROVIDERREG("root/PG_InterOp");
+const CIMNamespaceName PEGASUS_NAMESPACENAME_CIMV2("root/cimv2");
+
+const CIMName PEGASUS_CLASSNAME_CONFIGSETTING("PG_ConfigSetting");
+const CIMName PEGASUS_CLASSNAME_AUTHORIZATION("PG_Authorization");
+const CIMName PEGASUS_CLASSNAME_USER("PG_User");
+const CIMName PEGASUS_CLASSNAME_CERTIFICATE("PG_SSLCertificate");
+const CIMName PEGASUS_CLASSNAME_CRL("PG_SSLCertificateRevocationList");
+const CIMName PEGASUS_CLASSNAME_SHUTDOWN("PG_ShutdownService");
+const CIMName PEGASUS_CLASSNAME_PROVIDERMODULE("PG_ProviderModule");
+const CIMName PEGASUS_CLASSNAME_PROVIDER("PG_Provider");
+const CIMName PEGASUS_CLASSNAME_PROVIDERCAPABILITIES("PG_ProviderCapabilities");
+const CIMName PEGASUS_CLASSNAME_CONSUMERCAPABILITIES("PG_ConsumerCapabilities");
+const CIMName PEGASUS_CLASSNAME___NAMESPACE("__Namespace");
+
+PEGASUS_NAMESPACE_END
