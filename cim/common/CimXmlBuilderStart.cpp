@@ -397,7 +397,8 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         break;
     case T::CLASS:
     {
-        const CIMName& className = name(required(a, "NAME", tag));
+        // A copy: the superclass lookup below may reuse the cache slot.
+        CIMName className = name(required(a, "NAME", tag));
         const char* super = CimXmlParser::attribute(a, "SUPERCLASS");
         f.cimClass = CIMClass(className, super ? name(super) : CIMName());
         break;

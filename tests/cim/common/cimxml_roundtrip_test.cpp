@@ -244,6 +244,24 @@ TEST(CimXmlRoundTrip, ClassWithEveryKindOfMember)
                     .identical(CIMObject(original)));
 }
 
+// The decoder caches names; a class and its superclass whose names share a
+// cache slot (these two do) must still come out as two different names.
+TEST(CimXmlRoundTrip, ClassAndSuperclassNamesStayApart)
+{
+    const std::pair<const char*, const char*> kPairs[] = {
+        {"CIM_QueryCondition", "CIM_PolicyCondition"},
+        {"CIM_NetworkPortCapabilities", "CIM_LogicalPortCapabilities"},
+    };
+    for (const auto& pair : kPairs)
+    {
+        CIMClass decoded = CimXmlReader::decodeClass(
+            std::string("<CLASS NAME=\"") + pair.first + "\" SUPERCLASS=\"" +
+            pair.second + "\"></CLASS>");
+        EXPECT_EQ(utf8(decoded.getClassName().getString()), pair.first);
+        EXPECT_EQ(utf8(decoded.getSuperClassName().getString()), pair.second);
+    }
+}
+
 TEST(CimXmlRoundTrip, QualifierDeclarations)
 {
     const CIMQualifierDecl kDecls[] = {
