@@ -1,0 +1,363 @@
+// Request decoding and response building for each operation.  The
+// parameter names and defaults are those of the CIM-XML operations; the
+// work itself is OperationExecutor's (instances, methods) or the
+// repository's (classes, qualifiers).
+#include "OperationDispatcher.h"
+
+#include <Pegasus/Common/CIMStatusCode.h>
+
+#include "Repository.h"
+
+#include <exception>
+#include <unistd.h>
+
+namespace Pegasus {
+
+namespace {
+
+typedef std::string (*IntrinsicHandler)(OperationExecutor&,
+                                        const CimXmlRequestMessage&);
+
+String localHostName()
+{
+    char name[256] = {0};
+    if (::gethostname(name, sizeof(name) - 1) != 0 || name[0] == 0)
+        return String("localhost");
+    return String(name);
+}
+
+CIMException missingParameter(const char* name)
+{
+    return CIMException(CIM_ERR_INVALID_PARAMETER,
+        String("missing parameter ") + name);
+}
+
+CIMName requiredClassName(const CimXmlRequestMessage& request,
+                          const char* name)
+{
+    CIMName className = request.getClassName(name);
+    if (className.isNull())
+        throw missingParameter(name);
+    return className;
+}
+
+CIMObjectPath requiredInstanceName(const CimXmlRequestMessage& request,
+                                   const char* name)
+{
+    CIMObjectPath path = request.getInstanceName(name);
+    if (path.getClassName().isNull())
+        throw missingParameter(name);
+    return path;
+}
+
+CIMName requiredQualifierName(const CimXmlRequestMessage& request)
+{
+    String text = request.getString("QualifierName");
+    if (text.size() == 0)
+        throw missingParameter("QualifierName");
+    return CIMName(text);
+}
+
+CIMClass requiredClass(const CimXmlRequestMessage& request, const char* name)
+{
+    const CimXmlIParamValue* param = request.findIParam(name);
+    if (!param || param->kind != CimXmlIParamValue::CLASS)
+        throw missingParameter(name);
+    return param->cimClass;
+}
+
+CIMInstance requiredInstance(const CimXmlRequestMessage& request,
+                             const char* name)
+{
+    const CimXmlIParamValue* param = request.findIParam(name);
+    if (!param || (param->kind != CimXmlIParamValue::INSTANCE &&
+                   param->kind != CimXmlIParamValue::NAMED_INSTANCE))
+    {
+        throw missingParameter(name);
+    }
+    return param->instance;
+}
+
+Repository& repo(OperationExecutor& executor)
+{
+    return executor.repository();
+}
+
+// ---- classes ----------------------------------------------------------------
+
+std::string getClass(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    CIMClass cimClass = repo(x).getClass(
+        r.nameSpace, requiredClassName(r, "ClassName"),
+        r.getBoolean("LocalOnly", true),
+        r.getBoolean("IncludeQualifiers", true),
+        r.getBoolean("IncludeClassOrigin", false),
+        r.getPropertyList("PropertyList"));
+    return CimXmlResponseEncoder::classResponse(r.messageId, r.methodName,
+                                                cimClass);
+}
+
+std::string enumerateClasses(OperationExecutor& x,
+                             const CimXmlRequestMessage& r)
+{
+    Array<CIMClass> classes = repo(x).enumerateClasses(
+        r.nameSpace, r.getClassName("ClassName"),
+        r.getBoolean("DeepInheritance", false),
+        r.getBoolean("LocalOnly", true),
+        r.getBoolean("IncludeQualifiers", true),
+        r.getBoolean("IncludeClassOrigin", false));
+    return CimXmlResponseEncoder::classesResponse(r.messageId, r.methodName,
+                                                  classes);
+}
+
+std::string enumerateClassNames(OperationExecutor& x,
+                                const CimXmlRequestMessage& r)
+{
+    Array<CIMName> names = repo(x).enumerateClassNames(
+        r.nameSpace, r.getClassName("ClassName"),
+        r.getBoolean("DeepInheritance", false));
+    return CimXmlResponseEncoder::classNamesResponse(r.messageId,
+                                                     r.methodName, names);
+}
+
+std::string createClass(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    repo(x).createClass(r.nameSpace, requiredClass(r, "NewClass"));
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+std::string modifyClass(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    repo(x).modifyClass(r.nameSpace, requiredClass(r, "ModifiedClass"));
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+std::string deleteClass(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    repo(x).deleteClass(r.nameSpace, requiredClassName(r, "ClassName"));
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+// ---- qualifier declarations -------------------------------------------------
+
+std::string getQualifier(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    Array<CIMQualifierDecl> decls;
+    decls.append(repo(x).getQualifier(r.nameSpace, requiredQualifierName(r)));
+    return CimXmlResponseEncoder::qualifierDeclsResponse(r.messageId,
+                                                         r.methodName, decls);
+}
+
+std::string setQualifier(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    const CimXmlIParamValue* param = r.findIParam("QualifierDeclaration");
+    if (!param || param->kind != CimXmlIParamValue::QUALIFIER_DECLARATION)
+        throw missingParameter("QualifierDeclaration");
+    repo(x).setQualifier(r.nameSpace, param->qualifierDecl);
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+std::string deleteQualifier(OperationExecutor& x,
+                            const CimXmlRequestMessage& r)
+{
+    repo(x).deleteQualifier(r.nameSpace, requiredQualifierName(r));
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+std::string enumerateQualifiers(OperationExecutor& x,
+                                const CimXmlRequestMessage& r)
+{
+    return CimXmlResponseEncoder::qualifierDeclsResponse(
+        r.messageId, r.methodName, repo(x).enumerateQualifiers(r.nameSpace));
+}
+
+// ---- instances --------------------------------------------------------------
+
+std::string getInstance(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    CIMInstance instance = x.getInstance(
+        r.nameSpace, requiredInstanceName(r, "InstanceName"),
+        r.getBoolean("LocalOnly", true),
+        r.getBoolean("IncludeQualifiers", false),
+        r.getBoolean("IncludeClassOrigin", false),
+        r.getPropertyList("PropertyList"));
+    return CimXmlResponseEncoder::instanceResponse(r.messageId, r.methodName,
+                                                   instance);
+}
+
+std::string enumerateInstances(OperationExecutor& x,
+                               const CimXmlRequestMessage& r)
+{
+    Array<CIMInstance> instances = x.enumerateInstances(
+        r.nameSpace, requiredClassName(r, "ClassName"),
+        r.getBoolean("DeepInheritance", true),
+        r.getBoolean("LocalOnly", true),
+        r.getBoolean("IncludeQualifiers", false),
+        r.getBoolean("IncludeClassOrigin", false),
+        r.getPropertyList("PropertyList"));
+    return CimXmlResponseEncoder::namedInstancesResponse(
+        r.messageId, r.methodName, instances);
+}
+
+std::string enumerateInstanceNames(OperationExecutor& x,
+                                   const CimXmlRequestMessage& r)
+{
+    Array<CIMObjectPath> names = x.enumerateInstanceNames(
+        r.nameSpace, requiredClassName(r, "ClassName"));
+    return CimXmlResponseEncoder::instanceNamesResponse(r.messageId,
+                                                        r.methodName, names);
+}
+
+std::string createInstance(OperationExecutor& x,
+                           const CimXmlRequestMessage& r)
+{
+    Array<CIMObjectPath> names;
+    names.append(
+        x.createInstance(r.nameSpace, requiredInstance(r, "NewInstance")));
+    return CimXmlResponseEncoder::instanceNamesResponse(r.messageId,
+                                                        r.methodName, names);
+}
+
+std::string modifyInstance(OperationExecutor& x,
+                           const CimXmlRequestMessage& r)
+{
+    x.modifyInstance(r.nameSpace, requiredInstance(r, "ModifiedInstance"),
+                     r.getBoolean("IncludeQualifiers", true),
+                     r.getPropertyList("PropertyList"));
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+std::string deleteInstance(OperationExecutor& x,
+                           const CimXmlRequestMessage& r)
+{
+    x.deleteInstance(r.nameSpace, requiredInstanceName(r, "InstanceName"));
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+struct IntrinsicOperation
+{
+    const char* name;
+    IntrinsicHandler handler;
+};
+
+const IntrinsicOperation kIntrinsicOperations[] = {
+    {"GetClass", getClass},
+    {"EnumerateClasses", enumerateClasses},
+    {"EnumerateClassNames", enumerateClassNames},
+    {"CreateClass", createClass},
+    {"ModifyClass", modifyClass},
+    {"DeleteClass", deleteClass},
+    {"GetQualifier", getQualifier},
+    {"SetQualifier", setQualifier},
+    {"DeleteQualifier", deleteQualifier},
+    {"EnumerateQualifiers", enumerateQualifiers},
+    {"GetInstance", getInstance},
+    {"EnumerateInstances", enumerateInstances},
+    {"EnumerateInstanceNames", enumerateInstanceNames},
+    {"CreateInstance", createInstance},
+    {"ModifyInstance", modifyInstance},
+    {"DeleteInstance", deleteInstance},
+};
+
+OperationOutcome failure(CIMStatusCode code, const String& message)
+{
+    OperationOutcome outcome;
+    outcome.failed = true;
+    outcome.code = code;
+    outcome.description = String(cimStatusCodeToString(code));
+    if (message.size() != 0)
+        outcome.description.append(String(": ") + message);
+    return outcome;
+}
+
+}  // namespace
+
+OperationDispatcher::OperationDispatcher(Repository& repository,
+                                         ProviderManager& providerManager)
+    : _executor(repository, providerManager, localHostName()),
+      _upcalls(_executor)
+{
+    installCIMOMHandleBackend(&_upcalls);
+}
+
+OperationDispatcher::~OperationDispatcher()
+{
+    removeCIMOMHandleBackend(&_upcalls);
+}
+
+OperationOutcome OperationDispatcher::process(
+    const CimXmlRequestMessage& request)
+{
+    try
+    {
+        OperationOutcome outcome;
+        outcome.body = execute(request);
+        return outcome;
+    }
+    catch (const CIMException& e)
+    {
+        return failure(e.getCode(), e.getMessage());
+    }
+    // A parameter of the wrong form, or a name or path that is not legal:
+    // the client sent something unusable.
+    catch (const CimXmlException& e)
+    {
+        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
+    }
+    catch (const InvalidNameException& e)
+    {
+        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
+    }
+    catch (const InvalidNamespaceNameException& e)
+    {
+        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
+    }
+    catch (const MalformedObjectNameException& e)
+    {
+        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
+    }
+    catch (const Exception& e)
+    {
+        return failure(CIM_ERR_FAILED, e.getMessage());
+    }
+    catch (const std::exception& e)
+    {
+        return failure(CIM_ERR_FAILED, e.what());
+    }
+    catch (...)
+    {
+        return failure(CIM_ERR_FAILED, "Unknown error.");
+    }
+}
+
+std::string OperationDispatcher::execute(const CimXmlRequestMessage& request)
+{
+    if (request.nameSpace.isNull())
+        throw CIMException(CIM_ERR_INVALID_NAMESPACE);
+    return request.isIntrinsic ? executeIntrinsic(request)
+                               : invokeMethod(request);
+}
+
+std::string OperationDispatcher::executeIntrinsic(
+    const CimXmlRequestMessage& request)
+{
+    for (const IntrinsicOperation& operation : kIntrinsicOperations)
+    {
+        if (String::equalNoCase(request.methodName, operation.name))
+            return operation.handler(_executor, request);
+    }
+    throw CIMException(CIM_ERR_NOT_SUPPORTED);
+}
+
+std::string OperationDispatcher::invokeMethod(
+    const CimXmlRequestMessage& request)
+{
+    Array<CIMParamValue> outParameters;
+    CIMValue returnValue = _executor.invokeMethod(
+        request.nameSpace, request.objectName, CIMName(request.methodName),
+        request.parameters, outParameters);
+    return CimXmlResponseEncoder::methodResponse(
+        request.messageId, request.methodName, returnValue, outParameters);
+}
+
+}  // namespace Pegasus

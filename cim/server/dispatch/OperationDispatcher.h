@@ -1,0 +1,61 @@
+// OperationDispatcher: executes decoded CIM-XML operation requests against
+// the repository and the providers, and builds the response documents.
+//
+// Intrinsic operations executed: GetClass, EnumerateClasses,
+// EnumerateClassNames, CreateClass, ModifyClass, DeleteClass, GetQualifier,
+// SetQualifier, DeleteQualifier, EnumerateQualifiers, GetInstance,
+// EnumerateInstances, EnumerateInstanceNames, CreateInstance,
+// ModifyInstance, DeleteInstance; any other intrinsic method fails with
+// CIM_ERR_NOT_SUPPORTED.  Extrinsic method calls go to the method provider
+// of the target's class.  Parameters a request leaves out take their
+// standard defaults.  Routing between repository and providers is
+// OperationExecutor's.
+//
+// While a dispatcher exists, providers' CIMOMHandle up-calls in this
+// process are executed by it (the most recently constructed dispatcher,
+// if there are several).
+//
+// Thread-safe: process() may run on any number of threads at once.
+#ifndef KTA_CIM_DISPATCH_OPERATIONDISPATCHER_H
+#define KTA_CIM_DISPATCH_OPERATIONDISPATCHER_H
+
+#include "RequestProcessor.h"
+
+#include "OperationExecutor.h"
+#include "ProviderUpcalls.h"
+
+namespace Pegasus {
+
+class Repository;
+class ProviderManager;
+
+class OperationDispatcher : public RequestProcessor
+{
+public:
+    // repository and providerManager must outlive the dispatcher.
+    OperationDispatcher(Repository& repository,
+                        ProviderManager& providerManager);
+
+    // Detaches the up-call hook, waiting for up-calls still running.
+    ~OperationDispatcher();
+
+    OperationDispatcher(const OperationDispatcher&) = delete;
+    OperationDispatcher& operator=(const OperationDispatcher&) = delete;
+
+    // Never throws.  A failed operation gives its CIM status code and the
+    // description "<CIM_ERR_NAME>: <message>" ("<CIM_ERR_NAME>" alone for
+    // an empty message).
+    OperationOutcome process(const CimXmlRequestMessage& request) override;
+
+private:
+    std::string execute(const CimXmlRequestMessage& request);
+    std::string executeIntrinsic(const CimXmlRequestMessage& request);
+    std::string invokeMethod(const CimXmlRequestMessage& request);
+
+    OperationExecutor _executor;
+    ProviderUpcalls _upcalls;
+};
+
+}  // namespace Pegasus
+
+#endif

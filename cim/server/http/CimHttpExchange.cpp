@@ -1,0 +1,305 @@
+#include "CimHttpExchange.h"
+
+#include "XmlWellFormedness.h"
+
+#include <Pegasus/Common/CIMStatusCode.h>
+
+#include <cstdio>
+#include <new>
+
+namespace Pegasus {
+
+namespace {
+
+const char kHeaderMismatch[] = "header-mismatch";
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+    {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+HttpRejection reject(const char* cimError, std::string detail)
+{
+    HttpRejection r;
+    r.cimError = cimError;
+    r.detail = std::move(detail);
+    return r;
+}
+
+std::string utf8(const String& s)
+{
+    CString c = s.getCString();
+    return std::string(static_cast<const char*>(c));
+}
+
+// Text from the wire compared with a name the decoder produced.  CIM names
+// compare without regard to case; a value that is not valid UTF-8 matches
+// nothing.
+bool sameName(const std::string& wire, const String& name)
+{
+    try
+    {
+        return String::equalNoCase(String(wire.c_str()), name);
+    }
+    catch (const Exception&)
+    {
+        return false;
+    }
+}
+
+std::string_view stripSlashes(std::string_view s)
+{
+    while (!s.empty() && s.front() == '/')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == '/')
+        s.remove_suffix(1);
+    return s;
+}
+
+// The namespace named by a CIMObject value: all of it for an intrinsic
+// call, the part before the first colon (the object path follows) for an
+// extrinsic one.
+std::string cimObjectNamespace(const std::string& decoded, bool intrinsic)
+{
+    std::string_view ns(decoded);
+    if (!intrinsic)
+    {
+        std::size_t colon = ns.find(':');
+        if (colon != std::string_view::npos)
+            ns = ns.substr(0, colon);
+    }
+    return std::string(stripSlashes(trim(ns)));
+}
+
+std::optional<HttpRejection> checkAgainstHeaders(
+    const CimHttpRequestHead& head, const CimXmlRequestMessage& request)
+{
+    std::string method = cimXmlPercentDecode(std::string(trim(*head.cimMethod)));
+    if (!sameName(method, request.methodName))
+        return reject(kHeaderMismatch,
+                      "CIMMethod value \"" + method +
+                          "\" does not match CIM request method \"" +
+                          utf8(request.methodName) + "\".");
+
+    std::string object = cimXmlPercentDecode(std::string(trim(*head.cimObject)));
+    std::string objectNs = cimObjectNamespace(object, request.isIntrinsic);
+    std::string requestNs(stripSlashes(utf8(request.nameSpace.getString())));
+    if (!sameName(objectNs, String(requestNs.c_str())))
+        return reject(kHeaderMismatch,
+                      "CIMObject value \"" + object +
+                          "\" does not match CIM request namespace \"" +
+                          requestNs + "\".");
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<HttpRejection> checkRequestHead(const CimHttpRequestHead& head)
+{
+    if (head.method != "POST")
+    {
+        HttpRejection r;
+        if (head.method == "M-POST")
+        {
+            // Extension-framework requests are not supported; 501 tells the
+            // client to fall back to a plain POST.
+            r.status = 501;
+            r.reason = "Not Implemented";
+        }
+        else
+        {
+            r.status = 405;
+            r.reason = "Method Not Allowed";
+            r.extraFields = "Allow: POST\r\n";
+        }
+        return r;
+    }
+
+    if (!head.cimOperation)
+        return reject(kHeaderMismatch, "Missing CIMOperation HTTP header.");
+    if (!equalsAsciiNoCase(trim(*head.cimOperation), "MethodCall"))
+        return reject(kHeaderMismatch,
+                      "CIMOperation value \"" +
+                          std::string(trim(*head.cimOperation)) +
+                          "\" is not \"MethodCall\".");
+
+    if (head.cimProtocolVersion)
+    {
+        std::string_view v = trim(*head.cimProtocolVersion);
+        if (v.size() < 2 || v[0] != '1' || v[1] != '.')
+        {
+            HttpRejection r = reject("unsupported-protocol-version",
+                                     "CIMProtocolVersion \"" + std::string(v) +
+                                         "\" is not supported.");
+            r.status = 501;
+            r.reason = "Not Implemented";
+            return r;
+        }
+    }
+
+    if (!head.cimMethod)
+        return reject(kHeaderMismatch, "Missing CIMMethod HTTP header.");
+    if (!head.cimObject)
+        return reject(kHeaderMismatch, "Missing CIMObject HTTP header.");
+    return std::nullopt;
+}
+
+std::optional<HttpRejection> decodeRequestBody(
+    const CimHttpRequestHead& head, const char* data, std::size_t size,
+    const CimXmlLimits& limits, CimXmlRequestMessage& request)
+{
+    try
+    {
+        request = CimXmlRequestDecoder::decode(data, size, limits);
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw;
+    }
+    catch (const Exception& e)
+    {
+        // The decoder does not say whether the XML itself or its CIM meaning
+        // is at fault; a second, plain parse (only on this error path) does.
+        std::string syntax = xmlWellFormednessError(data, size);
+        if (!syntax.empty())
+            return reject("request-not-well-formed", syntax);
+        return reject("request-not-valid", utf8(e.getMessage()));
+    }
+    catch (const std::exception& e)
+    {
+        return reject("request-not-valid", e.what());
+    }
+
+    if (!head.cimMethod || !head.cimObject)
+        return std::nullopt;  // checkRequestHead has already refused these
+    return checkAgainstHeaders(head, request);
+}
+
+std::string formatRejection(const HttpRejection& r)
+{
+    std::string out = "HTTP/1.1 " + std::to_string(r.status) + " " + r.reason + "\r\n";
+    if (!r.cimError.empty())
+        out += "CIMError: " + r.cimError + "\r\n";
+    if (!r.detail.empty())
+        out += "PGErrorDetail: " + cimXmlPercentEncode(r.detail) + "\r\n";
+    out += r.extraFields;
+    out += "\r\n";
+    return out;
+}
+
+bool teAcceptsTrailers(std::string_view te)
+{
+    while (!te.empty())
+    {
+        std::size_t comma = te.find(',');
+        std::string_view item = te.substr(0, comma);
+        std::size_t semicolon = item.find(';');
+        if (equalsAsciiNoCase(trim(item.substr(0, semicolon)), "trailers"))
+            return true;
+        if (comma == std::string_view::npos)
+            break;
+        te.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
+                              OperationOutcome&& outcome, bool chunked,
+                              bool close)
+{
+    CimResponseFrame f;
+    CIMStatusCode code = outcome.code;
+    std::string description;
+    if (outcome.failed)
+    {
+        // A failure must never read as success on the wire.
+        if (code == CIM_ERR_SUCCESS)
+            code = CIM_ERR_FAILED;
+        String text = outcome.description.size() != 0
+                          ? outcome.description
+                          : String(cimStatusCodeToString(code));
+        if (chunked)
+        {
+            description = utf8(text);
+            f.body = request.isIntrinsic
+                         ? CimXmlResponseEncoder::emptyResponse(
+                               request.messageId, request.methodName)
+                         : CimXmlResponseEncoder::methodResponse(
+                               request.messageId, request.methodName,
+                               CIMValue(), Array<CIMParamValue>());
+        }
+        else
+        {
+            f.body = CimXmlResponseEncoder::errorResponse(
+                request.messageId, request.methodName, request.isIntrinsic,
+                code, text);
+        }
+    }
+    else
+    {
+        f.body = std::move(outcome.body);
+    }
+
+    f.head = "HTTP/1.1 200 OK\r\nContent-Type: application/xml; charset=utf-8\r\n";
+    char number[32];
+    if (chunked)
+    {
+        f.head += "transfer-encoding: chunked\r\n"
+                  "CIMOperation: MethodResponse\r\n"
+                  "Trailer: CIMStatusCode, CIMStatusCodeDescription, Content-Language\r\n";
+    }
+    else
+    {
+        std::snprintf(number, sizeof(number), "%010zu", f.body.size());
+        f.head += "content-length: ";
+        f.head += number;
+        f.head += "\r\nCIMOperation: MethodResponse\r\n";
+    }
+    if (close)
+        f.head += "Connection: close\r\n";
+    f.head += "\r\n";
+
+    if (chunked)
+    {
+        // The whole body goes out as one data chunk; an empty body would
+        // read as the last chunk, so it gets none.
+        if (!f.body.empty())
+        {
+            std::snprintf(number, sizeof(number), "%zx\r\n", f.body.size());
+            f.head += number;
+            f.tail = "\r\n";
+        }
+        f.tail += "0\r\n";
+        if (outcome.failed)
+        {
+            f.tail += "CIMStatusCode: " + std::to_string(unsigned(code)) + "\r\n";
+            f.tail += "CIMStatusCodeDescription: " +
+                      cimXmlPercentEncode(description) + "\r\n";
+        }
+        f.tail += "\r\n";
+    }
+    return f;
+}
+
+}  // namespace Pegasus

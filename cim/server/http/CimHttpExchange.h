@@ -1,0 +1,91 @@
+// The CIM-over-HTTP rules of the server's front end, apart from any socket:
+// which requests are accepted, what a rejected one is answered, and the exact
+// bytes around a response body.  Internal to peghttpserver.
+//
+// Everything here is stateless and may be called from any number of threads
+// at once.
+#ifndef KTA_CIM_SERVER_HTTP_CIMHTTPEXCHANGE_H
+#define KTA_CIM_SERVER_HTTP_CIMHTTPEXCHANGE_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "CimXmlMessages.h"
+#include "RequestProcessor.h"
+
+namespace Pegasus {
+
+// An answer that ends an exchange before (or instead of) the processor: a
+// status line, optionally CIMError and PGErrorDetail, and no body.  Having no
+// body and no length, the answer is delimited by the end of the connection,
+// so the connection is always closed after it.
+struct HttpRejection
+{
+    unsigned status = 400;
+    std::string reason = "Bad Request";
+    std::string cimError;     // CIMError value; empty: no such header
+    std::string detail;       // PGErrorDetail, plain text; empty: no header
+    std::string extraFields;  // complete "Name: value\r\n" lines, if any
+};
+
+// The header fields of a request that the checks look at, as received.
+// A field that is absent is std::nullopt; with repeated fields the first one
+// counts.  The views must stay valid while the struct is used.
+struct CimHttpRequestHead
+{
+    std::string_view method;  // "POST", "M-POST", "GET", ...
+    std::optional<std::string_view> cimOperation;
+    std::optional<std::string_view> cimMethod;
+    std::optional<std::string_view> cimObject;
+    std::optional<std::string_view> cimProtocolVersion;
+};
+
+// Checks what can be judged from the header fields alone, in this order: the
+// HTTP method (405, or 501 for M-POST, which a client may then retry as
+// POST), CIMOperation (must be MethodCall), CIMProtocolVersion (1.x if
+// present), CIMMethod present, CIMObject present.  Returns the answer for
+// the first failed check, nothing when all pass.
+std::optional<HttpRejection> checkRequestHead(const CimHttpRequestHead& head);
+
+// Decodes the body and checks it against the header fields: a body that is
+// not well-formed XML gives request-not-well-formed (with the XML error and
+// its line), one that is not a CIM request gives request-not-valid, then
+// CIMMethod and the namespace in CIMObject must match the request.  On
+// success fills `request` and returns nothing.  Never throws except
+// std::bad_alloc.
+std::optional<HttpRejection> decodeRequestBody(
+    const CimHttpRequestHead& head, const char* data, std::size_t size,
+    const CimXmlLimits& limits, CimXmlRequestMessage& request);
+
+// The bytes of a rejection, as written on the wire.
+std::string formatRejection(const HttpRejection& rejection);
+
+// True when a TE field value lists "trailers" (any case, parameters
+// ignored): the client then gets chunked responses with status trailers.
+bool teAcceptsTrailers(std::string_view te);
+
+// How a processed request is answered: `head` goes before the body, `tail`
+// after it (both may be empty of body-related framing).  Keeping the three
+// parts apart lets a large body be written without being copied.
+struct CimResponseFrame
+{
+    std::string head;
+    std::string body;
+    std::string tail;
+};
+
+// Frames the outcome of `request`.  With `chunked` (the client accepts
+// trailers): one data chunk and the CIMStatusCode / CIMStatusCodeDescription
+// trailers for a failure, an empty last chunk for a success.  Otherwise a
+// ten-digit content-length, and a failure becomes an ERROR element.  With
+// `close` the answer announces that the connection ends after it.  Moves the
+// outcome's body into the frame.
+CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
+                              OperationOutcome&& outcome, bool chunked,
+                              bool close);
+
+}  // namespace Pegasus
+
+#endif

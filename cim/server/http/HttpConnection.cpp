@@ -1,0 +1,420 @@
+#include "HttpConnection.h"
+
+#include "CimHttpExchange.h"
+#include "HttpServer.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <chrono>
+#include <new>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include <boost/asio/dispatch.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core/error.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/read.hpp>
+#include <boost/beast/http/string_body.hpp>
+#include <boost/beast/http/parser.hpp>
+
+namespace Pegasus {
+
+namespace {
+
+namespace net = boost::asio;
+namespace beast = boost::beast;
+namespace http = boost::beast::http;
+using error_code = boost::system::error_code;
+
+// How long a connection that is being closed after an error answer keeps
+// reading (and discarding) what the client still sends.  Closing a socket
+// with unread input makes the kernel reset the connection, and the client
+// may then lose the answer before reading it.
+const std::chrono::seconds kDrainTime(2);
+
+std::int64_t nowTicks()
+{
+    return std::chrono::steady_clock::now().time_since_epoch().count();
+}
+
+std::int64_t ticksAfter(std::chrono::seconds delay)
+{
+    return nowTicks() +
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(delay)
+               .count();
+}
+
+std::optional<std::string_view> field(
+    const http::request<http::string_body>& req, const char* name)
+{
+    auto it = req.find(name);
+    if (it == req.end())
+        return std::nullopt;
+    return std::string_view(it->value().data(), it->value().size());
+}
+
+bool isExpectContinue(const http::request<http::string_body>& req)
+{
+    auto it = req.find(http::field::expect);
+    return it != req.end() && beast::iequals(it->value(), "100-continue");
+}
+
+template <class Protocol>
+class Connection final : public HttpConnection
+{
+public:
+    Connection(HttpConnectionHost& host, typename Protocol::socket&& socket)
+        : _host(host), _socket(std::move(socket))
+    {
+    }
+
+    ~Connection() override { _host.connectionClosed(this); }
+
+    void start() override
+    {
+        net::dispatch(_socket.get_executor(),
+                      [self = self()] { self->readRequest(); });
+    }
+
+    void notifyStop() override
+    {
+        net::post(_socket.get_executor(), [self = self()] {
+            // Only a connection that has not yet received a byte of its next
+            // request is cut short; anything begun gets its answer.
+            if (self->_state == State::WaitingForRequest && self->_parser &&
+                self->_buffer.size() == 0 && !self->_parser->got_some())
+                self->closeNow();
+        });
+    }
+
+    void expireIfOverdue(std::int64_t now) override
+    {
+        std::int64_t deadline = _deadline.load(std::memory_order_relaxed);
+        if (deadline == 0 || deadline > now)
+            return;
+        net::post(_socket.get_executor(), [self = self()] {
+            // The operation may have finished, and a new deadline been set,
+            // since the server looked.
+            std::int64_t d = self->_deadline.load(std::memory_order_relaxed);
+            if (d != 0 && d <= nowTicks())
+                self->closeNow();
+        });
+    }
+
+private:
+    enum class State
+    {
+        WaitingForRequest,
+        Reading,
+        Processing,
+        Writing,
+        Closing
+    };
+
+    typedef http::request_parser<http::string_body> Parser;
+
+    std::shared_ptr<Connection> self()
+    {
+        return std::static_pointer_cast<Connection>(shared_from_this());
+    }
+
+    void readRequest()
+    {
+        if (_host.stopping())
+            return closeNow();
+        const HttpServerOptions& o = _host.options();
+        _state = State::WaitingForRequest;
+        _parser.emplace();
+        _parser->header_limit(static_cast<std::uint32_t>(
+            o.maxHeaderBytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : o.maxHeaderBytes));
+        _parser->body_limit(static_cast<std::uint64_t>(o.maxRequestBytes));
+        setDeadline(o.idleTimeoutSeconds);
+        http::async_read_header(
+            _socket, _buffer, *_parser,
+            [self = self()](error_code ec, std::size_t) { self->onHeader(ec); });
+    }
+
+    void onHeader(error_code ec)
+    {
+        if (ec)
+            return onReadError(ec);
+        _state = State::Reading;
+        setDeadline(_host.options().requestTimeoutSeconds);
+        if (_parser->get().version() >= 11 && isExpectContinue(_parser->get()))
+        {
+            static const char kContinue[] = "HTTP/1.1 100 Continue\r\n\r\n";
+            net::async_write(
+                _socket, net::buffer(kContinue, sizeof(kContinue) - 1),
+                [self = self()](error_code ec, std::size_t) {
+                    if (ec)
+                        return self->closeNow();
+                    self->readBody();
+                });
+            return;
+        }
+        readBody();
+    }
+
+    void readBody()
+    {
+        // Usually the whole body came in with the header: parse it from the
+        // buffer here rather than through another asynchronous read, which
+        // would cost a trip through the scheduler for no I/O at all.
+        if (!_parser->is_done() && _buffer.size() != 0)
+        {
+            error_code ec;
+            _parser->eager(true);
+            std::size_t used = _parser->put(_buffer.data(), ec);
+            _buffer.consume(used);
+            if (ec && ec != http::error::need_more)
+                return onReadError(ec);
+        }
+        if (_parser->is_done())
+            return onBody(error_code());
+        readRestOfBody();
+    }
+
+    void readRestOfBody()
+    {
+        http::async_read(
+            _socket, _buffer, *_parser,
+            [self = self()](error_code ec, std::size_t) { self->onBody(ec); });
+    }
+
+    void onReadError(error_code ec)
+    {
+        const HttpServerOptions& o = _host.options();
+        if (ec == http::error::body_limit)
+        {
+            HttpRejection r;
+            r.status = 413;
+            r.reason = "Request Entity Too Large";
+            r.detail = "The request body exceeds the limit of " +
+                       std::to_string(o.maxRequestBytes) + " bytes.";
+            return sendRejection(r);
+        }
+        if (ec == http::error::header_limit)
+        {
+            HttpRejection r;
+            r.detail = "The request header exceeds the limit of " +
+                       std::to_string(o.maxHeaderBytes) + " bytes.";
+            return sendRejection(r);
+        }
+        if (ec.category() ==
+                make_error_code(http::error::end_of_stream).category() &&
+            ec != http::error::end_of_stream &&
+            ec != http::error::partial_message)
+        {
+            HttpRejection r;
+            r.detail = "Malformed HTTP request: " + ec.message() + ".";
+            return sendRejection(r);
+        }
+        // End of stream, a time-out, a reset or a cancellation: there is no
+        // one left to answer.
+        closeNow();
+    }
+
+    void onBody(error_code ec)
+    {
+        if (ec)
+            return onReadError(ec);
+        _deadline.store(0, std::memory_order_relaxed);
+        try
+        {
+            handleRequest();
+        }
+        catch (const std::bad_alloc&)
+        {
+            // Too little memory to answer: drop this client, keep serving.
+            closeNow();
+        }
+    }
+
+    void handleRequest()
+    {
+        const http::request<http::string_body>& req = _parser->get();
+        CimHttpRequestHead head;
+        head.method = std::string_view(req.method_string().data(),
+                                       req.method_string().size());
+        head.cimOperation = field(req, "CIMOperation");
+        head.cimMethod = field(req, "CIMMethod");
+        head.cimObject = field(req, "CIMObject");
+        head.cimProtocolVersion = field(req, "CIMProtocolVersion");
+
+        std::optional<HttpRejection> rejection = checkRequestHead(head);
+        CimXmlRequestMessage request;
+        if (!rejection)
+        {
+            CimXmlLimits limits;
+            limits.maxDocumentBytes = _host.options().maxRequestBytes;
+            rejection = decodeRequestBody(head, req.body().data(),
+                                          req.body().size(), limits, request);
+        }
+        if (rejection)
+            return sendRejection(*rejection);
+
+        std::optional<std::string_view> te = field(req, "TE");
+        bool chunked = req.version() >= 11 && te && teAcceptsTrailers(*te);
+        bool keepAlive = req.keep_alive();
+        // The request body is no longer needed; large ones should not stay
+        // in memory while the operation runs.
+        _parser.reset();
+
+        _state = State::Processing;
+        OperationOutcome outcome = process(request);
+        bool close = !keepAlive || _host.stopping();
+        CimResponseFrame frame =
+            frameOutcome(request, std::move(outcome), chunked, close);
+        writeResponse(std::move(frame), close);
+    }
+
+    OperationOutcome process(const CimXmlRequestMessage& request)
+    {
+        // process() must not throw, but one misbehaving operation must not
+        // take the server down either.
+        OperationOutcome outcome;
+        _host.enterProcessing();
+        try
+        {
+            outcome = _host.processor().process(request);
+        }
+        catch (const Exception& e)
+        {
+            outcome = failure(String("CIM_ERR_FAILED: ") + e.getMessage());
+        }
+        catch (const std::exception& e)
+        {
+            outcome = failure(String("CIM_ERR_FAILED: ") + String(e.what()));
+        }
+        catch (...)
+        {
+            outcome = failure(String("CIM_ERR_FAILED: Unknown error."));
+        }
+        _host.leaveProcessing();
+        return outcome;
+    }
+
+    static OperationOutcome failure(const String& description)
+    {
+        OperationOutcome o;
+        o.failed = true;
+        o.code = CIM_ERR_FAILED;
+        o.description = description;
+        return o;
+    }
+
+    void writeResponse(CimResponseFrame&& frame, bool close)
+    {
+        _frame = std::move(frame);
+        _state = State::Writing;
+        setDeadline(_host.options().writeTimeoutSeconds);
+        std::array<net::const_buffer, 3> buffers = {
+            net::buffer(_frame.head), net::buffer(_frame.body),
+            net::buffer(_frame.tail)};
+        net::async_write(
+            _socket, buffers,
+            [self = self(), close](error_code ec, std::size_t) {
+                self->_frame = CimResponseFrame();
+                if (ec)
+                    return self->closeNow();
+                if (close)
+                    return self->closeGracefully(false);
+                self->readRequest();
+            });
+    }
+
+    // Rejections have no length: the end of the connection delimits them.
+    void sendRejection(const HttpRejection& rejection)
+    {
+        // What is left of the request was never read; drain it so that the
+        // client gets to read the answer.
+        bool drain = _state != State::Processing &&
+                     !(_parser && _parser->is_done());
+        _parser.reset();
+        _frame = CimResponseFrame();
+        _frame.head = formatRejection(rejection);
+        _state = State::Writing;
+        setDeadline(_host.options().writeTimeoutSeconds);
+        net::async_write(_socket, net::buffer(_frame.head),
+                         [self = self(), drain](error_code ec, std::size_t) {
+                             if (ec)
+                                 return self->closeNow();
+                             self->closeGracefully(drain);
+                         });
+    }
+
+    void closeGracefully(bool drain)
+    {
+        _state = State::Closing;
+        error_code ignored;
+        _socket.shutdown(net::socket_base::shutdown_send, ignored);
+        if (!drain)
+            return closeNow();
+        _deadline.store(ticksAfter(kDrainTime), std::memory_order_relaxed);
+        discardInput();
+    }
+
+    void discardInput()
+    {
+        _socket.async_read_some(
+            net::buffer(_scratch),
+            [self = self()](error_code ec, std::size_t) {
+                if (ec)
+                    return self->closeNow();
+                self->discardInput();
+            });
+    }
+
+    void closeNow()
+    {
+        _state = State::Closing;
+        _parser.reset();
+        error_code ignored;
+        _socket.close(ignored);
+        _deadline.store(0, std::memory_order_relaxed);
+    }
+
+    // Time-outs: the server's sweeper closes a connection whose deadline
+    // (steady_clock ticks, 0 for none) has passed.  A per-operation timer
+    // would cost timer-queue work and system calls on every request.
+    void setDeadline(unsigned seconds)
+    {
+        _deadline.store(seconds ? ticksAfter(std::chrono::seconds(seconds)) : 0,
+                        std::memory_order_relaxed);
+    }
+
+    HttpConnectionHost& _host;
+    typename Protocol::socket _socket;
+    std::atomic<std::int64_t> _deadline{0};
+    beast::flat_buffer _buffer;
+    std::optional<Parser> _parser;
+    State _state = State::WaitingForRequest;
+    CimResponseFrame _frame;
+    std::array<char, 4096> _scratch;
+};
+
+}  // namespace
+
+std::shared_ptr<HttpConnection> makeHttpConnection(
+    HttpConnectionHost& host, boost::asio::ip::tcp::socket&& socket)
+{
+    error_code ignored;
+    socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
+    return std::make_shared<Connection<boost::asio::ip::tcp>>(
+        host, std::move(socket));
+}
+
+std::shared_ptr<HttpConnection> makeHttpConnection(
+    HttpConnectionHost& host,
+    boost::asio::local::stream_protocol::socket&& socket)
+{
+    return std::make_shared<Connection<boost::asio::local::stream_protocol>>(
+        host, std::move(socket));
+}
+
+}  // namespace Pegasus

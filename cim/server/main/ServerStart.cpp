@@ -1,0 +1,379 @@
+#include "ServerStart.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <Pegasus/Common/Constants.h>
+#include <Pegasus/Common/Exception.h>
+
+#include "BuiltinProviders.h"
+#include "HttpServer.h"
+#include "LocalSocketPath.h"
+#include "OperationDispatcher.h"
+#include "ProviderManager.h"
+#include "Repository.h"
+#include "ServerConfig.h"
+#include "StartFiles.h"
+#include "StartupChannel.h"
+
+namespace Pegasus {
+
+namespace {
+
+const char kNotStarted[] = "cimserver not started: ";
+
+// How long a detaching parent waits for its child.
+const int kStartWaitMs = 240 * 1000;
+
+// The HTTP front end is bound before the dispatcher exists (the repository
+// is opened only in the detached child), so it talks to this stand-in,
+// which forwards once the dispatcher is attached.
+class ProcessorSlot : public RequestProcessor
+{
+public:
+    void attach(RequestProcessor* target) { _target.store(target); }
+
+    OperationOutcome process(const CimXmlRequestMessage& request) override
+    {
+        RequestProcessor* target = _target.load();
+        if (target != nullptr)
+            return target->process(request);
+        OperationOutcome outcome;
+        outcome.failed = true;
+        outcome.code = CIM_ERR_FAILED;
+        outcome.description = "CIM_ERR_FAILED: The server is starting.";
+        return outcome;
+    }
+
+private:
+    std::atomic<RequestProcessor*> _target{nullptr};
+};
+
+std::atomic<HttpServer*> gServer{nullptr};
+volatile std::sig_atomic_t gStopSignal = 0;
+
+extern "C" void onStopSignal(int)
+{
+    gStopSignal = 1;
+    HttpServer* server = gServer.load();
+    if (server != nullptr)
+        server->requestStopFromSignal();
+}
+
+void installSignalHandlers()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof(action));
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+int fail(const std::string& message)
+{
+    std::cerr << kNotStarted << message << std::endl;
+    return 1;
+}
+
+// Creates `path` and its missing parents (mode 0755).
+bool makeDirectories(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    std::string::size_type slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0 &&
+        !makeDirectories(path.substr(0, slash)))
+        return false;
+    return ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+// Empty httpPort: the services database's wbem-http port, else 5988.
+Uint32 resolveHttpPort(const std::string& configured, bool& looked_up)
+{
+    looked_up = configured.empty();
+    if (!looked_up)
+        return static_cast<Uint32>(std::stoul(configured));
+    struct servent* entry = ::getservbyname("wbem-http", "tcp");
+    if (entry != nullptr)
+        return ntohs(static_cast<uint16_t>(entry->s_port));
+    return 5988;
+}
+
+void redirectStandardStreams()
+{
+    int null = ::open("/dev/null", O_RDWR);
+    if (null < 0)
+        return;
+    ::dup2(null, STDIN_FILENO);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    if (null > STDERR_FILENO)
+        ::close(null);
+}
+
+// Everything the serving process owns, in construction order; destroyed in
+// reverse, so the front end outlives the providers that may stop it.
+struct RunningServer
+{
+    std::unique_ptr<Repository> repository;
+    std::unique_ptr<ProviderManager> providers;
+    std::unique_ptr<OperationDispatcher> dispatcher;
+};
+
+}  // namespace
+
+int startServer(const std::string& home, const ServerCommandLine& line)
+{
+    SystemCalls& sys = SystemCalls::real();
+
+    // Command-line values are checked before anything is touched, so that
+    // a mistyped start cannot disturb a server that is already running.
+    for (const auto& property : line.properties)
+    {
+        const ConfigPropertyInfo* info = findConfigProperty(property.first);
+        if (info == nullptr)
+            return fail("Unrecognized config property: " + property.first);
+        std::string reason;
+        if (!checkConfigValue(*info, property.second, home, reason))
+            return fail(invalidValueMessage(property.first, property.second,
+                                            reason));
+    }
+
+    StartLock lock(sys, home);
+    pid_t runningPid = 0;
+    try
+    {
+        if (!lock.tryAcquire() || runningServer(home, runningPid))
+        {
+            std::cerr << "Unable to start CIMServer. CIMServer is already "
+                         "running." << std::endl;
+            return 1;
+        }
+    }
+    catch (const StartFileError& e)
+    {
+        return fail(e.what());
+    }
+
+    ServerConfig config(home);
+    HttpServerOptions options;
+    std::string repositoryDir;
+    std::string extraStartFile;
+    bool daemon = true;
+    try
+    {
+        config.loadForStart();
+        for (const auto& property : line.properties)
+            config.setFromCommandLine(property.first, property.second);
+
+        daemon = configBooleanValue(config.current("daemon"));
+        options.enableHttp =
+            configBooleanValue(config.current("enableHttpConnection"));
+        options.listenAddress = config.current("listenAddress");
+        options.localSocketPath = LocalSocketPath::socketPathUnder(home);
+        if (options.enableHttp)
+        {
+            bool lookedUp = false;
+            options.httpPort =
+                resolveHttpPort(config.current("httpPort"), lookedUp);
+            if (lookedUp)
+                config.recordResolvedValue("httpPort",
+                                           std::to_string(options.httpPort));
+        }
+        extraStartFile = config.current("startFile");
+        if (!extraStartFile.empty())
+            extraStartFile = resolveAgainstHome(home, extraStartFile);
+
+        repositoryDir = config.currentPath("repositoryDir");
+        if (!makeDirectories(repositoryDir) ||
+            ::access(repositoryDir.c_str(), W_OK) != 0)
+        {
+            lock.releaseAndRemove();
+            return fail("For property repositoryDir specified value " +
+                        config.current("repositoryDir") +
+                        " is not a directory or the directory is not "
+                        "writeable.");
+        }
+    }
+    catch (const ConfigError& e)
+    {
+        lock.releaseAndRemove();
+        return fail(e.what());
+    }
+
+    // Bind before detaching so that the caller hears about a busy port.
+    ProcessorSlot slot;
+    HttpServer http(options, slot);
+    try
+    {
+        http.bind();
+    }
+    catch (const Exception& e)
+    {
+        lock.releaseAndRemove();
+        return fail(std::string(e.getMessage().getCString()));
+    }
+
+    StartupChannel channel(sys);
+    if (daemon)
+    {
+        if (!channel.open())
+        {
+            lock.releaseAndRemove();
+            return fail(std::string("cannot create a pipe: ") +
+                        std::strerror(errno));
+        }
+        std::cout.flush();
+        std::cerr.flush();
+        pid_t child = sys.fork();
+        if (child < 0)
+        {
+            lock.releaseAndRemove();
+            return fail(std::string("cannot fork: ") + std::strerror(errno));
+        }
+        if (child > 0)
+        {
+            // The parent leaves without running destructors: the sockets,
+            // the lock and the socket file now belong to the child.
+            channel.becomeParent();
+            std::string reason;
+            switch (channel.waitForChild(kStartWaitMs, reason))
+            {
+            case StartupChannel::Ready:
+                std::_Exit(0);
+            case StartupChannel::Failed:
+                std::cerr << kNotStarted << reason << std::endl;
+                std::_Exit(1);
+            case StartupChannel::Vanished:
+                std::cerr << kNotStarted
+                          << "The CIM Server process ended during start-up."
+                          << std::endl;
+                std::_Exit(1);
+            case StartupChannel::TimedOut:
+                std::cerr << "The cimserver command timed out waiting for "
+                             "the CIM server to start." << std::endl;
+                std::_Exit(0);
+            }
+            std::_Exit(1);
+        }
+        channel.becomeChild();
+        ::setsid();
+    }
+    ::umask(077);
+    installSignalHandlers();
+    gServer.store(&http);
+
+    const pid_t self = ::getpid();
+    const std::string startFile = startFilePath(home);
+    auto cleanUp = [&]() {
+        removePidFileOf(sys, startFile, self);
+        if (!extraStartFile.empty())
+            removePidFileOf(sys, extraStartFile, self);
+        lock.releaseAndRemove();
+    };
+    auto startFailed = [&](const std::string& reason) {
+        cleanUp();
+        gServer.store(nullptr);
+        if (daemon)
+        {
+            channel.reportFailure(reason);
+            return 1;
+        }
+        return fail(reason);
+    };
+
+    RunningServer server;
+    try
+    {
+        writePidFile(sys, startFile, self);
+        if (!extraStartFile.empty())
+            writePidFile(sys, extraStartFile, self);
+
+        server.repository.reset(new Repository(repositoryDir));
+        server.providers.reset(
+            new ProviderManager(*server.repository, config.providerDirs()));
+        ProviderManager* providers = server.providers.get();
+        config.setChangeListener(
+            [providers, &home](const std::string& name,
+                               const std::string& value) {
+                if (name == "providerDir")
+                    providers->setProviderDirs(
+                        splitDirectoryList(home, value));
+            });
+        server.providers->registerBuiltinProvider(
+            PEGASUS_NAMESPACENAME_CONFIG, PEGASUS_CLASSNAME_CONFIGSETTING,
+            new ConfigSettingProvider(config));
+        server.providers->registerBuiltinProvider(
+            PEGASUS_NAMESPACENAME_SHUTDOWN, PEGASUS_CLASSNAME_SHUTDOWN,
+            new ShutdownServiceProvider([&http]() { http.stop(); }));
+        server.dispatcher.reset(
+            new OperationDispatcher(*server.repository, *server.providers));
+    }
+    catch (const StartFileError& e)
+    {
+        return startFailed(e.what());
+    }
+    catch (const Exception& e)
+    {
+        return startFailed(std::string(e.getMessage().getCString()));
+    }
+    catch (const std::exception& e)
+    {
+        return startFailed(e.what());
+    }
+    slot.attach(server.dispatcher.get());
+
+    if (gStopSignal)
+        http.stop();
+    if (daemon)
+    {
+        // The listening sockets already queue connections, so the caller
+        // may connect as soon as it hears "ready".  The streams go first:
+        // whoever started us waits for its output pipe to close.
+        redirectStandardStreams();
+        channel.reportReady();
+    }
+
+    int status = 0;
+    try
+    {
+        http.run();
+    }
+    catch (const Exception& e)
+    {
+        if (!daemon)
+            std::cerr << "cimserver: " << e.getMessage().getCString()
+                      << std::endl;
+        status = 1;
+    }
+    catch (const std::exception& e)
+    {
+        if (!daemon)
+            std::cerr << "cimserver: " << e.what() << std::endl;
+        status = 1;
+    }
+    gServer.store(nullptr);
+    config.setChangeListener(nullptr);
+    server.providers->terminateAll();
+    slot.attach(nullptr);
+    cleanUp();
+    return status;
+}
+
+}  // namespace Pegasus

@@ -1,0 +1,45 @@
+// The operating-system calls the server's start-up, configuration files and
+// start files make.  Everything goes through one SystemCalls object so that a
+// test can make any single call fail (or return EINTR) and check that the
+// failure is reported.
+//
+// Each member has the contract of the system call it is named after: the
+// result is the call's own (-1 with errno set on failure).  The real
+// implementation is stateless and safe to use from any thread.
+#ifndef KTA_CIM_SERVER_MAIN_SYSTEMCALLS_H
+#define KTA_CIM_SERVER_MAIN_SYSTEMCALLS_H
+
+#include <sys/types.h>
+
+namespace Pegasus {
+
+class SystemCalls
+{
+public:
+    virtual ~SystemCalls() {}
+
+    virtual int open(const char* path, int flags, mode_t mode);
+    virtual ssize_t read(int fd, void* buffer, size_t count);
+    virtual ssize_t write(int fd, const void* buffer, size_t count);
+    virtual int close(int fd);
+    virtual int fsync(int fd);
+    virtual int fchmod(int fd, mode_t mode);
+    virtual int rename(const char* from, const char* to);
+    virtual int unlink(const char* path);
+    virtual int mkdir(const char* path, mode_t mode);
+    virtual int flock(int fd, int operation);
+    virtual int kill(pid_t pid, int signal);
+    virtual pid_t fork();
+    virtual int pipe(int fds[2]);
+
+    // The process-wide real implementation.
+    static SystemCalls& real();
+};
+
+// Writes all of `size` bytes, retrying short writes and EINTR.  Returns false
+// with errno set when a write fails.
+bool writeAll(SystemCalls& sys, int fd, const void* data, size_t size);
+
+}  // namespace Pegasus
+
+#endif

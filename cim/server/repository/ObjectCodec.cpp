@@ -1,0 +1,761 @@
+// Layout of a blob: one tag byte ('C' class, 'I' instance, 'Q' qualifier
+// declaration, then the format version), then the object's fields in a fixed
+// order.  Names and texts are a varint count of UTF-16 units followed by the
+// units; an empty name stands for a null CIMName.
+#include "ObjectCodec.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include <Pegasus/Common/CIMDateTime.h>
+#include <Pegasus/Common/CIMFlavor.h>
+#include <Pegasus/Common/CIMMethod.h>
+#include <Pegasus/Common/CIMObject.h>
+#include <Pegasus/Common/CIMObjectPath.h>
+#include <Pegasus/Common/CIMParameter.h>
+#include <Pegasus/Common/CIMProperty.h>
+#include <Pegasus/Common/CIMQualifier.h>
+#include <Pegasus/Common/CIMScope.h>
+#include <Pegasus/Common/CIMValue.h>
+#include <Pegasus/Common/Exception.h>
+
+namespace Pegasus {
+
+namespace {
+
+const unsigned char kFormatVersion = 1;
+
+// Flavor and scope bits in the blob.  The object model hides its masks, so
+// they are mapped through the public constants; the blob's bit numbers are
+// ours and never change.
+const CIMFlavor* const kFlavors[] = {
+    &CIMFlavor::OVERRIDABLE, &CIMFlavor::TOSUBCLASS, &CIMFlavor::TOINSTANCE,
+    &CIMFlavor::TRANSLATABLE, &CIMFlavor::DISABLEOVERRIDE, &CIMFlavor::RESTRICTED};
+const CIMScope* const kScopes[] = {
+    &CIMScope::CLASS, &CIMScope::ASSOCIATION, &CIMScope::INDICATION, &CIMScope::PROPERTY,
+    &CIMScope::REFERENCE, &CIMScope::METHOD, &CIMScope::PARAMETER};
+
+uint32_t flavorBits(const CIMFlavor& flavor)
+{
+    uint32_t bits = 0;
+    for (unsigned i = 0; i < sizeof(kFlavors) / sizeof(kFlavors[0]); i++)
+    {
+        if (flavor.hasFlavor(*kFlavors[i]))
+            bits |= 1u << i;
+    }
+    return bits;
+}
+
+CIMFlavor flavorFromBits(uint32_t bits)
+{
+    CIMFlavor flavor;
+    for (unsigned i = 0; i < sizeof(kFlavors) / sizeof(kFlavors[0]); i++)
+    {
+        if (bits & (1u << i))
+            flavor.addFlavor(*kFlavors[i]);
+    }
+    return flavor;
+}
+
+uint32_t scopeBits(const CIMScope& scope)
+{
+    uint32_t bits = 0;
+    for (unsigned i = 0; i < sizeof(kScopes) / sizeof(kScopes[0]); i++)
+    {
+        if (scope.hasScope(*kScopes[i]))
+            bits |= 1u << i;
+    }
+    return bits;
+}
+
+CIMScope scopeFromBits(uint32_t bits)
+{
+    CIMScope scope;
+    for (unsigned i = 0; i < sizeof(kScopes) / sizeof(kScopes[0]); i++)
+    {
+        if (bits & (1u << i))
+            scope.addScope(*kScopes[i]);
+    }
+    return scope;
+}
+
+[[noreturn]] void corrupt(const char* what)
+{
+    throw Exception(String("repository data is corrupt: ") + what);
+}
+
+// ---------------------------------------------------------------------------
+// Encoding
+
+class Encoder
+{
+public:
+    std::string out;
+
+    void byte(unsigned char b) { out.push_back(char(b)); }
+
+    void varint(uint64_t v)
+    {
+        while (v >= 0x80)
+        {
+            out.push_back(char((v & 0x7f) | 0x80));
+            v >>= 7;
+        }
+        out.push_back(char(v));
+    }
+
+    void signedVarint(int64_t v)
+    {
+        varint((uint64_t(v) << 1) ^ uint64_t(v >> 63));
+    }
+
+    void fixed(uint64_t v, unsigned bytes)
+    {
+        for (unsigned i = 0; i < bytes; i++)
+            out.push_back(char((v >> (8 * i)) & 0xff));
+    }
+
+    void text(const String& s)
+    {
+        Uint32 n = s.size();
+        varint(n);
+        const Char16* p = s.getChar16Data();
+        for (Uint32 i = 0; i < n; i++)
+        {
+            Uint16 c = p[i];
+            out.push_back(char(c & 0xff));
+            out.push_back(char(c >> 8));
+        }
+    }
+
+    void name(const CIMName& n) { text(n.getString()); }
+
+    void path(const CIMObjectPath& p)
+    {
+        text(p.getHost());
+        text(p.getNameSpace().getString());
+        name(p.getClassName());
+        const Array<CIMKeyBinding>& keys = p.getKeyBindings();
+        varint(keys.size());
+        for (Uint32 i = 0; i < keys.size(); i++)
+        {
+            name(keys[i].getName());
+            byte((unsigned char)keys[i].getType());
+            text(keys[i].getValue());
+        }
+    }
+
+    template <class T>
+    void unsignedElements(const CIMValue& v)
+    {
+        if (v.isArray())
+        {
+            Array<T> a;
+            v.get(a);
+            varint(a.size());
+            for (Uint32 i = 0; i < a.size(); i++)
+                varint(uint64_t(a[i]));
+        }
+        else
+        {
+            T x;
+            v.get(x);
+            varint(uint64_t(x));
+        }
+    }
+
+    template <class T>
+    void signedElements(const CIMValue& v)
+    {
+        if (v.isArray())
+        {
+            Array<T> a;
+            v.get(a);
+            varint(a.size());
+            for (Uint32 i = 0; i < a.size(); i++)
+                signedVarint(int64_t(a[i]));
+        }
+        else
+        {
+            T x;
+            v.get(x);
+            signedVarint(int64_t(x));
+        }
+    }
+
+    template <class T, class F>
+    void elements(const CIMValue& v, F each)
+    {
+        if (v.isArray())
+        {
+            Array<T> a;
+            v.get(a);
+            varint(a.size());
+            for (Uint32 i = 0; i < a.size(); i++)
+                each(a[i]);
+        }
+        else
+        {
+            T x;
+            v.get(x);
+            each(x);
+        }
+    }
+
+    void value(const CIMValue& v)
+    {
+        byte((unsigned char)v.getType());
+        unsigned char flags = (v.isArray() ? 1 : 0) | (v.isNull() ? 2 : 0);
+        byte(flags);
+        if (v.isNull())
+        {
+            if (v.isArray())
+                varint(v.getArraySize());
+            return;
+        }
+        switch (v.getType())
+        {
+        case CIMTYPE_BOOLEAN:
+            elements<Boolean>(v, [this](Boolean b) { byte(b ? 1 : 0); });
+            break;
+        case CIMTYPE_UINT8: unsignedElements<Uint8>(v); break;
+        case CIMTYPE_SINT8: signedElements<Sint8>(v); break;
+        case CIMTYPE_UINT16: unsignedElements<Uint16>(v); break;
+        case CIMTYPE_SINT16: signedElements<Sint16>(v); break;
+        case CIMTYPE_UINT32: unsignedElements<Uint32>(v); break;
+        case CIMTYPE_SINT32: signedElements<Sint32>(v); break;
+        case CIMTYPE_UINT64: unsignedElements<Uint64>(v); break;
+        case CIMTYPE_SINT64: signedElements<Sint64>(v); break;
+        case CIMTYPE_REAL32:
+            elements<Real32>(v, [this](Real32 r) {
+                uint32_t bits;
+                std::memcpy(&bits, &r, sizeof bits);
+                fixed(bits, 4);
+            });
+            break;
+        case CIMTYPE_REAL64:
+            elements<Real64>(v, [this](Real64 r) {
+                uint64_t bits;
+                std::memcpy(&bits, &r, sizeof bits);
+                fixed(bits, 8);
+            });
+            break;
+        case CIMTYPE_CHAR16:
+            elements<Char16>(v, [this](Char16 c) { fixed(Uint16(c), 2); });
+            break;
+        case CIMTYPE_STRING:
+            elements<String>(v, [this](const String& s) { text(s); });
+            break;
+        case CIMTYPE_DATETIME:
+            elements<CIMDateTime>(v, [this](const CIMDateTime& d) { text(d.toString()); });
+            break;
+        case CIMTYPE_REFERENCE:
+            elements<CIMObjectPath>(v, [this](const CIMObjectPath& p) { path(p); });
+            break;
+        case CIMTYPE_OBJECT:
+            elements<CIMObject>(v, [this](const CIMObject& o) {
+                if (o.isClass())
+                {
+                    byte('C');
+                    cimClass(CIMConstClass(o));
+                }
+                else
+                {
+                    byte('I');
+                    instance(CIMConstInstance(o));
+                }
+            });
+            break;
+        case CIMTYPE_INSTANCE:
+            elements<CIMInstance>(v, [this](const CIMInstance& i) { instance(i); });
+            break;
+        }
+    }
+
+    template <class H>
+    void qualifiers(const H& owner)
+    {
+        Uint32 n = owner.getQualifierCount();
+        varint(n);
+        for (Uint32 i = 0; i < n; i++)
+        {
+            CIMConstQualifier q = owner.getQualifier(i);
+            name(q.getName());
+            value(q.getValue());
+            varint(flavorBits(q.getFlavor()));
+            byte(q.getPropagated() ? 1 : 0);
+        }
+    }
+
+    void property(const CIMConstProperty& p)
+    {
+        name(p.getName());
+        value(p.getValue());
+        varint(p.getArraySize());
+        name(p.getReferenceClassName());
+        name(p.getClassOrigin());
+        byte(p.getPropagated() ? 1 : 0);
+        qualifiers(p);
+    }
+
+    template <class H>
+    void properties(const H& owner)
+    {
+        Uint32 n = owner.getPropertyCount();
+        varint(n);
+        for (Uint32 i = 0; i < n; i++)
+            property(owner.getProperty(i));
+    }
+
+    void method(const CIMConstMethod& m)
+    {
+        name(m.getName());
+        byte((unsigned char)m.getType());
+        name(m.getClassOrigin());
+        byte(m.getPropagated() ? 1 : 0);
+        qualifiers(m);
+        Uint32 n = m.getParameterCount();
+        varint(n);
+        for (Uint32 i = 0; i < n; i++)
+        {
+            CIMConstParameter p = m.getParameter(i);
+            name(p.getName());
+            byte((unsigned char)p.getType());
+            byte(p.isArray() ? 1 : 0);
+            varint(p.getArraySize());
+            name(p.getReferenceClassName());
+            qualifiers(p);
+        }
+    }
+
+    void cimClass(const CIMConstClass& c)
+    {
+        name(c.getClassName());
+        name(c.getSuperClassName());
+        qualifiers(c);
+        properties(c);
+        Uint32 n = c.getMethodCount();
+        varint(n);
+        for (Uint32 i = 0; i < n; i++)
+            method(c.getMethod(i));
+    }
+
+    void instance(const CIMConstInstance& inst)
+    {
+        name(inst.getClassName());
+        path(inst.getPath());
+        qualifiers(inst);
+        properties(inst);
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Decoding
+
+class Decoder
+{
+public:
+    Decoder(const void* data, std::size_t size)
+        : _p(static_cast<const unsigned char*>(data)),
+          _end(static_cast<const unsigned char*>(data) + size)
+    {
+    }
+
+    bool atEnd() const { return _p == _end; }
+
+    unsigned char byte()
+    {
+        if (_p == _end)
+            corrupt("truncated");
+        return *_p++;
+    }
+
+    uint64_t varint()
+    {
+        uint64_t v = 0;
+        for (unsigned shift = 0; shift < 64; shift += 7)
+        {
+            unsigned char b = byte();
+            v |= uint64_t(b & 0x7f) << shift;
+            if (!(b & 0x80))
+                return v;
+        }
+        corrupt("overlong number");
+    }
+
+    int64_t signedVarint()
+    {
+        uint64_t v = varint();
+        return int64_t(v >> 1) ^ -int64_t(v & 1);
+    }
+
+    // A count of elements that must each take at least one byte.
+    Uint32 count()
+    {
+        uint64_t n = varint();
+        if (n > uint64_t(_end - _p))
+            corrupt("bad element count");
+        return Uint32(n);
+    }
+
+    uint64_t fixed(unsigned bytes)
+    {
+        if (std::size_t(_end - _p) < bytes)
+            corrupt("truncated");
+        uint64_t v = 0;
+        for (unsigned i = 0; i < bytes; i++)
+            v |= uint64_t(_p[i]) << (8 * i);
+        _p += bytes;
+        return v;
+    }
+
+    String text()
+    {
+        uint64_t n = varint();
+        if (n > uint64_t(_end - _p) / 2)
+            corrupt("bad text length");
+        if (n == 0)
+            return String();
+        _units.resize(n);
+        for (uint64_t i = 0; i < n; i++)
+            _units[i] = Char16(Uint16(_p[2 * i] | (_p[2 * i + 1] << 8)));
+        _p += 2 * n;
+        return String(_units.data(), Uint32(n));
+    }
+
+    CIMName name()
+    {
+        String s = text();
+        if (s.size() == 0)
+            return CIMName();
+        return CIMName(s);
+    }
+
+    CIMObjectPath path()
+    {
+        String host = text();
+        String ns = text();
+        CIMName className = name();
+        Uint32 n = count();
+        Array<CIMKeyBinding> keys;
+        keys.reserveCapacity(n);
+        for (Uint32 i = 0; i < n; i++)
+        {
+            CIMName keyName = name();
+            unsigned char type = byte();
+            if (type > CIMKeyBinding::REFERENCE)
+                corrupt("bad key type");
+            keys.append(CIMKeyBinding(keyName, text(), CIMKeyBinding::Type(type)));
+        }
+        CIMObjectPath p;
+        p.set(host, ns.size() ? CIMNamespaceName(ns) : CIMNamespaceName(), className, keys);
+        return p;
+    }
+
+    template <class T>
+    CIMValue unsignedValue(bool isArray)
+    {
+        if (!isArray)
+            return CIMValue(T(varint()));
+        Uint32 n = count();
+        Array<T> a;
+        a.reserveCapacity(n);
+        for (Uint32 i = 0; i < n; i++)
+            a.append(T(varint()));
+        return CIMValue(a);
+    }
+
+    template <class T>
+    CIMValue signedValue(bool isArray)
+    {
+        if (!isArray)
+            return CIMValue(T(signedVarint()));
+        Uint32 n = count();
+        Array<T> a;
+        a.reserveCapacity(n);
+        for (Uint32 i = 0; i < n; i++)
+            a.append(T(signedVarint()));
+        return CIMValue(a);
+    }
+
+    template <class T, class F>
+    CIMValue elements(bool isArray, F one)
+    {
+        if (!isArray)
+            return CIMValue(one());
+        Uint32 n = count();
+        Array<T> a;
+        a.reserveCapacity(n);
+        for (Uint32 i = 0; i < n; i++)
+            a.append(one());
+        return CIMValue(a);
+    }
+
+    CIMValue value()
+    {
+        unsigned char type = byte();
+        unsigned char flags = byte();
+        if (type > CIMTYPE_INSTANCE || flags > 3)
+            corrupt("bad value header");
+        bool isArray = flags & 1;
+        if (flags & 2)
+            return CIMValue(CIMType(type), isArray, isArray ? Uint32(varint()) : 0);
+        switch (CIMType(type))
+        {
+        case CIMTYPE_BOOLEAN:
+            return elements<Boolean>(isArray, [this]() { return Boolean(byte() != 0); });
+        case CIMTYPE_UINT8: return unsignedValue<Uint8>(isArray);
+        case CIMTYPE_SINT8: return signedValue<Sint8>(isArray);
+        case CIMTYPE_UINT16: return unsignedValue<Uint16>(isArray);
+        case CIMTYPE_SINT16: return signedValue<Sint16>(isArray);
+        case CIMTYPE_UINT32: return unsignedValue<Uint32>(isArray);
+        case CIMTYPE_SINT32: return signedValue<Sint32>(isArray);
+        case CIMTYPE_UINT64: return unsignedValue<Uint64>(isArray);
+        case CIMTYPE_SINT64: return signedValue<Sint64>(isArray);
+        case CIMTYPE_REAL32:
+            return elements<Real32>(isArray, [this]() {
+                uint32_t bits = uint32_t(fixed(4));
+                Real32 r;
+                std::memcpy(&r, &bits, sizeof r);
+                return r;
+            });
+        case CIMTYPE_REAL64:
+            return elements<Real64>(isArray, [this]() {
+                uint64_t bits = fixed(8);
+                Real64 r;
+                std::memcpy(&r, &bits, sizeof r);
+                return r;
+            });
+        case CIMTYPE_CHAR16:
+            return elements<Char16>(isArray, [this]() { return Char16(Uint16(fixed(2))); });
+        case CIMTYPE_STRING:
+            return elements<String>(isArray, [this]() { return text(); });
+        case CIMTYPE_DATETIME:
+            return elements<CIMDateTime>(isArray, [this]() { return CIMDateTime(text()); });
+        case CIMTYPE_REFERENCE:
+            return elements<CIMObjectPath>(isArray, [this]() { return path(); });
+        case CIMTYPE_OBJECT:
+            return elements<CIMObject>(isArray, [this]() {
+                unsigned char kind = byte();
+                if (kind == 'C')
+                    return CIMObject(cimClass());
+                if (kind == 'I')
+                    return CIMObject(instance());
+                corrupt("bad embedded object");
+            });
+        case CIMTYPE_INSTANCE:
+            return elements<CIMInstance>(isArray, [this]() { return instance(); });
+        }
+        corrupt("bad value type");
+    }
+
+    CIMQualifier qualifier()
+    {
+        CIMName n = name();
+        CIMValue v = value();
+        CIMFlavor flavor = flavorFromBits(uint32_t(varint()));
+        Boolean propagated = byte() != 0;
+        return CIMQualifier(n, v, flavor, propagated);
+    }
+
+    template <class H>
+    void qualifiers(H& owner)
+    {
+        Uint32 n = count();
+        for (Uint32 i = 0; i < n; i++)
+            owner.addQualifier(qualifier());
+    }
+
+    CIMProperty property()
+    {
+        CIMName n = name();
+        CIMValue v = value();
+        Uint32 arraySize = Uint32(varint());
+        CIMName referenceClass = name();
+        CIMName classOrigin = name();
+        Boolean propagated = byte() != 0;
+        CIMProperty p(n, v, arraySize, referenceClass, classOrigin, propagated);
+        qualifiers(p);
+        return p;
+    }
+
+    template <class H>
+    void properties(H& owner)
+    {
+        Uint32 n = count();
+        for (Uint32 i = 0; i < n; i++)
+            owner.addProperty(property());
+    }
+
+    CIMType type()
+    {
+        unsigned char t = byte();
+        if (t > CIMTYPE_INSTANCE)
+            corrupt("bad type");
+        return CIMType(t);
+    }
+
+    CIMMethod method()
+    {
+        CIMName n = name();
+        CIMType t = type();
+        CIMName classOrigin = name();
+        Boolean propagated = byte() != 0;
+        CIMMethod m(n, t, classOrigin, propagated);
+        qualifiers(m);
+        Uint32 count = this->count();
+        for (Uint32 i = 0; i < count; i++)
+        {
+            CIMName pn = name();
+            CIMType pt = type();
+            Boolean isArray = byte() != 0;
+            Uint32 arraySize = Uint32(varint());
+            CIMName referenceClass = name();
+            CIMParameter p(pn, pt, isArray, arraySize, referenceClass);
+            qualifiers(p);
+            m.addParameter(p);
+        }
+        return m;
+    }
+
+    CIMClass cimClass()
+    {
+        CIMName n = name();
+        CIMName super = name();
+        CIMClass c(n, super);
+        qualifiers(c);
+        properties(c);
+        Uint32 count = this->count();
+        for (Uint32 i = 0; i < count; i++)
+            c.addMethod(method());
+        return c;
+    }
+
+    CIMInstance instance()
+    {
+        CIMName n = name();
+        CIMObjectPath p = path();
+        CIMInstance inst(n);
+        if (!p.getClassName().isNull())
+            inst.setPath(p);
+        qualifiers(inst);
+        properties(inst);
+        return inst;
+    }
+
+private:
+    const unsigned char* _p;
+    const unsigned char* _end;
+    std::vector<Char16> _units;
+};
+
+void expectHeader(Decoder& d, unsigned char tag)
+{
+    if (d.byte() != tag || d.byte() != kFormatVersion)
+        corrupt("unexpected object kind or format version");
+}
+
+void expectEnd(const Decoder& d)
+{
+    if (!d.atEnd())
+        corrupt("trailing bytes");
+}
+
+// Errors of the object model while rebuilding an object mean the blob was
+// not written by us.
+template <class F>
+auto guarded(F f) -> decltype(f())
+{
+    try
+    {
+        return f();
+    }
+    catch (const Exception& e)
+    {
+        if (e.getMessage().find(String("repository data is corrupt")) == 0)
+            throw;
+        throw Exception(String("repository data is corrupt: ") + e.getMessage());
+    }
+}
+
+}  // namespace
+
+std::string ObjectCodec::encodeClass(const CIMConstClass& cimClass)
+{
+    Encoder e;
+    e.byte('C');
+    e.byte(kFormatVersion);
+    e.cimClass(cimClass);
+    return std::move(e.out);
+}
+
+std::string ObjectCodec::encodeInstance(const CIMConstInstance& instance)
+{
+    Encoder e;
+    e.byte('I');
+    e.byte(kFormatVersion);
+    e.instance(instance);
+    return std::move(e.out);
+}
+
+std::string ObjectCodec::encodeQualifierDecl(const CIMConstQualifierDecl& decl)
+{
+    Encoder e;
+    e.byte('Q');
+    e.byte(kFormatVersion);
+    e.name(decl.getName());
+    e.value(decl.getValue());
+    e.varint(scopeBits(decl.getScope()));
+    e.varint(flavorBits(decl.getFlavor()));
+    e.varint(decl.getArraySize());
+    return std::move(e.out);
+}
+
+CIMClass ObjectCodec::decodeClass(const void* data, std::size_t size)
+{
+    return guarded([&]() {
+        Decoder d(data, size);
+        expectHeader(d, 'C');
+        CIMClass c = d.cimClass();
+        expectEnd(d);
+        return c;
+    });
+}
+
+CIMInstance ObjectCodec::decodeInstance(const void* data, std::size_t size)
+{
+    return guarded([&]() {
+        Decoder d(data, size);
+        expectHeader(d, 'I');
+        CIMInstance i = d.instance();
+        expectEnd(d);
+        return i;
+    });
+}
+
+CIMObjectPath ObjectCodec::decodeInstancePath(const void* data, std::size_t size)
+{
+    return guarded([&]() {
+        Decoder d(data, size);
+        expectHeader(d, 'I');
+        d.name();
+        return d.path();
+    });
+}
+
+CIMQualifierDecl ObjectCodec::decodeQualifierDecl(const void* data, std::size_t size)
+{
+    return guarded([&]() {
+        Decoder d(data, size);
+        expectHeader(d, 'Q');
+        CIMName n = d.name();
+        CIMValue v = d.value();
+        CIMScope scope = scopeFromBits(uint32_t(d.varint()));
+        CIMFlavor flavor = flavorFromBits(uint32_t(d.varint()));
+        Uint32 arraySize = Uint32(d.varint());
+        expectEnd(d);
+        return CIMQualifierDecl(n, v, scope, flavor, arraySize);
+    });
+}
+
+}  // namespace Pegasus

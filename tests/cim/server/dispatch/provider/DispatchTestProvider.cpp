@@ -1,0 +1,388 @@
+// The provider library the dispatcher tests load.  What it does is chosen by
+// the request: the key of getInstance and the name of the invoked method
+// select normal answers, failures of every kind and broken deliveries.
+//
+// Provider names: "WidgetProvider" (instance and method provider for
+// Test_Widget), "MethodOnlyProvider" (method provider only),
+// "FailingInitProvider" (initialize() throws); any other name gets 0.
+#include <Pegasus/Provider/CIMInstanceProvider.h>
+#include <Pegasus/Provider/CIMMethodProvider.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+PEGASUS_USING_PEGASUS;
+
+namespace {
+
+std::atomic<int> gInitialized(0);
+std::atomic<int> gTerminated(0);
+
+std::string text(const String& s)
+{
+    return std::string(static_cast<const char*>(s.getCString()));
+}
+
+String keyOf(const CIMObjectPath& path)
+{
+    const Array<CIMKeyBinding>& keys = path.getKeyBindings();
+    for (Uint32 i = 0; i < keys.size(); i++)
+    {
+        if (keys[i].getName().equal("Id"))
+            return keys[i].getValue();
+    }
+    return String();
+}
+
+CIMObjectPath widgetPath(const String& id)
+{
+    Array<CIMKeyBinding> keys;
+    keys.append(CIMKeyBinding(CIMName("Id"), id, CIMKeyBinding::STRING));
+    return CIMObjectPath(String(), CIMNamespaceName(), CIMName("Test_Widget"),
+                         keys);
+}
+
+CIMInstance widget(const String& id)
+{
+    CIMInstance instance(CIMName("Test_Widget"));
+    instance.addProperty(CIMProperty(CIMName("Id"), id));
+    instance.addProperty(CIMProperty(CIMName("Label"), String("made")));
+    instance.addProperty(CIMProperty(CIMName("Size"), Uint32(1)));
+    instance.setPath(widgetPath(id));
+    return instance;
+}
+
+CIMValue inParameter(const Array<CIMParamValue>& in, const char* name)
+{
+    for (Uint32 i = 0; i < in.size(); i++)
+    {
+        if (String::equalNoCase(in[i].getParameterName(), name))
+            return in[i].getValue();
+    }
+    return CIMValue();
+}
+
+class WidgetProvider : public CIMInstanceProvider, public CIMMethodProvider
+{
+public:
+    void initialize(CIMOMHandle& cimom) override
+    {
+        _cimom = cimom;
+        ++gInitialized;
+    }
+
+    void terminate() override
+    {
+        ++gTerminated;
+        delete this;
+    }
+
+    void getInstance(const OperationContext&, const CIMObjectPath& reference,
+                     const Boolean, const Boolean, const CIMPropertyList&,
+                     InstanceResponseHandler& handler) override
+    {
+        const std::string id = text(keyOf(reference));
+        handler.processing();
+        if (id == "too-many")
+        {
+            handler.deliver(widget("a"));
+            handler.deliver(widget("b"));
+        }
+        else if (id == "too-few")
+        {
+            // complete() with nothing delivered
+        }
+        else if (id == "uninitialized")
+        {
+            handler.deliver(CIMInstance());
+        }
+        else if (id == "silent")
+        {
+            return;   // neither deliver nor complete
+        }
+        else if (id == "where")
+        {
+            CIMInstance instance = widget("where");
+            instance.getProperty(instance.findProperty("Label"))
+                .setValue(CIMValue(reference.toString()));
+            handler.deliver(instance);
+        }
+        else
+        {
+            std::lock_guard<std::mutex> lock(_mutex);
+            auto it = _widgets.find(id);
+            if (it == _widgets.end())
+                throw CIMObjectNotFoundException(String(id.c_str()));
+            handler.deliver(it->second);
+        }
+        handler.complete();
+    }
+
+    void enumerateInstances(const OperationContext&, const CIMObjectPath&,
+                            const Boolean, const Boolean,
+                            const CIMPropertyList&,
+                            InstanceResponseHandler& handler) override
+    {
+        handler.processing();
+        std::lock_guard<std::mutex> lock(_mutex);
+        for (auto& item : _widgets)
+            handler.deliver(item.second);
+        handler.complete();
+    }
+
+    void enumerateInstanceNames(const OperationContext&,
+                                const CIMObjectPath&,
+                                ObjectPathResponseHandler& handler) override
+    {
+        handler.processing();
+        std::lock_guard<std::mutex> lock(_mutex);
+        for (auto& item : _widgets)
+            handler.deliver(widgetPath(String(item.first.c_str())));
+        handler.complete();
+    }
+
+    void createInstance(const OperationContext&, const CIMObjectPath&,
+                        const CIMInstance& instance,
+                        ObjectPathResponseHandler& handler) override
+    {
+        CIMValue idValue =
+            instance.getProperty(instance.findProperty("Id")).getValue();
+        String id;
+        idValue.get(id);
+        handler.processing();
+        {
+            std::lock_guard<std::mutex> lock(_mutex);
+            if (_widgets.count(text(id)))
+                throw CIMObjectAlreadyExistsException(id);
+            CIMInstance stored = instance.clone();
+            // A widget labelled "no path" is later delivered without a
+            // path, for the server to complete.
+            Uint32 label = stored.findProperty("Label");
+            bool noPath = false;
+            if (label != PEG_NOT_FOUND)
+            {
+                String value;
+                stored.getProperty(label).getValue().get(value);
+                noPath = value == "no path";
+            }
+            stored.setPath(noPath ? CIMObjectPath(String(), CIMNamespaceName(),
+                                                  CIMName("Test_Widget"))
+                                  : widgetPath(id));
+            _widgets[text(id)] = stored;
+        }
+        handler.deliver(widgetPath(id));
+        handler.complete();
+    }
+
+    void modifyInstance(const OperationContext&,
+                        const CIMObjectPath& reference,
+                        const CIMInstance& instance, const Boolean,
+                        const CIMPropertyList&,
+                        ResponseHandler& handler) override
+    {
+        handler.processing();
+        std::lock_guard<std::mutex> lock(_mutex);
+        auto it = _widgets.find(text(keyOf(reference)));
+        if (it == _widgets.end())
+            throw CIMObjectNotFoundException(keyOf(reference));
+        CIMInstance replacement = instance.clone();
+        replacement.setPath(widgetPath(keyOf(reference)));
+        it->second = replacement;
+        handler.complete();
+    }
+
+    void deleteInstance(const OperationContext&,
+                        const CIMObjectPath& reference,
+                        ResponseHandler& handler) override
+    {
+        handler.processing();
+        std::lock_guard<std::mutex> lock(_mutex);
+        if (_widgets.erase(text(keyOf(reference))) == 0)
+            throw CIMObjectNotFoundException(keyOf(reference));
+        handler.complete();
+    }
+
+    void invokeMethod(const OperationContext& context,
+                      const CIMObjectPath& reference, const CIMName& method,
+                      const Array<CIMParamValue>& in,
+                      MethodResultResponseHandler& handler) override
+    {
+        handler.processing();
+        const std::string name = text(method.getString());
+        if (name == "Echo")
+        {
+            String value;
+            inParameter(in, "Text").get(value);
+            handler.deliverParamValue(
+                CIMParamValue("Length", CIMValue(Uint32(value.size()))));
+            handler.deliver(CIMValue(value));
+        }
+        else if (name == "SayHello")
+        {
+            String who;
+            inParameter(in, "Name").get(who);
+            handler.deliverParamValue(
+                CIMParamValue("Place", CIMValue(String("From Neverland"))));
+            handler.deliver(CIMValue(String("Hello, ") + who + "!"));
+        }
+        else if (name == "Add")
+        {
+            Uint32 sum = 0;
+            for (Uint32 i = 0; i < in.size(); i++)
+            {
+                if (!in[i].isTyped() ||
+                    in[i].getValue().getType() != CIMTYPE_UINT32)
+                {
+                    throw CIMInvalidParameterException("not a uint32");
+                }
+                Uint32 term = 0;
+                in[i].getValue().get(term);
+                sum += term;
+            }
+            handler.deliver(CIMValue(sum));
+        }
+        else if (name == "Where")
+        {
+            handler.deliver(CIMValue(reference.toString()));
+        }
+        else if (name == "ThrowCIM")
+        {
+            throw CIMException(CIM_ERR_NOT_FOUND, "no such disk");
+        }
+        else if (name == "ThrowProviderException")
+        {
+            throw CIMMethodNotFoundException("gone");
+        }
+        else if (name == "ThrowPegasus")
+        {
+            throw Exception("plain failure");
+        }
+        else if (name == "ThrowStd")
+        {
+            throw std::runtime_error("std failure");
+        }
+        else if (name == "ThrowUnknown")
+        {
+            throw 42;
+        }
+        else if (name == "DeliverNull")
+        {
+            handler.deliver(CIMValue());
+        }
+        else if (name == "DeliverUninitialized")
+        {
+            handler.deliverParamValue(CIMParamValue());
+        }
+        else if (name == "Rendezvous")
+        {
+            // Returns true once `Count` calls are inside at the same time.
+            Uint32 count = 0;
+            inParameter(in, "Count").get(count);
+            std::unique_lock<std::mutex> lock(_mutex);
+            ++_inside;
+            _arrived.notify_all();
+            bool met = _arrived.wait_for(lock, std::chrono::seconds(10),
+                [&] { return _inside >= count; });
+            handler.deliver(CIMValue(Boolean(met)));
+        }
+        else if (name == "UpcallCount")
+        {
+            Array<CIMObjectPath> names = _cimom.enumerateInstanceNames(
+                context, reference.getNameSpace(), CIMName("Test_Element"));
+            handler.deliver(CIMValue(Uint32(names.size())));
+        }
+        else if (name == "UpcallCreate")
+        {
+            String id;
+            inParameter(in, "Id").get(id);
+            CIMInstance stored(CIMName("Test_Stored"));
+            stored.addProperty(CIMProperty(CIMName("Id"), id));
+            CIMObjectPath path = _cimom.createInstance(
+                context, reference.getNameSpace(), stored);
+            handler.deliver(CIMValue(path.toString()));
+        }
+        else if (name == "UpcallMissing")
+        {
+            _cimom.getClass(context, reference.getNameSpace(),
+                            CIMName("No_Such_Class"), false, true, false,
+                            CIMPropertyList());
+            handler.deliver(CIMValue(Boolean(true)));
+        }
+        else
+        {
+            throw CIMMethodNotFoundException(method.getString());
+        }
+        handler.complete();
+    }
+
+private:
+    CIMOMHandle _cimom;
+    std::mutex _mutex;
+    std::condition_variable _arrived;
+    Uint32 _inside = 0;
+    std::map<std::string, CIMInstance> _widgets;
+};
+
+class MethodOnlyProvider : public CIMMethodProvider
+{
+public:
+    void initialize(CIMOMHandle&) override { ++gInitialized; }
+    void terminate() override
+    {
+        ++gTerminated;
+        delete this;
+    }
+    void invokeMethod(const OperationContext&, const CIMObjectPath&,
+                      const CIMName&, const Array<CIMParamValue>&,
+                      MethodResultResponseHandler& handler) override
+    {
+        handler.processing();
+        handler.deliver(CIMValue(String("method only")));
+        handler.complete();
+    }
+};
+
+class FailingInitProvider : public CIMMethodProvider
+{
+public:
+    void initialize(CIMOMHandle&) override
+    {
+        throw CIMException(CIM_ERR_FAILED, "cannot start");
+    }
+    void terminate() override { delete this; }
+    void invokeMethod(const OperationContext&, const CIMObjectPath&,
+                      const CIMName&, const Array<CIMParamValue>&,
+                      MethodResultResponseHandler&) override
+    {
+    }
+};
+
+}  // namespace
+
+extern "C" PEGASUS_EXPORT CIMProvider* PegasusCreateProvider(
+    const String& providerName)
+{
+    if (providerName == "WidgetProvider")
+        return new WidgetProvider;
+    if (providerName == "MethodOnlyProvider")
+        return new MethodOnlyProvider;
+    if (providerName == "FailingInitProvider")
+        return new FailingInitProvider;
+    return 0;
+}
+
+// Counters the tests read through dlsym.
+extern "C" PEGASUS_EXPORT int DispatchTestProviderInitialized()
+{
+    return gInitialized;
+}
+
+extern "C" PEGASUS_EXPORT int DispatchTestProviderTerminated()
+{
+    return gTerminated;
+}

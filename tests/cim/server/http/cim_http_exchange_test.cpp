@@ -1,0 +1,118 @@
+// The front end's protocol rules without sockets: TE parsing, the XML
+// well-formedness verdict, CIMObject checks and failure framing.
+
+#include "CimHttpExchange.h"
+#include "XmlWellFormedness.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace Pegasus;
+
+namespace {
+
+TEST(CimHttpExchange, TrailersAreAskedForByTheTeTokenOnly)
+{
+    struct Case { const char* te; bool trailers; } cases[] = {
+        {"trailers", true},
+        {"chunked, trailers", true},
+        {" deflate;q=0.5 ,TRAILERS ", true},
+        {"trailers;q=1", true},
+        {"chunked", false},
+        {"", false},
+        {"trailersx, xtrailers", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.trailers, teAcceptsTrailers(c.te)) << c.te;
+}
+
+TEST(CimHttpExchange, WellFormednessVerdictNamesTheProblemAndItsLine)
+{
+    struct Case { const char* xml; const char* error; } cases[] = {
+        {"<a>\n<b/>\n</a>", ""},
+        {"<a>\n<b>\n</c>\n</a>", "Closing element does not match opening element: on line 3"},
+        {"", "Document has no root element or ends too early: on line 1"},
+        {"<a/>\n<b/>", "Content after the end of the root element: on line 2"},
+        {"<a x='1' x='2'/>", "Attribute appears more than once in an element: on line 1"},
+        {"<a>&nope;</a>", "Reference to an undefined entity: on line 1"},
+        // A document type stops the check before any entity is expanded.
+        {"<!DOCTYPE a [<!ENTITY e \"&e;&e;\">]><a>&e;</a>", ""},
+    };
+    for (const Case& c : cases)
+    {
+        std::string xml = c.xml;
+        EXPECT_EQ(c.error, xmlWellFormednessError(xml.data(), xml.size())) << c.xml;
+    }
+}
+
+std::string sayHelloBody()
+{
+    std::ifstream in(std::string(KTA_SHARED_DIR) +
+                         "/wire/09b-InvokeMethod-SayHello-cimcli-step2-SayHello-request.txt",
+                     std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    std::string r = s.str();
+    return r.substr(r.find("\r\n\r\n") + 4);
+}
+
+TEST(CimHttpExchange, CimObjectMustNameTheRequestsNamespace)
+{
+    const std::string body = sayHelloBody();
+    struct Case { const char* cimObject; bool accepted; } cases[] = {
+        {"root%2FSampleProvider%3ASample_MethodProviderClass.Identifier%3D1", true},
+        {"ROOT%2Fsampleprovider%3AOther", true},
+        {"root%2FSampleProvider", true},
+        {"root%2Fcimv2%3ASample_MethodProviderClass.Identifier%3D1", false},
+        {"Sample_MethodProviderClass.Identifier%3D1", false},
+    };
+    for (const Case& c : cases)
+    {
+        CimHttpRequestHead head;
+        head.method = "POST";
+        head.cimOperation = "MethodCall";
+        head.cimMethod = "SayHello";
+        head.cimObject = c.cimObject;
+        CimXmlRequestMessage request;
+        std::optional<HttpRejection> r =
+            decodeRequestBody(head, body.data(), body.size(), CimXmlLimits(), request);
+        EXPECT_EQ(c.accepted, !r) << c.cimObject;
+        if (r)
+        {
+            EXPECT_EQ("header-mismatch", r->cimError);
+        }
+    }
+}
+
+TEST(CimHttpExchange, FailuresOfExtrinsicCallsAndOddOutcomesAreFramedSafely)
+{
+    CimXmlRequestMessage request;
+    request.messageId = "7";
+    request.isIntrinsic = false;
+    request.methodName = "SayHello";
+
+    OperationOutcome outcome;
+    outcome.failed = true;  // no code, no description
+    CimResponseFrame f = frameOutcome(request, std::move(outcome), true, false);
+    EXPECT_NE(std::string::npos, f.body.find("<METHODRESPONSE NAME=\"SayHello\">"));
+    EXPECT_EQ(std::string::npos, f.body.find("RETURNVALUE"));
+    EXPECT_EQ("\r\n0\r\nCIMStatusCode: 1\r\nCIMStatusCodeDescription: CIM_ERR_FAILED\r\n\r\n",
+              f.tail);
+
+    outcome = OperationOutcome();
+    outcome.failed = true;
+    outcome.code = CIM_ERR_METHOD_NOT_FOUND;
+    outcome.description = "CIM_ERR_METHOD_NOT_FOUND: <x>";
+    f = frameOutcome(request, std::move(outcome), false, true);
+    EXPECT_NE(std::string::npos,
+              f.body.find("<ERROR CODE=\"17\" DESCRIPTION=\"CIM_ERR_METHOD_NOT_FOUND: &lt;x&gt;\"/>"));
+    EXPECT_NE(std::string::npos, f.head.find("\r\nConnection: close\r\n\r\n"));
+    char length[32];
+    std::snprintf(length, sizeof(length), "content-length: %010zu\r\n", f.body.size());
+    EXPECT_NE(std::string::npos, f.head.find(length));
+    EXPECT_EQ("", f.tail);
+}
+
+}  // namespace

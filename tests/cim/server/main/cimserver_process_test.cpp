@@ -1,0 +1,308 @@
+// Starts the staged cimserver as the plug-in does and checks what the
+// plug-in and the tools rely on.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include <Pegasus/Client/CIMClient.h>
+#include <Pegasus/Common/Constants.h>
+
+#include "CimserverProcess.h"
+
+using namespace Pegasus;
+
+namespace {
+
+const char kAlreadyRunning[] =
+    "Unable to start CIMServer. CIMServer is already running.\n";
+
+bool waitUntilGone(pid_t pid, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (isCimserverProcess(pid))
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        ::usleep(10000);
+    }
+    return true;
+}
+
+// One server shared by the checks that do not stop it.
+class RunningCimserverTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        server = new CimserverProcess;
+        startResult = new RunResult(server->start());
+    }
+    static void TearDownTestSuite()
+    {
+        delete server;  // stops it, killing it if need be
+        delete startResult;
+        server = nullptr;
+        startResult = nullptr;
+    }
+
+    static CimserverProcess* server;
+    static RunResult* startResult;
+};
+
+CimserverProcess* RunningCimserverTest::server = nullptr;
+RunResult* RunningCimserverTest::startResult = nullptr;
+
+TEST_F(RunningCimserverTest, StartReturnsPromptlyWithItsOutputClosed)
+{
+    // runProgram reads until every holder of the pipes has closed them, so
+    // returning at all means the detached server let go of them.
+    EXPECT_FALSE(startResult->timedOut);
+    EXPECT_EQ(startResult->status, 0) << startResult->err;
+    EXPECT_EQ(startResult->out, "");
+    EXPECT_EQ(startResult->err, "");
+    EXPECT_LT(startResult->elapsed, std::chrono::seconds(10));
+}
+
+TEST_F(RunningCimserverTest, AcceptsTcpConnectionsAtOnce)
+{
+    CIMClient client;
+    client.connect("127.0.0.1", server->port(), "", "");
+    Array<CIMObjectPath> names = client.enumerateInstanceNames(
+        PEGASUS_NAMESPACENAME_CONFIG, PEGASUS_CLASSNAME_CONFIGSETTING);
+    EXPECT_GT(names.size(), 10u);
+}
+
+TEST_F(RunningCimserverTest, AcceptsLocalConnections)
+{
+    ::setenv("PEGASUS_HOME", server->home().path().c_str(), 1);
+    CIMClient client;
+    client.connectLocal();
+    Array<CIMKeyBinding> keys;
+    keys.append(CIMKeyBinding(CIMName("PropertyName"), "httpPort",
+                              CIMKeyBinding::STRING));
+    CIMInstance instance = client.getInstance(
+        PEGASUS_NAMESPACENAME_CONFIG,
+        CIMObjectPath("", CIMNamespaceName(), PEGASUS_CLASSNAME_CONFIGSETTING,
+                      keys));
+    String current;
+    instance.getProperty(instance.findProperty("CurrentValue"))
+        .getValue()
+        .get(current);
+    EXPECT_EQ(std::string(current.getCString()),
+              std::to_string(server->port()));
+    ::unsetenv("PEGASUS_HOME");
+}
+
+TEST_F(RunningCimserverTest, BothStartFilesHoldThePid)
+{
+    pid_t pid = server->pid();
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(isCimserverProcess(pid));
+    const std::string expected = std::to_string(pid) + "\n";
+    EXPECT_EQ(server->home().read("cimserver_start.conf"), expected);
+    EXPECT_EQ(server->home().read("plugin_start.conf"), expected);
+    EXPECT_EQ(server->home().mode("cimserver_start.conf"), 0600u);
+    EXPECT_EQ(server->home().mode("cimxml.socket") & 0777, 0600u);
+}
+
+TEST_F(RunningCimserverTest, PsListsItUnderItsPid)
+{
+    RunResult ps = runProgram("/bin/ps", {"-e"}, {"PATH=/usr/bin:/bin"});
+    ASSERT_EQ(ps.status, 0);
+    const std::string pid = std::to_string(server->pid());
+    bool found = false;
+    std::istringstream lines(ps.out);
+    std::string line;
+    while (std::getline(lines, line))
+    {
+        if (line.find("cimserver") == std::string::npos)
+            continue;
+        std::istringstream words(line);
+        std::string first;
+        words >> first;
+        if (first == pid)
+            found = true;
+    }
+    EXPECT_TRUE(found) << ps.out;
+}
+
+TEST_F(RunningCimserverTest, SecondServerOnTheSameHomeIsRefused)
+{
+    RunResult second = server->run(
+        "cimserver", {"httpPort=" + std::to_string(freePort())});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.err, kAlreadyRunning);
+    // The refused start must not have disturbed the running server.
+    EXPECT_TRUE(isCimserverProcess(server->pid()));
+    EXPECT_NE(server->home().read("cimserver_current.conf")
+                  .find("httpPort=" + std::to_string(server->port())),
+              std::string::npos);
+}
+
+TEST_F(RunningCimserverTest, StatusSaysRunning)
+{
+    RunResult status = server->run("cimserver", {"--status"});
+    EXPECT_EQ(status.status, 0);
+    EXPECT_EQ(status.out, "The CIM Server is running.\n");
+}
+
+TEST(CimserverStopTest, DashSStopsWithinASecondAndCleansUp)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start().status, 0);
+    pid_t pid = server.pid();
+    ASSERT_GT(pid, 0);
+
+    RunResult stop = server.stop();
+    EXPECT_EQ(stop.status, 0) << stop.err;
+    EXPECT_EQ(stop.out, "CIM Server stopped.\n");
+    EXPECT_LT(stop.elapsed, std::chrono::milliseconds(1500));
+    EXPECT_FALSE(isCimserverProcess(pid));
+    for (const char* name : {"cimserver_start.conf", "plugin_start.conf",
+                             "cimserver_start.lock", "cimxml.socket"})
+        EXPECT_FALSE(server.home().exists(name)) << name;
+
+    RunResult status = server.run("cimserver", {"--status"});
+    EXPECT_EQ(status.status, 2);
+    EXPECT_EQ(status.out, "The CIM Server is not running.\n");
+}
+
+TEST(CimserverStopTest, SigtermStopsGracefully)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start().status, 0);
+    pid_t pid = server.pid();
+    ASSERT_GT(pid, 0);
+    ::kill(pid, SIGTERM);
+    EXPECT_TRUE(waitUntilGone(pid, std::chrono::seconds(2)));
+    EXPECT_FALSE(server.home().exists("cimserver_start.conf"));
+    EXPECT_FALSE(server.home().exists("plugin_start.conf"));
+}
+
+TEST(CimserverStopTest, RestartAfterStopReusesTheHome)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start().status, 0);
+    ASSERT_EQ(server.stop().status, 0);
+    RunResult again = server.start();
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_GT(server.pid(), 0);
+}
+
+TEST(CimserverNoServerTest, StopWithoutServer)
+{
+    TempHome home;
+    RunResult stop = runProgram(
+        stagedProgram("cimserver"), {"-s"},
+        {"PEGASUS_HOME=" + home.path(), "PATH=/usr/bin:/bin"});
+    EXPECT_EQ(stop.status, 1);
+    EXPECT_EQ(stop.err,
+              "Unable to connect to CIM Server.  CIM Server may not be "
+              "running.\n");
+}
+
+TEST(CimserverNoServerTest, BusyPortIsReportedByTheParent)
+{
+    CimserverProcess server;
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr;
+    std::memset(&addr, 0, sizeof(addr));
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(server.port());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(::listen(fd, 1), 0);
+
+    RunResult start = server.start();
+    ::close(fd);
+    EXPECT_EQ(start.status, 1);
+    EXPECT_EQ(start.err,
+              "cimserver not started: Bind failed: Failed to bind socket on "
+              "port " + std::to_string(server.port()) +
+                  ": Address already in use (error code 98).\n");
+    EXPECT_FALSE(server.home().exists("cimserver_start.conf"));
+    EXPECT_FALSE(server.home().exists("cimserver_start.lock"));
+}
+
+TEST(CimserverNoServerTest, CommandLineMessages)
+{
+    TempHome home;
+    struct
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"nosuch=1"}, 1, "",
+         "cimserver not started: Unrecognized config property: nosuch\n"},
+        {{"traceLevel=abc"}, 1, "",
+         "cimserver not started: Invalid property value: traceLevel=abc\n"},
+        {{"-x"}, 1, "",
+         "cimserver not started: Unrecognized command line option. \n"},
+        {{"-v"}, 0, "2.14.4\n", ""},
+        {{"--version"}, 0, "2.14.4\n", ""},
+        {{"--status"}, 2, "The CIM Server is not running.\n", ""},
+    };
+    for (const auto& c : cases)
+    {
+        RunResult r = runProgram(
+            stagedProgram("cimserver"), c.args,
+            {"PEGASUS_HOME=" + home.path(), "PATH=/usr/bin:/bin"});
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_EQ(r.out, c.out) << c.args[0];
+        EXPECT_EQ(r.err, c.err) << c.args[0];
+    }
+    RunResult https = runProgram(
+        stagedProgram("cimserver"), {"enableHttpsConnection=true"},
+        {"PEGASUS_HOME=" + home.path(), "PATH=/usr/bin:/bin"});
+    EXPECT_EQ(https.status, 1);
+    EXPECT_EQ(https.err.find("cimserver not started: Invalid property value: "
+                             "enableHttpsConnection=true ("),
+              0u) << https.err;
+    // Nothing was started or written for a refused command line.
+    EXPECT_FALSE(home.exists("cimserver_current.conf"));
+    EXPECT_FALSE(home.exists("cimserver_start.lock"));
+}
+
+TEST(CimserverNoServerTest, ForegroundServerStopsOnSigterm)
+{
+    CimserverProcess server;
+    std::vector<std::string> env = server.environment();
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(&e[0]);
+    envp.push_back(nullptr);
+    const std::string program = stagedProgram("cimserver");
+    std::string port = "httpPort=" + std::to_string(server.port());
+    std::string start = "startFile=" + server.startFile();
+    pid_t pid = ::fork();
+    if (pid == 0)
+    {
+        int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        char* argv[] = {const_cast<char*>(program.c_str()),
+                        const_cast<char*>("daemon=false"), &port[0], &start[0],
+                        nullptr};
+        ::execve(program.c_str(), argv, envp.data());
+        ::_exit(127);
+    }
+    // Not detached: the start file names the process we forked.
+    bool up = false;
+    for (int i = 0; i < 500 && !up; ++i)
+    {
+        ::usleep(10000);
+        up = server.pid() == pid;
+    }
+    EXPECT_TRUE(up);
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(server.home().exists("cimserver_start.conf"));
+}
+
+}  // namespace
