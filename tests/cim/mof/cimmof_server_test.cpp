@@ -1,0 +1,193 @@
+// cimmof against a real cimserver from the staging tree: the program's
+// exit statuses and messages, and what the server holds afterwards.
+// Skipped when the server program has not been built.
+
+#include <Pegasus/Client/CIMClient.h>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Pegasus;
+
+namespace {
+
+const std::string kBin = std::string(KTA_STAGE_DIR) + "/pegasus/bin/";
+const std::string kShared = KTA_SHARED_DIR;
+
+int freePort()
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+struct Result
+{
+    int status;
+    std::string output;   // stdout and stderr together
+};
+
+class CimmofServer : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(kBin + "cimserver"))
+            GTEST_SKIP() << "cimserver is not built";
+        char pattern[] = "/tmp/cimmoftest.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        _home = pattern;
+        ::setenv("PEGASUS_HOME", _home.c_str(), 1);
+        Result start = run(kBin + "cimserver httpPort=" + std::to_string(freePort())
+                           + " enableHttpsConnection=false enableAuthentication=false");
+        ASSERT_EQ(start.status, 0) << start.output;
+        _started = true;
+    }
+
+    void TearDown() override
+    {
+        if (_started)
+            run(kBin + "cimserver -s");
+        if (!_home.empty())
+            std::filesystem::remove_all(_home);
+    }
+
+    static Result run(const std::string& command)
+    {
+        Result r{-1, {}};
+        FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+        if (!pipe)
+            return r;
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            r.output.append(buffer, n);
+        int status = ::pclose(pipe);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+
+    std::string _home;
+    bool _started = false;
+};
+
+}  // namespace
+
+TEST_F(CimmofServer, LoadsWiretestAndReportsExistingObjects)
+{
+    std::string load = kBin + "cimmof -n root/wire " + kShared + "/wire/wiretest.mof";
+    Result first = run(load);
+    ASSERT_EQ(first.status, 0) << first.output;
+    EXPECT_EQ(first.output, "");
+
+    CIMClient client;
+    client.connectLocal();
+    CIMClass widget = client.getClass("root/wire", "WT_Widget", false, true, true);
+    EXPECT_EQ(std::string(widget.getSuperClassName().getString().getCString()), "WT_Base");
+    EXPECT_NE(widget.findProperty("Id"), PEG_NOT_FOUND);
+    EXPECT_NE(widget.findMethod("Resize"), PEG_NOT_FOUND);
+    EXPECT_EQ(client.enumerateInstanceNames("root/wire", "WT_Widget").size(), 3u);
+    CIMQualifierDecl key = client.getQualifier("root/wire", "Key");
+    EXPECT_EQ(std::string(key.getFlavor().toString().getCString()), "TOSUBCLASS DISABLEOVERRIDE");
+
+    Result second = run(load);
+    EXPECT_EQ(second.status, 0) << second.output;
+    EXPECT_NE(second.output.find("Warning:  Class WT_Widget already exists in the repository"),
+              std::string::npos);
+    EXPECT_NE(second.output.find("Warning: the instance already exists.\n"
+                                 "In this implementation, that means it cannot be changed."),
+              std::string::npos);
+}
+
+TEST_F(CimmofServer, LoadsTheDmtfSchemaIntoAFreshNamespace)
+{
+    Result r = run(kBin + "cimmof -n root/dmtf " + kShared + "/cim-schema/cim_schema_2.41.0.mof");
+    ASSERT_EQ(r.status, 0) << r.output.substr(0, 2000);
+    CIMClient client;
+    client.connectLocal();
+    CIMClass cs = client.getClass("root/dmtf", "CIM_ComputerSystem", false, true, true);
+    EXPECT_EQ(std::string(cs.getSuperClassName().getString().getCString()), "CIM_System");
+    Array<CIMName> keys;
+    cs.getKeyNames(keys);
+    EXPECT_EQ(keys.size(), 2u);
+    CIMClass dep = client.getClass("root/dmtf", "CIM_Dependency");
+    EXPECT_TRUE(dep.isAssociation());
+}
+
+TEST_F(CimmofServer, ServerSchemasAndErrorStatuses)
+{
+    const std::string schema = std::string(KTA_STAGE_DIR) + "/pegasus/pegSchema/";
+    Result internal = run(kBin + "cimmof -n root/PG_Internal -aE " + schema
+                          + "PG_Internal/PG_Internal.mof");
+    EXPECT_EQ(internal.status, 0) << internal.output;
+    Result interop = run(kBin + "cimmof -n root/PG_InterOp -aE " + schema
+                         + "PG_InterOp/PG_InterOp.mof");
+    EXPECT_EQ(interop.status, 0) << interop.output;
+    CIMClient client;
+    client.connectLocal();
+    CIMClass pm = client.getClass("root/PG_InterOp", "PG_ProviderModule", false, true, true);
+    Array<CIMName> keys;
+    pm.getKeyNames(keys);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(std::string(keys[0].getString().getCString()), "Name");
+
+    Result missing = run(kBin + "cimmof -n root/x " + _home + "/absent.mof");
+    EXPECT_EQ(missing.status, 249);
+    EXPECT_EQ(missing.output, "Can't open file " + _home + "/absent.mof\n");
+
+    Result syntax = run("echo 'class X {' | " + kBin + "cimmof -n root/x");
+    EXPECT_EQ(syntax.status, 250);
+    // echo's newline puts the end of the text on line 2.
+    EXPECT_NE(syntax.output.find("Parsing error: standard input:2: syntax error before "
+                                 "'<end of file>'"),
+              std::string::npos) << syntax.output;
+}
+
+TEST(CimmofProgram, StatusesWithoutAServer)
+{
+    std::string home = "/tmp/cimmof-noserver";
+    std::filesystem::create_directories(home);
+    std::string env = "PEGASUS_HOME=" + home + " ";
+    struct Case
+    {
+        std::string args;
+        int status;
+        std::string firstLine;
+    } cases[] = {
+        {"--version", 255, "Version 2.14.4"},
+        {"-h", 255, "Usage: "},
+        {"-R x.mof", 254, "Command line errors:"},
+        {"-aQ x.mof", 254, "Unknown value specified for option -a."},
+        {"x.mof", 246, "Cannot connect to CIM Server. The CIM Server may not be running."},
+    };
+    for (const Case& c : cases)
+    {
+        std::string command = env + kBin + "cimmof " + c.args + " 2>&1";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        int status = ::pclose(pipe);
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args << ": " << out;
+        EXPECT_NE(out.find(c.firstLine), std::string::npos) << c.args << ": " << out;
+    }
+    std::filesystem::remove_all(home);
+}
