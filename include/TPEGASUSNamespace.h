@@ -1,0 +1,254 @@
+// TPEGASUSNamespace: the CIM namespace this plug-in gives the host.  Its
+// content comes from a private CIM server that the namespace starts from the
+// installation below the host's working directory, configures, connects to,
+// and stops again when it is destroyed.
+//
+// Installation layout (R = the root, the process's working directory at
+// construction; M = the module directory of the library):
+//   R/pegasus                 PEGASUS_HOME of every child program
+//   R/pegasus/bin/{cimserver,cimconfig,cimmof}
+//   R/pegasus/lib             the server's libraries
+//   R/pegasus/repository      the server's repository, removed before every
+//                             start and after the stop
+//   R/pegasus/provider/<name> vendor provider directories
+//   M/pegasus/pegSchema/PG_Internal/PG_Internal.mof,
+//   M/pegasus/pegSchema/PG_InterOp/PG_InterOp.mof   loaded at start-up
+//   /var/tmp/cimserverqrv_tc_<consumer>_start.conf  process id of the
+//                             consumer's server, written by the server
+//
+// Child programs run through TOSSpecific::SpawnProcess with an environment of
+// exactly three entries (PEGASUS_HOME, LD_LIBRARY_PATH, PATH; see
+// GetEnvironment) and the time limit 32767; their output is logged on the
+// core logger (severity 3) and their exit status is not examined.
+//
+// Ownership: always held by a boost::shared_ptr (children get
+// shared_from_this()).  Owns its CIM client.  Keeps the host's repository
+// namespace strongly and the upcall namespace weakly.  The destructor stops
+// the server ("cimserver -s", 3 s, kill of a server still named in the start
+// file) and removes the repository; it never throws.
+//
+// Failures are thrown as TKTAException with the host status codes given at
+// each operation.
+//
+// Thread safety: none.  Start-up, the server-management steps and
+// destruction run on one thread; they block it for the sleeps stated below.
+#ifndef NQRVKTA20_TPEGASUSNAMESPACE_H
+#define NQRVKTA20_TPEGASUSNAMESPACE_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <boost/enable_shared_from_this.hpp>
+#include <boost/shared_ptr.hpp>
+#include <boost/weak_ptr.hpp>
+
+#include "ICIMNamespace.h"
+#include "TCIMContext.h"
+
+namespace Pegasus {
+class CIMClient;
+}
+
+namespace NQRVKTA20 {
+
+class TPEGASUSNamespace : public ICIMNamespace,
+                          public boost::enable_shared_from_this<TPEGASUSNamespace> {
+public:
+    // Name patterns of the files in a provider directory.
+    static const std::string kClassesExtension;        // ".classes.xml"
+    static const std::string kSpecificationExtension;  // ".properties.mof"
+    static const std::string kRegistrationExtension;   // ".registration.mof"
+
+    // Reads the root (GetKTARootPath) and fixes the server program path and
+    // the child environment.  The context must hold "repository": a kUint64
+    // value whose number is the address of a
+    // boost::shared_ptr<ICIMNamespace> owned by the caller, copied here;
+    // when it is missing, of another type or zero, throws TKTAException 38.
+    // An "upcall" entry of the same form is kept weakly.  `nameSpace` is not
+    // kept.  No server work happens here.
+    TPEGASUSNamespace(TCIMContext context, std::string nameSpace);
+    ~TPEGASUSNamespace() override;
+
+    TPEGASUSNamespace(TPEGASUSNamespace const&) = delete;
+    TPEGASUSNamespace& operator=(TPEGASUSNamespace const&) = delete;
+
+    // --- ICIMNamespace -------------------------------------------------
+
+    // The "pegasus" provider singleton.
+    boost::shared_ptr<INamespaceProvider> GetNamespaceProvider(
+        TCIMContext context) const override;
+    // Replaces the weakly kept upcall namespace.
+    void SetUpcallNamespace(boost::shared_ptr<ICIMNamespace> upcall,
+                            TCIMContext context) override;
+    // Throws TKTAException 31.
+    void AddUnderlyingNamespace(boost::shared_ptr<ICIMNamespace> underlying,
+                                TCIMContext context) override;
+    // Always an empty pointer: classes are made by the namespace itself.
+    boost::shared_ptr<ICIMClass> AllocateClass(std::string const& name,
+                                               boost::shared_ptr<ICIMClass> parent,
+                                               TCIMContext context) override;
+    // Class retrieval from the server is not available yet: always an empty
+    // pointer; never throws.
+    boost::shared_ptr<ICIMClass> GetClass(std::string const& name,
+                                          TCIMContext context) override;
+    // No classes are held yet: the callback is never called.
+    void EnumerateRootClasses(TClassCallback const& callback,
+                              TCIMContext context) override;
+    // No providers are registered yet: the callback is never called.
+    void EnumerateProviders(TProviderCallback const& callback,
+                            TCIMContext context) override;
+    // Qualifier declarations are not made by this namespace yet: an empty
+    // pointer.
+    boost::shared_ptr<ICIMQualifierDecl> AllocateQualifierDecl(
+        std::string const& name, TCIMValue const& defaultValue,
+        ICIMQualifierDecl::EScope scope, ICIMQualifierDecl::EFlavor flavor,
+        TCIMContext context) override;
+    // Asks the upcall namespace; empty when there is none.
+    boost::shared_ptr<ICIMQualifierDecl> GetQualifierDecl(
+        std::string const& name, TCIMContext context) const override;
+    // No declarations are registered yet: the callback is never called.
+    void EnumerateQualifierDecls(TQualifierDeclCallback const& callback,
+                                 TCIMContext context) const override;
+    // Throws TKTAException 1.
+    void Subscribe(boost::shared_ptr<ICIMIndicationFilter> filter,
+                   TIndicationCallback const& callback, TCIMContext context) override;
+    // The instance of the reference's class; empty when the class cannot be
+    // had.
+    boost::shared_ptr<ICIMInstance> GetInstance(TCIMReference const& reference,
+                                                TCIMContext context) const override;
+    // The next three are handed to the repository namespace unchanged.
+    void DeleteInstance(TCIMReference const& reference, TCIMContext context) override;
+    void ModifyInstance(TCIMReference const& reference, TCIMContext properties,
+                        TCIMContext context) override;
+    void ExecuteQuery(TInstanceCallback const& callback, std::string& language,
+                      std::string& query, TCIMContext context) override;
+    // Does nothing.
+    void ClearInstances() override;
+
+    // Does nothing and returns this namespace.
+    virtual ICIMNamespace& operator=(ICIMNamespace& other);
+
+    // --- Start-up and connection ----------------------------------------
+
+    // Brings up the private server.  Sets the consumer from the context
+    // entry "consumer" (any type, its text; default "wexlo"), then makes up
+    // to six attempts of: cleanCimserver, closeCimserver(false),
+    // getAvailablePort, callCimserver, Init, connect(127.0.0.1, port).  A
+    // TKTAException ends an attempt (logged at severity 0 with
+    // " try to restart cimserver <n>", then 1 s of sleep); other exceptions
+    // pass through.  Whether or not an attempt succeeded it then loads the
+    // two server schema files with cimmof and runs preConfig; their
+    // exceptions pass through.  Costs at least 4 s per attempt.
+    void Initialize(TCIMContext context);
+    // Creates the CIM client if there is none and sets its time-out to
+    // 10000 ms.  A client failure throws TKTAException 42.
+    void Init();
+    // Connects the client (Init must have run).  Returns at once when
+    // connected already; otherwise up to three tries, each followed on
+    // failure by 1 s of sleep; after the third failure throws
+    // TKTAException 42.
+    void connect(std::string const& host, uint32_t port, std::string const& user,
+                 std::string const& password);
+    // closeCimserver(true), then cleanCimserver(); exceptions pass through.
+    void cleanup();
+
+    // Discovers and registers the vendor providers.  Not available yet:
+    // does nothing.
+    void FindProviders();
+    // Leaves the list unchanged.
+    void filterProviders(std::vector<std::string>& files);
+    // Does nothing.
+    void undoProvidersSetup();
+
+    // The lower-case form of a CIM name (registries are keyed by it).  The
+    // name must be empty or start with "_" or a letter followed by "_",
+    // letters and digits; otherwise logs "PEGASUS: CIM name '<name>' is
+    // invalid" (severity 0) and throws TKTAException 25.
+    static std::string NormalizeName(std::string const& name);
+
+    // The client (null before Init); owned by the namespace.
+    Pegasus::CIMClient* getPegClient() const { return fPegClient.get(); }
+    bool isConnected() const { return fConnected; }
+    // The upcall namespace, or empty when none was given or it is gone.
+    boost::shared_ptr<ICIMNamespace> GetUpcallNamespace() const;
+
+    // --- Installation layout and server configuration --------------------
+
+    // The process's working directory (empty when it cannot be read).
+    static std::string GetKTARootPath();
+    std::string const& GetRootPath() const { return fRootPath; }
+    // R + "/pegasus/bin/cimserver".
+    std::string const& GetCimserverPath() const { return fCimserverPath; }
+    // The whole environment of every child: "PEGASUS_HOME=R/pegasus",
+    // "LD_LIBRARY_PATH=R/pegasus/lib:R:<six provider directories>",
+    // "PATH=<this process's PATH at construction>:R:R/pegasus/provider/mellanox".
+    std::vector<std::string> const& GetEnvironment() const { return fEnvironment; }
+    // The component using the namespace; Initialize sets it from the
+    // context.  It names the start file.
+    std::string const& GetConsumer() const { return fConsumer; }
+    void SetConsumer(std::string const& consumer) { fConsumer = consumer; }
+    // "/var/tmp/cimserverqrv_tc_" + consumer + "_start.conf".
+    std::string GetStartFilePath() const;
+    // The server's HTTP port: 5988 until a start attempt chooses one.
+    uint16_t GetPort() const { return fPort; }
+
+    // Runs "cimconfig -s providerDir=provider/<d1>:provider/<d2>:..." for
+    // the subdirectories of R/pegasus/provider/ in listing order.  A provider
+    // root that cannot be listed throws TKTAException 11.
+    void callCimconfig();
+    // callCimconfig, then rewrites R/pegasus/provider/lsi_mir/lsi_mr.conf and
+    // removes R/pegasus/provider/brocade/libdbfaj.so unless "bcu -v" prints
+    // "3.0.0".  Exceptions of callCimconfig pass through.
+    void preConfig();
+    // Removes R/pegasus/repository and the lsi_mir provider's repository.xml.
+    void cleanCimserver();
+
+    // --- Server process lifecycle ----------------------------------------
+
+    // 5988 when it can be bound on 127.0.0.1, else the highest bindable port
+    // from 65535 down to 1024.  Ends the process with exit(1) when none is
+    // free.
+    uint16_t getAvailablePort();
+    // Starts "cimserver httpPort=<port> enableHttpsConnection=false
+    // enableAuthentication=false", then sleeps 1 s.  A program that cannot
+    // be run throws TKTAException.
+    void callCimserver(uint16_t port);
+    // With `stop`, first runs "cimserver -s" (a program that cannot be run
+    // throws TKTAException).  Then sleeps 3 s and kills a residual server.
+    void closeCimserver(bool stop);
+    // Kills the process named in the start file if it is a live cimserver
+    // process, then removes the start file.
+    void killResidualCimserver();
+    // Whether "ps -e" lists `pid` on a line naming cimserver.
+    bool isResidualCimserver(int pid);
+    // Sends SIGKILL to `pid`.
+    void teminateCimserver(int pid);
+
+    // --- Provider files and registration ---------------------------------
+
+    // Runs "cimmof -n <ns> -aE <mofFile>".  A program that cannot be run
+    // throws TKTAException.
+    void callCimmof(std::string const& ns, std::string const& mofFile);
+    // Names of the subdirectories of `dir` in listing order ("." and ".."
+    // left out).  Throws TKTAException 11 when `dir` cannot be listed.
+    std::vector<std::string> FindSubDirs(std::string const& dir);
+
+private:
+    boost::shared_ptr<ICIMNamespace> fRepository;
+    std::string fRootPath;
+    std::string fCimserverPath;
+    std::vector<std::string> fEnvironment;
+    boost::weak_ptr<ICIMNamespace> fUpcallNamespace;
+    bool fConnected;
+    uint16_t fPort;
+    std::string fHost;
+    std::string fPortText;
+    std::unique_ptr<Pegasus::CIMClient> fPegClient;
+    std::string fConsumer;
+};
+
+} // namespace NQRVKTA20
+
+#endif

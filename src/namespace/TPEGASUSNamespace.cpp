@@ -1,0 +1,316 @@
+// TPEGASUSNamespace: construction, start-up and connection, tear-down and the
+// ICIMNamespace operations.  The server-management steps live in
+// TPEGASUSNamespaceServer.cpp (configuration) and
+// TPEGASUSNamespaceProcess.cpp (process lifecycle); provider files in
+// TPEGASUSNamespaceProviders.cpp.
+#include "TPEGASUSNamespace.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <sstream>
+
+#include <Pegasus/Client/CIMClient.h>
+
+#include "ICIMClass.h"
+#include "ICIMInstance.h"
+#include "TKTAException.h"
+#include "TPEGASUSNamespaceProvider.h"
+#include "TRootObject.h"
+
+namespace NQRVKTA20 {
+
+namespace {
+
+void LogLine(int severity, std::string const& text)
+{
+    TRootObject::GetCoreLogger()->Log(severity, text);
+}
+
+std::string ToStd(Pegasus::String const& text)
+{
+    Pegasus::CString utf8 = text.getCString();
+    const char* chars = utf8;
+    return chars ? std::string(chars) : std::string();
+}
+
+// The shared pointer whose address a context entry carries, or null when the
+// entry is missing, not a kUint64 or zero.
+boost::shared_ptr<ICIMNamespace>* NamespaceAddress(TCIMContext const& context,
+                                                   std::string const& key)
+{
+    TCIMContext::const_iterator entry = context.find(key);
+    if (entry == context.end() || entry->second.GetType() != kUint64)
+        return nullptr;
+    unsigned long long address = entry->second;
+    return reinterpret_cast<boost::shared_ptr<ICIMNamespace>*>(
+        static_cast<uintptr_t>(address));
+}
+
+} // namespace
+
+const std::string TPEGASUSNamespace::kClassesExtension = ".classes.xml";
+const std::string TPEGASUSNamespace::kSpecificationExtension = ".properties.mof";
+const std::string TPEGASUSNamespace::kRegistrationExtension = ".registration.mof";
+
+TPEGASUSNamespace::TPEGASUSNamespace(TCIMContext context, std::string)
+    : fConnected(false), fPort(5988), fHost("127.0.0.1")
+{
+    fRootPath = GetKTARootPath();
+    std::string const& root = fRootPath;
+    fCimserverPath = root + "/pegasus/bin/cimserver";
+
+    fEnvironment.push_back("PEGASUS_HOME=" + root + "/pegasus");
+    // The host's own LD_LIBRARY_PATH is deliberately not carried over: the
+    // server must load the installation's libraries and the providers'.
+    std::string libraryPath = "LD_LIBRARY_PATH=" + root + "/pegasus/lib:" + root;
+    static const char* const kLibraryProviders[] = {"broadcom", "mellanox", "intelCDM",
+                                                    "brocade",  "fusionio", "nvidia"};
+    for (const char* provider : kLibraryProviders)
+        libraryPath += ":" + root + "/pegasus/provider/" + provider;
+    fEnvironment.push_back(libraryPath);
+    const char* path = getenv("PATH");
+    fEnvironment.push_back("PATH=" + std::string(path ? path : "") + ":" + root + ":" + root +
+                           "/pegasus/provider/mellanox");
+
+    boost::shared_ptr<ICIMNamespace>* repository = NamespaceAddress(context, "repository");
+    if (repository == nullptr)
+        throw TKTAException(TKTAStatusCode::kInvalidRepository,
+                            "the context holds no repository namespace");
+    fRepository = *repository;
+
+    boost::shared_ptr<ICIMNamespace>* upcall = NamespaceAddress(context, "upcall");
+    if (upcall != nullptr)
+        fUpcallNamespace = *upcall;
+}
+
+TPEGASUSNamespace::~TPEGASUSNamespace()
+{
+    // Each step is guarded on its own: a stop request that cannot be sent
+    // must not keep the repository from being removed.
+    try {
+        closeCimserver(true);
+    } catch (std::exception const& e) {
+        LogLine(0, std::string("TPEGASUSNamespace: stopping cimserver failed: ") + e.what());
+    } catch (...) {
+        LogLine(0, "TPEGASUSNamespace: stopping cimserver failed");
+    }
+    try {
+        cleanCimserver();
+    } catch (...) {
+    }
+}
+
+void TPEGASUSNamespace::cleanup()
+{
+    closeCimserver(true);
+    cleanCimserver();
+}
+
+std::string TPEGASUSNamespace::NormalizeName(std::string const& name)
+{
+    std::string lower(name);
+    for (char& c : lower)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    for (std::string::size_type i = 0; i < lower.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(lower[i]);
+        bool valid = c == '_' || (i == 0 ? isalpha(c) != 0 : isalnum(c) != 0);
+        if (!valid) {
+            LogLine(0, "PEGASUS: CIM name '" + name + "' is invalid");
+            throw TKTAException(TKTAStatusCode::kInvalidName, name);
+        }
+    }
+    return lower;
+}
+
+void TPEGASUSNamespace::Initialize(TCIMContext context)
+{
+    TCIMContext::const_iterator consumer = context.find("consumer");
+    fConsumer = consumer == context.end() ? std::string("wexlo") : consumer->second.ToString(10);
+    LogLine(3, "PEGASUS NSP with the consumer: " + fConsumer);
+
+    for (int attempt = 1; attempt <= 6; ++attempt) {
+        try {
+            cleanCimserver();
+            closeCimserver(false);
+            fPort = getAvailablePort();
+            fPortText = std::to_string(fPort);
+            callCimserver(fPort);
+            Init();
+            connect(fHost, fPort, "", "");
+            break;
+        } catch (TKTAException const& e) {
+            std::ostringstream text;
+            text << "TPEGASUSNamespace::connect failed: " << e.what()
+                 << " try to restart cimserver " << attempt << std::endl;
+            LogLine(0, text.str());
+            sleep(1);
+        }
+    }
+
+    // The artificial root class "<root>" comes with class retrieval.
+
+    std::string const& module = TPEGASUSNamespaceProvider::GetfgModulePathName();
+    callCimmof("root/PG_Internal", module + "/pegasus/pegSchema/PG_Internal/PG_Internal.mof");
+    callCimmof("root/PG_InterOp", module + "/pegasus/pegSchema/PG_InterOp/PG_InterOp.mof");
+    preConfig();
+}
+
+void TPEGASUSNamespace::Init()
+{
+    try {
+        if (!fPegClient)
+            fPegClient.reset(new Pegasus::CIMClient);
+        fPegClient->setTimeout(10000);
+    } catch (Pegasus::Exception const& e) {
+        LogLine(3, "TPEGASUSNamespace:Pegasus Client Creation Fail: " + ToStd(e.getMessage()));
+        throw TKTAException(TKTAStatusCode::kConnectionFailed, ToStd(e.getMessage()));
+    }
+}
+
+void TPEGASUSNamespace::connect(std::string const& host, uint32_t port, std::string const& user,
+                                std::string const& password)
+{
+    if (fConnected)
+        return;
+    LogLine(3, "TPEGASUSNamespace::connect enter");
+    if (!fPegClient)
+        throw TKTAException(TKTAStatusCode::kConnectionFailed, "no CIM client");
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        try {
+            fPegClient->setTimeout(65535000);
+            fPegClient->connect(Pegasus::String(host.c_str()), port,
+                                Pegasus::String(user.c_str()),
+                                Pegasus::String(password.c_str()));
+            fConnected = true;
+            LogLine(3, "TPEGASUSNamespace::connect succeeded \n");
+            return;
+        } catch (Pegasus::Exception const& e) {
+            std::ostringstream text;
+            text << "TPEGASUSNamespace::connect failed: " << ToStd(e.getMessage())
+                 << " try to reconnect " << attempt;
+            LogLine(3, text.str());
+            sleep(1);
+        }
+    }
+    throw TKTAException(TKTAStatusCode::kConnectionFailed,
+                        "cannot connect to " + host + ":" + std::to_string(port));
+}
+
+void TPEGASUSNamespace::FindProviders()
+{
+}
+
+void TPEGASUSNamespace::filterProviders(std::vector<std::string>&)
+{
+}
+
+void TPEGASUSNamespace::undoProvidersSetup()
+{
+}
+
+boost::shared_ptr<ICIMNamespace> TPEGASUSNamespace::GetUpcallNamespace() const
+{
+    return fUpcallNamespace.lock();
+}
+
+boost::shared_ptr<INamespaceProvider> TPEGASUSNamespace::GetNamespaceProvider(TCIMContext) const
+{
+    return TPEGASUSNamespaceProvider::GetInstance();
+}
+
+void TPEGASUSNamespace::SetUpcallNamespace(boost::shared_ptr<ICIMNamespace> upcall, TCIMContext)
+{
+    fUpcallNamespace = upcall;
+}
+
+void TPEGASUSNamespace::AddUnderlyingNamespace(boost::shared_ptr<ICIMNamespace>, TCIMContext)
+{
+    throw TKTAException(TKTAStatusCode::kReadOnly, "AddUnderlyingNamespace");
+}
+
+boost::shared_ptr<ICIMClass> TPEGASUSNamespace::AllocateClass(std::string const&,
+                                                              boost::shared_ptr<ICIMClass>,
+                                                              TCIMContext)
+{
+    return boost::shared_ptr<ICIMClass>();
+}
+
+boost::shared_ptr<ICIMClass> TPEGASUSNamespace::GetClass(std::string const&, TCIMContext)
+{
+    return boost::shared_ptr<ICIMClass>();
+}
+
+void TPEGASUSNamespace::EnumerateRootClasses(TClassCallback const&, TCIMContext)
+{
+}
+
+void TPEGASUSNamespace::EnumerateProviders(TProviderCallback const&, TCIMContext)
+{
+}
+
+boost::shared_ptr<ICIMQualifierDecl> TPEGASUSNamespace::AllocateQualifierDecl(
+    std::string const&, TCIMValue const&, ICIMQualifierDecl::EScope, ICIMQualifierDecl::EFlavor,
+    TCIMContext)
+{
+    return boost::shared_ptr<ICIMQualifierDecl>();
+}
+
+boost::shared_ptr<ICIMQualifierDecl> TPEGASUSNamespace::GetQualifierDecl(
+    std::string const& name, TCIMContext context) const
+{
+    boost::shared_ptr<ICIMNamespace> upcall = GetUpcallNamespace();
+    if (!upcall)
+        return boost::shared_ptr<ICIMQualifierDecl>();
+    return upcall->GetQualifierDecl(name, TCIMContext(context));
+}
+
+void TPEGASUSNamespace::EnumerateQualifierDecls(TQualifierDeclCallback const&, TCIMContext) const
+{
+}
+
+void TPEGASUSNamespace::Subscribe(boost::shared_ptr<ICIMIndicationFilter>,
+                                  TIndicationCallback const&, TCIMContext)
+{
+    throw TKTAException(TKTAStatusCode::kNotSupported, "Subscribe");
+}
+
+boost::shared_ptr<ICIMInstance> TPEGASUSNamespace::GetInstance(TCIMReference const& reference,
+                                                               TCIMContext) const
+{
+    // GetClass fills the class registry, hence the cast: looking an instance
+    // up may load its class.
+    boost::shared_ptr<ICIMClass> cls =
+        const_cast<TPEGASUSNamespace*>(this)->GetClass(reference.GetClassName(), TCIMContext());
+    // Instance retrieval through the class comes with the class model.
+    return boost::shared_ptr<ICIMInstance>();
+}
+
+void TPEGASUSNamespace::DeleteInstance(TCIMReference const& reference, TCIMContext context)
+{
+    fRepository->DeleteInstance(reference, context);
+}
+
+void TPEGASUSNamespace::ModifyInstance(TCIMReference const& reference, TCIMContext properties,
+                                       TCIMContext context)
+{
+    fRepository->ModifyInstance(reference, properties, context);
+}
+
+void TPEGASUSNamespace::ExecuteQuery(TInstanceCallback const& callback, std::string& language,
+                                     std::string& query, TCIMContext context)
+{
+    fRepository->ExecuteQuery(callback, language, query, context);
+}
+
+void TPEGASUSNamespace::ClearInstances()
+{
+}
+
+ICIMNamespace& TPEGASUSNamespace::operator=(ICIMNamespace&)
+{
+    return *this;
+}
+
+} // namespace NQRVKTA20

@@ -1,0 +1,130 @@
+// Client creation and the connection tries, against a plain listening socket
+// and against a port nobody listens on.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include <Pegasus/Client/CIMClient.h>
+
+#include "TInmemNamespace.h"
+#include "TKTAException.h"
+#include "TPEGASUSNamespace.h"
+
+#include "NamespaceTestSupport.h"
+
+using namespace NQRVKTA20;
+
+namespace {
+
+// A listening socket on 127.0.0.1 at a port the system picks; connections
+// complete in its backlog without being accepted.
+class Listener {
+public:
+    Listener() : fFd(socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address;
+        memset(&address, 0, sizeof address);
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = inet_addr("127.0.0.1");
+        address.sin_port = 0;
+        bind(fFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(fFd, 8);
+        socklen_t size = sizeof address;
+        getsockname(fFd, reinterpret_cast<sockaddr*>(&address), &size);
+        fPort = ntohs(address.sin_port);
+    }
+    ~Listener() { Close(); }
+    void Close()
+    {
+        if (fFd >= 0)
+            close(fFd);
+        fFd = -1;
+    }
+    uint16_t Port() const { return fPort; }
+
+private:
+    int fFd;
+    uint16_t fPort;
+};
+
+class PegasusNamespaceConnect : public ::testing::Test {
+protected:
+    PegasusNamespaceConnect()
+        : fCwd(fRoot.Path()), fRepository(new TInmemNamespace("repository"))
+    {
+        fNamespace.reset(new TPEGASUSNamespace(nsptest::MakeContext(&fRepository), "root/cimv2"));
+    }
+
+    nsptest::TempDir fRoot;
+    nsptest::CwdGuard fCwd;
+    nsptest::LogCapture fLog;
+    boost::shared_ptr<ICIMNamespace> fRepository;
+    boost::shared_ptr<TPEGASUSNamespace> fNamespace;
+};
+
+TEST_F(PegasusNamespaceConnect, InitCreatesOneClientWithTenSecondTimeout)
+{
+    fNamespace->Init();
+    Pegasus::CIMClient* client = fNamespace->getPegClient();
+    ASSERT_NE(nullptr, client);
+    EXPECT_EQ(10000u, client->getTimeout());
+    client->setTimeout(1);
+    fNamespace->Init();
+    EXPECT_EQ(client, fNamespace->getPegClient());
+    EXPECT_EQ(10000u, client->getTimeout());
+}
+
+TEST_F(PegasusNamespaceConnect, ConnectsOnceAndThenReturnsAtOnce)
+{
+    Listener listener;
+    fNamespace->Init();
+    fNamespace->connect("127.0.0.1", listener.Port(), "", "");
+    EXPECT_TRUE(fNamespace->isConnected());
+    EXPECT_EQ(65535000u, fNamespace->getPegClient()->getTimeout());
+    EXPECT_EQ(1u, fLog.Matching("TPEGASUSNamespace::connect enter").size());
+    std::vector<nsptest::LogRecord> succeeded =
+        fLog.Matching("TPEGASUSNamespace::connect succeeded ");
+    ASSERT_EQ(1u, succeeded.size());
+    EXPECT_EQ(3, succeeded[0].severity);
+
+    // Connected: the client is not touched again, even for another target.
+    fNamespace->getPegClient()->setTimeout(1234);
+    listener.Close();
+    fNamespace->connect("127.0.0.1", 1, "", "");
+    EXPECT_EQ(1234u, fNamespace->getPegClient()->getTimeout());
+    EXPECT_EQ(1u, fLog.Matching("TPEGASUSNamespace::connect enter").size());
+}
+
+TEST_F(PegasusNamespaceConnect, ThreeFailedTriesOneSecondApartGive42)
+{
+    uint16_t port;
+    {
+        Listener closed;
+        port = closed.Port();
+    }
+    fNamespace->Init();
+    auto started = std::chrono::steady_clock::now();
+    try {
+        fNamespace->connect("127.0.0.1", port, "", "");
+        ADD_FAILURE() << "connected to a closed port";
+    } catch (TKTAException const& e) {
+        EXPECT_EQ(42u, e.GetStatusCode());
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+    EXPECT_FALSE(fNamespace->isConnected());
+    std::vector<nsptest::LogRecord> tries = fLog.Matching("TPEGASUSNamespace::connect failed: ");
+    ASSERT_EQ(3u, tries.size());
+    for (int i = 0; i < 3; ++i) {
+        std::string const suffix = " try to reconnect " + std::to_string(i + 1);
+        EXPECT_EQ(suffix, tries[i].text.substr(tries[i].text.size() - suffix.size()));
+        EXPECT_EQ(3, tries[i].severity);
+    }
+}
+
+} // namespace
