@@ -10,7 +10,7 @@ packages=(
   libexpat1-dev libsqlite3-dev zlib1g-dev
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  procps psmisc
+  procps psmisc sblim-wbemcli
 )
 
 missing=()
