@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <boost/asio/io_context.hpp>
@@ -73,7 +74,11 @@ public:
             addThread();
     }
 
-    void leaveProcessing() override { --_busy; }
+    void leaveProcessing() override
+    {
+        ++_servedSinceTrim;
+        --_busy;
+    }
 
     void connectionClosed(HttpConnection* connection) override
     {
@@ -240,8 +245,9 @@ private:
             });
     }
 
-    // Closes overdue connections, once a second, until the server has
-    // stopped and its last connection is gone.
+    // Closes overdue connections and releases free memory after a busy
+    // spell, once a second, until the server has stopped and its last
+    // connection is gone.
     void sweep()
     {
         std::vector<std::shared_ptr<HttpConnection>> connections = liveConnections();
@@ -250,11 +256,23 @@ private:
             c->expireIfOverdue(now);
         if (_stopping.load() && connections.empty())
             return;
+        releaseFreeMemory();
         _sweeper.expires_after(std::chrono::seconds(1));
         _sweeper.async_wait([this](error_code ec) {
             if (!ec)
                 sweep();
         });
+    }
+
+    // A large answer (ten thousand instances) leaves hundreds of megabytes
+    // free but still mapped in the heaps of the threads that built it; once
+    // the server has gone quiet, give them back to the system.
+    void releaseFreeMemory()
+    {
+        if (_busy.load() != 0 || _servedSinceTrim.load() == 0)
+            return;
+        _servedSinceTrim = 0;
+        ::malloc_trim(0);
     }
 
     std::vector<std::shared_ptr<HttpConnection>> liveConnections()
@@ -335,6 +353,7 @@ private:
     std::vector<std::thread> _threads;
     std::atomic<unsigned> _threadCount{0};
     std::atomic<unsigned> _busy{0};
+    std::atomic<unsigned> _servedSinceTrim{0};  // requests answered since the last trim
 
     std::atomic<bool> _stopRequested{false};
     std::atomic<bool> _stopping{false};

@@ -62,23 +62,57 @@ void ServerConfig::applyEntries(
 
 void ServerConfig::loadForStart()
 {
-    std::lock_guard<std::mutex> lock(_mutex);
-    ConfigEntries entries;
-    try
+    loadForStart(ConfigEntries());
+}
+
+void ServerConfig::loadForStart(const ConfigEntries& commandLine)
+{
+    // The command line is checked first, as setFromCommandLine() would, so
+    // that nothing is written for a start that is refused.
+    for (const auto& entry : commandLine)
     {
-        if (readConfigFile(_sys, plannedFilePath(), entries))
-            writeConfigFile(_sys, currentFilePath(), entries);
-        else
-            removeConfigFile(_sys, currentFilePath());
+        checkValue(requireKnown(entry.first, "Unrecognized config property: " + entry.first),
+                   entry.second);
     }
-    catch (const ConfigFileError& e)
+    std::vector<std::pair<std::string, std::string>> changed;
     {
-        throw ConfigError(ConfigError::FileProblem, e.what());
+        std::lock_guard<std::mutex> lock(_mutex);
+        ConfigEntries entries;
+        bool planned = false;
+        try
+        {
+            planned = readConfigFile(_sys, plannedFilePath(), entries);
+        }
+        catch (const ConfigFileError& e)
+        {
+            throw ConfigError(ConfigError::FileProblem, e.what());
+        }
+        std::map<std::string, std::string> values;
+        applyEntries(entries, values);
+        std::map<std::string, std::string> current = values;
+        for (const auto& entry : commandLine)
+            current[entry.first] = entry.second;
+        try
+        {
+            // What the step-by-step start leaves: the planned file's lines
+            // as they are, or, after command-line values, every value in
+            // name order.
+            if (!commandLine.empty())
+                writeConfigFile(_sys, currentFilePath(), toEntries(current));
+            else if (planned)
+                writeConfigFile(_sys, currentFilePath(), entries);
+            else
+                removeConfigFile(_sys, currentFilePath());
+        }
+        catch (const ConfigFileError& e)
+        {
+            throw ConfigError(ConfigError::FileProblem, e.what());
+        }
+        _current = current;
+        _planned = values;
     }
-    std::map<std::string, std::string> values;
-    applyEntries(entries, values);
-    _current = values;
-    _planned = values;
+    for (const auto& entry : commandLine)
+        notify(entry.first, entry.second);
 }
 
 void ServerConfig::loadReadOnly()

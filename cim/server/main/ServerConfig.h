@@ -69,6 +69,12 @@ public:
     // file or a syntax error, UnknownProperty / InvalidValue for a bad entry).
     void loadForStart();
 
+    // loadForStart() followed by setFromCommandLine() for each entry of
+    // `commandLine`, in order, with the same result and the same errors, but
+    // with the current file written once rather than once per step: each
+    // write is synced to disk, which is most of a start's time.
+    void loadForStart(const ConfigEntries& commandLine);
+
     // Loads the current file (current values) and the planned file (planned
     // values) without changing either, for the tools.  Same errors.
     void loadReadOnly();

@@ -178,9 +178,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     bool daemon = true;
     try
     {
-        config.loadForStart();
-        for (const auto& property : line.properties)
-            config.setFromCommandLine(property.first, property.second);
+        config.loadForStart(ConfigEntries(line.properties.begin(), line.properties.end()));
 
         daemon = configBooleanValue(config.current("daemon"));
         options.enableHttp =

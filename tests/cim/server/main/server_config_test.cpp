@@ -106,6 +106,53 @@ TEST(ServerConfigTest, CommandLineValuesLastForThisRunOnly)
     EXPECT_EQ(config.current("httpPort"), "5999");
 }
 
+TEST(ServerConfigTest, StartWithCommandLineMatchesStepByStepStart)
+{
+    const ConfigEntries commandLine{{"httpPort", "5999"}, {"enableHttpsConnection", "false"}};
+    for (const char* planned : {"", "traceLevel=2\nhttpPort=6000\n"})
+    {
+        TempHome stepwise;
+        TempHome atOnce;
+        if (*planned != '\0')
+        {
+            stepwise.write("cimserver_planned.conf", planned);
+            atOnce.write("cimserver_planned.conf", planned);
+        }
+        ServerConfig a(stepwise.path());
+        a.loadForStart();
+        for (const auto& entry : commandLine)
+            a.setFromCommandLine(entry.first, entry.second);
+        ServerConfig b(atOnce.path());
+        b.loadForStart(commandLine);
+
+        for (const char* name : {"httpPort", "enableHttpsConnection", "traceLevel"})
+        {
+            EXPECT_EQ(b.current(name), a.current(name)) << planned << name;
+            EXPECT_EQ(b.planned(name), a.planned(name)) << planned << name;
+        }
+        EXPECT_EQ(atOnce.read("cimserver_current.conf"), stepwise.read("cimserver_current.conf"))
+            << planned;
+    }
+}
+
+TEST(ServerConfigTest, StartWithBadCommandLineWritesNothing)
+{
+    TempHome home;
+    home.write("cimserver_current.conf", "traceLevel=5\n");
+    ServerConfig config(home.path());
+    try
+    {
+        config.loadForStart(ConfigEntries{{"httpPort", "5999"}, {"nosuch", "1"}});
+        FAIL();
+    }
+    catch (const ConfigError& e)
+    {
+        EXPECT_EQ(e.kind(), ConfigError::UnknownProperty);
+        EXPECT_STREQ(e.what(), "Unrecognized config property: nosuch");
+    }
+    EXPECT_EQ(home.read("cimserver_current.conf"), "traceLevel=5\n");
+}
+
 struct UpdateErrorCase
 {
     const char* name;
