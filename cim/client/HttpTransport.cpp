@@ -18,6 +18,8 @@
 
 #include <poll.h>
 
+#include <cerrno>
+
 #include <strings.h>
 
 namespace asio = boost::asio;
@@ -51,6 +53,9 @@ std::string tcpConnectText(const HttpTarget& t)
         ". Connection failed.";
 }
 
+// Bytes asked of the socket per read of a response.
+const std::size_t kReadChunk = 64 * 1024;
+
 const char kLocalConnectText[] =
     "Cannot connect to local CIM server. Connection failed.";
 
@@ -66,6 +71,111 @@ bool isDisconnect(const error_code& ec)
         ec == asio::error::connection_aborted ||
         ec == asio::error::not_connected;
 }
+
+// A connected non-blocking socket seen as a blocking stream whose every
+// read and write ends at one deadline, shared by the whole exchange.  The
+// exchange then costs the reads and writes themselves plus a poll() when
+// the socket is not ready, instead of a timer and an event loop round per
+// step.
+template <class Socket>
+class DeadlineStream
+{
+public:
+    typedef typename Socket::executor_type executor_type;
+
+    DeadlineStream(Socket& socket, Clock::time_point deadline)
+        : _socket(socket), _deadline(deadline)
+    {
+    }
+
+    executor_type get_executor() { return _socket.get_executor(); }
+    bool timedOut() const { return _timedOut; }
+
+    template <class Buffers>
+    std::size_t read_some(const Buffers& buffers, error_code& ec)
+    {
+        for (;;)
+        {
+            std::size_t n = _socket.read_some(buffers, ec);
+            if (ec != asio::error::would_block)
+                return n;
+            if (!await(POLLIN, ec))
+                return 0;
+        }
+    }
+
+    template <class Buffers>
+    std::size_t write_some(const Buffers& buffers, error_code& ec)
+    {
+        for (;;)
+        {
+            std::size_t n = _socket.write_some(buffers, ec);
+            if (ec != asio::error::would_block)
+                return n;
+            if (!await(POLLOUT, ec))
+                return 0;
+        }
+    }
+
+    template <class Buffers>
+    std::size_t read_some(const Buffers& buffers)
+    {
+        error_code ec;
+        std::size_t n = read_some(buffers, ec);
+        if (ec)
+            throw boost::system::system_error(ec);
+        return n;
+    }
+
+    template <class Buffers>
+    std::size_t write_some(const Buffers& buffers)
+    {
+        error_code ec;
+        std::size_t n = write_some(buffers, ec);
+        if (ec)
+            throw boost::system::system_error(ec);
+        return n;
+    }
+
+private:
+    // Waits until the socket is ready for `events` or the deadline passes
+    // (ec = timed_out, and timedOut() turns true).
+    bool await(short events, error_code& ec)
+    {
+        for (;;)
+        {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                _deadline - Clock::now());
+            if (left.count() <= 0)
+            {
+                _timedOut = true;
+                ec = asio::error::timed_out;
+                return false;
+            }
+            pollfd p;
+            p.fd = _socket.native_handle();
+            p.events = events;
+            p.revents = 0;
+            // Rounded up so that the wait does not end just short of it.
+            int ms = left.count() >= 0x7fffffff ? 0x7fffffff : int(left.count()) + 1;
+            int n = ::poll(&p, 1, ms);
+            if (n > 0)
+            {
+                ec = error_code();
+                return true;
+            }
+            if (n < 0 && errno != EINTR)
+            {
+                ec = error_code(errno, boost::system::system_category());
+                return false;
+            }
+        }
+    }
+
+    Socket& _socket;
+    Clock::time_point _deadline;
+    bool _timedOut = false;
+};
 
 } // namespace
 
@@ -248,25 +358,28 @@ public:
         req.body() = request.body;
 
         gotSomething = false;
-        error_code ec = runUntil(deadline, timedOut,
-            [&](std::function<void(const error_code&)> done) {
-                http::async_write(socket, req,
-                    [done](const error_code& e, std::size_t) { done(e); });
-            },
-            [&] { abortIo(); });
+        timedOut = false;
+        error_code ec;
+        if (!socket.non_blocking())
+            socket.non_blocking(true, ec);
+        if (ec)
+            return ec;
+        DeadlineStream<Socket> stream(socket, deadline);
+        http::write(stream, req, ec);
+        timedOut = stream.timedOut();
         if (timedOut || ec)
             return ec;
 
+        // The read size follows the buffer's free capacity (at least 512
+        // bytes): a buffer that stays small turns a large response into
+        // hundreds of small reads.
+        buffer.reserve(kReadChunk);
         http::response_parser<http::string_body> parser;
         parser.header_limit(limits.maxHeaderBytes);
         parser.body_limit(limits.maxBodyBytes);
-        ec = runUntil(deadline, timedOut,
-            [&](std::function<void(const error_code&)> done) {
-                http::async_read_header(socket, buffer, parser,
-                    [done](const error_code& e, std::size_t) { done(e); });
-            },
-            [&] { abortIo(); });
+        http::read_header(stream, buffer, parser, ec);
         gotSomething = parser.got_some();
+        timedOut = stream.timedOut();
         if (timedOut || ec)
             return ec;
         // The parser's own body limit does not apply to a Content-Length
@@ -278,12 +391,8 @@ public:
         }
         if (!parser.is_done())
         {
-            ec = runUntil(deadline, timedOut,
-                [&](std::function<void(const error_code&)> done) {
-                    http::async_read(socket, buffer, parser,
-                        [done](const error_code& e, std::size_t) { done(e); });
-                },
-                [&] { abortIo(); });
+            http::read(stream, buffer, parser, ec);
+            timedOut = stream.timedOut();
             if (timedOut || ec)
                 return ec;
         }

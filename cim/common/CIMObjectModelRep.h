@@ -52,6 +52,16 @@ struct CIMHandleAccess
     }
 };
 
+// Read access to the strings a CIMValue holds, for the library's encoders:
+// get() returns a copy, and copying every string of a large object only to
+// write it out costs an allocation each.  Null when the value is null or
+// not of that kind; valid while the value is neither changed nor destroyed.
+struct PEGASUS_COMMON_LINKAGE CIMValueAccess
+{
+    static const String* string(const CIMValue& value);
+    static const Array<String>* strings(const CIMValue& value);
+};
+
 // The representation of an initialized handle; UninitializedObjectException
 // for an uninitialized one.
 template <class R>

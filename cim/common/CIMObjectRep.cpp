@@ -13,8 +13,15 @@ namespace
 bool hasTrueBooleanQualifier(
     const CIMNamedList<CIMQualifier>& qualifiers, const char* name)
 {
-    Uint32 pos = qualifiers.find(CIMName(name));
-    if (pos == PEG_NOT_FOUND)
+    // Compared by text: building a CIMName here would cost an allocation
+    // for every property of every key lookup.
+    Uint32 pos = 0;
+    for (; pos < qualifiers.size(); pos++)
+    {
+        if (String::equalNoCase(qualifiers.get(pos).getName().getString(), name))
+            break;
+    }
+    if (pos == qualifiers.size())
         return false;
     const CIMValue& value = qualifiers.get(pos).getValue();
     if (value.getType() != CIMTYPE_BOOLEAN || value.isArray() || value.isNull())

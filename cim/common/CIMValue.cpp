@@ -10,7 +10,10 @@
 #include <Pegasus/Common/CIMClass.h>
 #include <Pegasus/Common/Exception.h>
 
+#include "CIMObjectModelRep.h"
+
 #include <cstdio>
+#include <atomic>
 #include <variant>
 
 PEGASUS_NAMESPACE_BEGIN
@@ -37,9 +40,21 @@ template <> struct TypeOf<CIMObject> { static const CIMType value = CIMTYPE_OBJE
 template <> struct TypeOf<CIMInstance> { static const CIMType value = CIMTYPE_INSTANCE; };
 }
 
+// Copies of a CIMValue share one rep (`refs` counts them) until one of
+// them is changed: values are copied far more often than changed (into
+// properties, qualifiers, responses), and a deep copy of a string or an
+// array costs allocations every time.
 class CIMValueRep
 {
 public:
+    CIMValueRep() = default;
+    CIMValueRep(const CIMValueRep& x)
+        : type(x.type), isArray(x.isArray), isNull(x.isNull), arraySize(x.arraySize), v(x.v)
+    {
+    }
+    CIMValueRep& operator=(const CIMValueRep&) = delete;
+
+    std::atomic<Uint32> refs{1};
     CIMType type = CIMTYPE_BOOLEAN;
     Boolean isArray = false;
     Boolean isNull = true;
@@ -91,10 +106,30 @@ inline const CIMValueRep& readRep(const CIMValueRep* rep)
     return rep ? *rep : kDefaultRep;
 }
 
+inline CIMValueRep* share(CIMValueRep* rep)
+{
+    if (rep)
+        rep->refs.fetch_add(1, std::memory_order_relaxed);
+    return rep;
+}
+
+inline void release(CIMValueRep* rep)
+{
+    if (rep && rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        delete rep;
+}
+
+// The rep to change: a new one, or a private copy of a shared one.
 inline CIMValueRep& writeRep(CIMValueRep*& rep)
 {
     if (!rep)
         rep = new CIMValueRep;
+    else if (rep->refs.load(std::memory_order_acquire) != 1)
+    {
+        CIMValueRep* copy = new CIMValueRep(*rep);
+        release(rep);
+        rep = copy;
+    }
     return *rep;
 }
 
@@ -165,6 +200,22 @@ Array<H> cloneAll(const Array<H>& x)
 }
 }
 
+const String* CIMValueAccess::string(const CIMValue& value)
+{
+    const CIMValueRep& r = readRep(value._rep);
+    if (r.isNull || r.isArray || r.type != CIMTYPE_STRING)
+        return nullptr;
+    return &std::get<String>(r.v);
+}
+
+const Array<String>* CIMValueAccess::strings(const CIMValue& value)
+{
+    const CIMValueRep& r = readRep(value._rep);
+    if (r.isNull || !r.isArray || r.type != CIMTYPE_STRING)
+        return nullptr;
+    return &std::get<Array<String>>(r.v);
+}
+
 // ------------------------------------------------------------ construction
 
 CIMValue::CIMValue() : _rep(0) {}
@@ -174,7 +225,7 @@ CIMValue::CIMValue(CIMType type, Boolean isArray, Uint32 arraySize) : _rep(0)
     setNullValue(type, isArray, arraySize);
 }
 
-CIMValue::CIMValue(const CIMValue& x) : _rep(x._rep ? new CIMValueRep(*x._rep) : 0) {}
+CIMValue::CIMValue(const CIMValue& x) : _rep(share(x._rep)) {}
 
 CIMValue::CIMValue(CIMValue&& x) noexcept : _rep(x._rep)
 {
@@ -221,7 +272,7 @@ CIMValue::CIMValue(const Array<char>& x) : _rep(0) { set(x); }
 
 CIMValue::~CIMValue()
 {
-    delete _rep;
+    release(_rep);
 }
 
 CIMValue& CIMValue::operator=(const CIMValue& x)
@@ -234,7 +285,7 @@ CIMValue& CIMValue::operator=(CIMValue&& x) noexcept
 {
     if (this != &x)
     {
-        delete _rep;
+        release(_rep);
         _rep = x._rep;
         x._rep = 0;
     }
@@ -245,14 +296,14 @@ void CIMValue::assign(const CIMValue& x)
 {
     if (this == &x)
         return;
-    CIMValueRep* copy = x._rep ? new CIMValueRep(*x._rep) : 0;
-    delete _rep;
+    CIMValueRep* copy = share(x._rep);
+    release(_rep);
     _rep = copy;
 }
 
 void CIMValue::clear()
 {
-    delete _rep;
+    release(_rep);
     _rep = 0;
 }
 

@@ -35,6 +35,9 @@ public:
     enum Mode { OBJECT, QUALIFIER_DECLARATION, RESPONSE, REQUEST };
 
     CimXmlBuilder(Mode mode, const CimXmlLimits& limits, unsigned embeddingDepth);
+    ~CimXmlBuilder() override;
+    CimXmlBuilder(const CimXmlBuilder&) = delete;
+    CimXmlBuilder& operator=(const CimXmlBuilder&) = delete;
 
     void setResponse(CimXmlResponse* response) { _response = response; }
     void setRequest(CimXmlRequestMessage* request) { _request = request; }
@@ -136,6 +139,11 @@ private:
         CIMName name;
     };
     static const std::size_t kNameSlots = 509;
+    // Name caches are kept per thread between builders (see the
+    // constructor): a warm cache skips validating and converting the names
+    // that every document of a kind repeats.
+    typedef std::vector<std::vector<NameSlot>> NameCachePool;
+    static NameCachePool& nameCachePool();
     std::vector<NameSlot> _names;
 
     CimXmlResponse* _response;

@@ -6,6 +6,7 @@
 #include "CimXmlValues.h"
 
 #include <cstring>
+#include <new>
 #include <strings.h>
 
 namespace Pegasus {
@@ -60,7 +61,42 @@ CimXmlBuilder::CimXmlBuilder(Mode mode, const CimXmlLimits& limits, unsigned emb
       _response(nullptr), _request(nullptr)
 {
     _frames.reserve(16);
-    _names.resize(kNameSlots);
+    // Setting up the slots costs more than decoding a small document;
+    // reuse those of a builder that has finished on this thread.  Builders
+    // nested for embedded objects take a table of their own.
+    NameCachePool& pool = nameCachePool();
+    if (!pool.empty())
+    {
+        _names.swap(pool.back());
+        pool.pop_back();
+    }
+    else
+        _names.resize(kNameSlots);
+}
+
+CimXmlBuilder::~CimXmlBuilder()
+{
+    // A few tables per thread cover a document and the objects embedded
+    // in it; more would only hold memory.
+    const std::size_t kKeptTables = 2;
+    NameCachePool& pool = nameCachePool();
+    if (pool.size() < kKeptTables && _names.size() == kNameSlots)
+    {
+        try
+        {
+            pool.push_back(std::move(_names));
+        }
+        catch (const std::bad_alloc&)
+        {
+            // The table is simply freed.
+        }
+    }
+}
+
+CimXmlBuilder::NameCachePool& CimXmlBuilder::nameCachePool()
+{
+    thread_local NameCachePool pool;
+    return pool;
 }
 
 CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)

@@ -2,7 +2,10 @@
 
 #include <expat.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -344,13 +347,46 @@ int XMLCALL onExternalEntity(XML_Parser, const XML_Char*, const XML_Char*,
     return XML_STATUS_ERROR;
 }
 
+// An expat parser for one document.  Creating one costs allocations and a
+// system call for its hash salt, which for the small documents of most
+// requests is a good part of the parse: each thread keeps one parser and
+// resets it between documents.  A document parsed while that one is busy
+// (an embedded object, decoded from inside a callback) gets its own.
 class ExpatParser
 {
 public:
-    ExpatParser() : _p(XML_ParserCreate(nullptr)) {}
+    ExpatParser()
+    {
+        Cache& cache = threadCache();
+        if (cache.parser && !cache.busy && !XML_ParserReset(cache.parser, nullptr))
+        {
+            XML_ParserFree(cache.parser);
+            cache.parser = nullptr;
+        }
+        if (cache.parser && !cache.busy)
+            _p = cache.parser;
+        else
+        {
+            _p = XML_ParserCreate(nullptr);
+            if (_p && !cache.parser)
+                cache.parser = _p;
+        }
+        if (_p && _p == cache.parser)
+        {
+            cache.busy = true;
+            _cached = true;
+        }
+        // A fresh salt for every document, as a new parser would draw:
+        // from a generator seeded once per thread rather than from the
+        // system each time.
+        if (_p)
+            XML_SetHashSalt(_p, static_cast<unsigned long>(cache.salts()));
+    }
     ~ExpatParser()
     {
-        if (_p)
+        if (_cached)
+            threadCache().busy = false;
+        else if (_p)
             XML_ParserFree(_p);
     }
     ExpatParser(const ExpatParser&) = delete;
@@ -358,7 +394,43 @@ public:
     XML_Parser get() const { return _p; }
 
 private:
-    XML_Parser _p;
+    struct Cache
+    {
+        XML_Parser parser = nullptr;
+        bool busy = false;
+        std::mt19937_64 salts{seed()};
+        Cache() = default;
+        Cache(const Cache&) = delete;
+        Cache& operator=(const Cache&) = delete;
+        ~Cache()
+        {
+            if (parser)
+                XML_ParserFree(parser);
+        }
+    };
+
+    static std::uint64_t seed()
+    {
+        try
+        {
+            std::random_device device;
+            return (std::uint64_t(device()) << 32) ^ device();
+        }
+        catch (const std::exception&)
+        {
+            // No entropy source: expat would fall back on the clock too.
+            return std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+        }
+    }
+
+    static Cache& threadCache()
+    {
+        thread_local Cache cache;
+        return cache;
+    }
+
+    XML_Parser _p = nullptr;
+    bool _cached = false;
 };
 
 }  // namespace

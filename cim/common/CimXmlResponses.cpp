@@ -195,7 +195,23 @@ std::string CimXmlResponseEncoder::namedInstancesResponse(const std::string& mes
 {
     return intrinsicResponse(messageId, methodName, [&](std::string& out) {
         for (Uint32 i = 0; i < instances.size(); i++)
+        {
+            std::size_t before = out.size();
             CimXmlWriter::appendValueNamedInstance(out, instances[i]);
+            // Instances of one enumeration are mostly alike: sizing the
+            // document from the first spares the copies of growing it step
+            // by step.  The estimate is capped so that one large instance
+            // among small ones cannot reserve far more than is needed.
+            if (i == 0 && instances.size() > 1)
+            {
+                const std::size_t kMaxReserve = std::size_t(64) << 20;
+                std::size_t each = out.size() - before;
+                std::size_t rest = instances.size() - 1;
+                std::size_t estimate =
+                    each > kMaxReserve / rest ? kMaxReserve : each * rest / 8 * 9;
+                out.reserve(out.size() + (estimate < kMaxReserve ? estimate : kMaxReserve));
+            }
+        }
     });
 }
 

@@ -1,5 +1,6 @@
 #include "CimXmlWriter.h"
 
+#include "CIMObjectModelRep.h"
 #include "CimXmlValues.h"
 
 #include <Pegasus/Common/CIMFlavor.h>
@@ -76,6 +77,13 @@ void flavorAttributes(std::string& out, const CIMFlavor& flavor)
 }
 
 void appendValueElement(std::string& out, const std::string& text)
+{
+    out += "<VALUE>";
+    CimXmlWriter::appendEscaped(out, text);
+    out += "</VALUE>\n";
+}
+
+void appendValueElement(std::string& out, const String& text)
 {
     out += "<VALUE>";
     CimXmlWriter::appendEscaped(out, text);
@@ -160,51 +168,129 @@ void appendQualifiers(std::string& out, const Container& c)
 
 }  // namespace
 
+namespace {
+
+// Bytes that cannot be written as they are: markup characters, and control
+// characters (tab, newline and carriage return as character references, so
+// that parsers do not normalise them away; the others cannot appear in
+// XML 1.0 at all, not even as references, and U+FFFD stands in for them).
+struct EscapeTable
+{
+    bool special[128] = {};
+    EscapeTable()
+    {
+        for (unsigned c = 0; c < 0x20; c++)
+            special[c] = true;
+        for (unsigned char c : {'&', '<', '>', '"', '\''})
+            special[c] = true;
+    }
+};
+
+const EscapeTable kEscape;
+
+inline bool isSpecial(unsigned c)
+{
+    return c < 0x80 && kEscape.special[c];
+}
+
+void appendSpecial(std::string& out, unsigned char c)
+{
+    switch (c)
+    {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    case '\'': out += "&apos;"; break;
+    case '\t': out += "&#9;"; break;
+    case '\n': out += "&#10;"; break;
+    case '\r': out += "&#13;"; break;
+    default: out += "\xEF\xBF\xBD"; break;
+    }
+}
+
+}  // namespace
+
 void CimXmlWriter::appendEscaped(std::string& out, const char* text, std::size_t size)
 {
     const char* run = text;
     const char* end = text + size;
     for (const char* p = text; p != end; ++p)
     {
-        const char* entity = nullptr;
-        char numeric[8];
         unsigned char c = static_cast<unsigned char>(*p);
-        switch (c)
-        {
-        case '&': entity = "&amp;"; break;
-        case '<': entity = "&lt;"; break;
-        case '>': entity = "&gt;"; break;
-        case '"': entity = "&quot;"; break;
-        case '\'': entity = "&apos;"; break;
-        case '\t':
-        case '\n':
-        case '\r':
-            // As references, so that parsers do not normalise them away.
-            std::snprintf(numeric, sizeof numeric, "&#%u;", unsigned(c));
-            entity = numeric;
-            break;
-        default:
-            // Other control characters cannot appear in XML 1.0 at all, not
-            // even as references: U+FFFD stands in for them.
-            if (c < 0x20)
-                entity = "\xEF\xBF\xBD";
-            break;
-        }
-        if (entity)
-        {
-            out.append(run, p);
-            out += entity;
-            run = p + 1;
-        }
+        if (!isSpecial(c))
+            continue;
+        out.append(run, p);
+        appendSpecial(out, c);
+        run = p + 1;
     }
     out.append(run, end);
 }
 
 void CimXmlWriter::appendEscaped(std::string& out, const String& text)
 {
-    CString utf8 = text.getCString();
-    const char* s = utf8;
-    appendEscaped(out, s, std::strlen(s));
+    // Straight from the UTF-16 units, without an intermediate UTF-8 copy.
+    // The result is that of escaping the UTF-8 form up to its first NUL:
+    // only ASCII characters are ever escaped, so every other character is
+    // simply encoded.
+    const Char16* p = text.getChar16Data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n)
+    {
+        // A run of ASCII characters that need no escaping is copied in one
+        // piece.
+        std::size_t end = i;
+        while (end < n)
+        {
+            Uint16 c = Uint16(p[end]);
+            if (c == 0 || c >= 0x80 || kEscape.special[c])
+                break;
+            end++;
+        }
+        if (end > i)
+        {
+            std::size_t at = out.size();
+            out.resize(at + (end - i));
+            char* q = &out[at];
+            for (; i < end; i++)
+                *q++ = char(Uint16(p[i]));
+            continue;
+        }
+        Uint32 c = Uint16(p[i]);
+        if (c == 0)
+            return;
+        i++;
+        if (c < 0x80)
+        {
+            appendSpecial(out, static_cast<unsigned char>(c));
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i < n &&
+            Uint16(p[i]) >= 0xDC00 && Uint16(p[i]) <= 0xDFFF)
+        {
+            c = 0x10000 + ((c - 0xD800) << 10) + (Uint16(p[i]) - 0xDC00);
+            i++;
+        }
+        if (c < 0x800)
+        {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        }
+        else if (c < 0x10000)
+        {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+        else
+        {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
 }
 
 std::string CimXmlWriter::toUtf8(const String& text)
@@ -295,6 +381,21 @@ void CimXmlWriter::appendValue(std::string& out, const CIMValue& value)
             value.get(path);
             appendValueReference(out, path);
         }
+        return;
+    }
+    if (type == CIMTYPE_STRING)
+    {
+        // Strings are most of what is written: escaped straight from the
+        // String rather than through a UTF-8 copy of each.
+        if (const Array<String>* a = CIMValueAccess::strings(value))
+        {
+            out += "<VALUE.ARRAY>\n";
+            for (Uint32 i = 0; i < a->size(); i++)
+                appendValueElement(out, (*a)[i]);
+            out += "</VALUE.ARRAY>\n";
+        }
+        else
+            appendValueElement(out, *CIMValueAccess::string(value));
         return;
     }
     std::vector<std::string> texts = CimXmlValues::texts(value);

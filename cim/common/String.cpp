@@ -48,6 +48,20 @@ void toUtf8(const Char16* p, size_t n, std::string& out)
     for (size_t i = 0; i < n; i++)
     {
         Uint32 c = Uint16(p[i]);
+        if (c < 0x80)
+        {
+            // A run of ASCII units maps one to one onto bytes.
+            size_t end = i + 1;
+            while (end < n && Uint16(p[end]) < 0x80)
+                end++;
+            size_t at = out.size();
+            out.resize(at + (end - i));
+            char* q = &out[at];
+            for (; i < end; i++)
+                *q++ = char(Uint16(p[i]));
+            i--;
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n &&
             Uint16(p[i + 1]) >= 0xDC00 && Uint16(p[i + 1]) <= 0xDFFF)
         {
@@ -358,8 +372,15 @@ void String::_appendUtf8(const char* str, size_t n)
         Uint32 c = p[i];
         if (c < 0x80)
         {
-            _buf.push_back(Char16(Uint16(c)));
-            i++;
+            // A run of ASCII bytes maps one to one onto code units.
+            size_t end = i + 1;
+            while (end < n && p[end] < 0x80)
+                end++;
+            size_t at = _buf.size();
+            _buf.resize(at + (end - i));
+            Char16* out = _buf.data() + at;
+            for (; i < end; i++)
+                *out++ = Char16(Uint16(p[i]));
             continue;
         }
         size_t len;
@@ -554,8 +575,45 @@ Boolean String::equal(const String& s1, const String& s2)
     return s1._buf == s2._buf;
 }
 
+namespace {
+
+// Compares s1 with a NUL-terminated string without converting it when that
+// string is plain ASCII (the usual case: names written in the code).
+// Returns 1 or 0, or -1 when s2 holds a non-ASCII byte: the caller then
+// converts it, which also reports invalid UTF-8 as before.
+int equalAscii(const String& s1, const char* s2, bool noCase)
+{
+    if (!s2)
+        return -1;
+    const Char16* p = s1.getChar16Data();
+    Uint32 n = s1.size();
+    bool same = true;
+    Uint32 i = 0;
+    for (; s2[i]; i++)
+    {
+        unsigned char c = static_cast<unsigned char>(s2[i]);
+        if (c >= 0x80)
+            return -1;
+        if (!same)
+            continue;
+        if (i >= n)
+        {
+            same = false;
+            continue;
+        }
+        Uint16 a = Uint16(p[i]);
+        same = noCase ? foldLower(a) == foldLower(c) : a == c;
+    }
+    return same && i == n ? 1 : 0;
+}
+
+}  // namespace
+
 Boolean String::equal(const String& s1, const char* s2)
 {
+    int r = equalAscii(s1, s2, false);
+    if (r >= 0)
+        return r == 1;
     return equal(s1, String(s2));
 }
 
@@ -566,6 +624,9 @@ Boolean String::equalNoCase(const String& s1, const String& s2)
 
 Boolean String::equalNoCase(const String& s1, const char* s2)
 {
+    int r = equalAscii(s1, s2, true);
+    if (r >= 0)
+        return r == 1;
     return equalNoCase(s1, String(s2));
 }
 

@@ -37,6 +37,9 @@ using error_code = boost::system::error_code;
 // may then lose the answer before reading it.
 const std::chrono::seconds kDrainTime(2);
 
+// Bytes asked of the socket per read of a request.
+const std::size_t kReadChunk = 16 * 1024;
+
 std::int64_t nowTicks()
 {
     return std::chrono::steady_clock::now().time_since_epoch().count();
@@ -134,6 +137,9 @@ private:
             o.maxHeaderBytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : o.maxHeaderBytes));
         _parser->body_limit(static_cast<std::uint64_t>(o.maxRequestBytes));
         setDeadline(o.idleTimeoutSeconds);
+        // Reads ask for the buffer's free capacity (at least 512 bytes);
+        // without room reserved a request arrives in 512-byte pieces.
+        _buffer.reserve(kReadChunk);
         http::async_read_header(
             _socket, _buffer, *_parser,
             [self = self()](error_code ec, std::size_t) { self->onHeader(ec); });

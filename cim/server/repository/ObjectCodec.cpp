@@ -4,8 +4,11 @@
 // units; an empty name stands for a null CIMName.
 #include "ObjectCodec.h"
 
+#include "CIMObjectModelRep.h"
+
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include <Pegasus/Common/CIMDateTime.h>
 #include <Pegasus/Common/CIMFlavor.h>
@@ -119,13 +122,19 @@ public:
     {
         Uint32 n = s.size();
         varint(n);
+        // Sized once and filled in place (texts are most of every blob);
+        // the units are stored little-endian, so such a host copies them.
         const Char16* p = s.getChar16Data();
+        std::size_t at = out.size();
+        out.resize(at + 2 * std::size_t(n));
+        char* q = &out[0] + at;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        static_assert(sizeof(Char16) == 2, "a Char16 is one UTF-16 unit");
+        std::memcpy(q, p, 2 * std::size_t(n));
+#else
         for (Uint32 i = 0; i < n; i++)
-        {
-            Uint16 c = p[i];
-            out.push_back(char(c & 0xff));
-            out.push_back(char(c >> 8));
-        }
+            q[2 * i] = char(Uint16(p[i]) & 0xff), q[2 * i + 1] = char(Uint16(p[i]) >> 8);
+#endif
     }
 
     void name(const CIMName& n) { text(n.getString()); }
@@ -244,7 +253,15 @@ public:
             elements<Char16>(v, [this](Char16 c) { fixed(Uint16(c), 2); });
             break;
         case CIMTYPE_STRING:
-            elements<String>(v, [this](const String& s) { text(s); });
+            // Read in place, without a copy of each string.
+            if (const Array<String>* a = CIMValueAccess::strings(v))
+            {
+                varint(a->size());
+                for (Uint32 i = 0; i < a->size(); i++)
+                    text((*a)[i]);
+            }
+            else
+                text(*CIMValueAccess::string(v));
             break;
         case CIMTYPE_DATETIME:
             elements<CIMDateTime>(v, [this](const CIMDateTime& d) { text(d.toString()); });
@@ -354,6 +371,23 @@ public:
 
 class Decoder
 {
+    // Names repeat from blob to blob (every instance of a class names the
+    // same properties and origins): a small per-thread cache keyed by the
+    // stored bytes skips converting and validating them again.
+    struct NameSlot
+    {
+        std::string key;
+        CIMName name;
+    };
+    static NameSlot& nameSlot(const unsigned char* p, std::size_t n)
+    {
+        thread_local NameSlot slots[256];
+        std::size_t h = n;
+        for (std::size_t i = 0; i < n && i < 32; i++)
+            h = h * 31 + p[i];
+        return slots[(h ^ (h >> 8)) % 256];
+    }
+
 public:
     Decoder(const void* data, std::size_t size)
         : _p(static_cast<const unsigned char*>(data)),
@@ -425,10 +459,23 @@ public:
 
     CIMName name()
     {
+        const unsigned char* start = _p;
+        uint64_t n = varint();
+        std::size_t bytes = n <= uint64_t(_end - _p) / 2 ? std::size_t(2 * n) : 0;
+        NameSlot& slot = nameSlot(_p, bytes);
+        if (bytes && slot.key.size() == bytes && std::memcmp(slot.key.data(), _p, bytes) == 0)
+        {
+            _p += bytes;
+            return slot.name;
+        }
+        _p = start;
         String s = text();
         if (s.size() == 0)
             return CIMName();
-        return CIMName(s);
+        CIMName result(s);   // only names that pass validation are cached
+        slot.key.assign(reinterpret_cast<const char*>(_p) - bytes, bytes);
+        slot.name = result;
+        return result;
     }
 
     CIMObjectPath path()

@@ -165,7 +165,9 @@ SqliteStatement& SqliteConnection::statement(const char* sql)
 SqliteTransaction::SqliteTransaction(SqliteConnection& connection)
     : _connection(connection), _done(false)
 {
-    _connection.exec("BEGIN IMMEDIATE");
+    // Prepared once per connection: parsing the statement text again for
+    // every write costs more than running it.
+    _connection.statement("BEGIN IMMEDIATE").run();
 }
 
 SqliteTransaction::~SqliteTransaction()
@@ -176,7 +178,7 @@ SqliteTransaction::~SqliteTransaction()
 
 void SqliteTransaction::commit()
 {
-    _connection.exec("COMMIT");
+    _connection.statement("COMMIT").run();
     _done = true;
 }
 

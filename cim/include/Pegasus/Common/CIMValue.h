@@ -191,6 +191,7 @@ public:
     String toString() const;
 
 private:
+    friend struct CIMValueAccess;
     CIMValueRep* _rep;
 };
 
