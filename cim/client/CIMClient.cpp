@@ -9,9 +9,12 @@ PEGASUS_NAMESPACE_BEGIN
 namespace {
 
 // Operations whose request encoding the CIM-XML layer does not provide.
-CIMException notSupported(const char* operation)
+// Not connected comes first, as for every other operation.
+[[noreturn]] void refuseUnsupported(bool connected, const char* operation)
 {
-    return CIMException(CIM_ERR_NOT_SUPPORTED,
+    if (!connected)
+        throw NotConnectedException();
+    throw CIMException(CIM_ERR_NOT_SUPPORTED,
         String(operation) + " is not supported by this client");
 }
 
@@ -273,9 +276,7 @@ Array<CIMObject> CIMClient::execQuery(
     const String&,
     const String&)
 {
-    if (!_rep->isConnected())
-        throw NotConnectedException();
-    throw notSupported("ExecQuery");
+    refuseUnsupported(_rep->isConnected(), "ExecQuery");
 }
 
 Array<CIMObject> CIMClient::associators(
@@ -289,9 +290,7 @@ Array<CIMObject> CIMClient::associators(
     Boolean,
     const CIMPropertyList&)
 {
-    if (!_rep->isConnected())
-        throw NotConnectedException();
-    throw notSupported("Associators");
+    refuseUnsupported(_rep->isConnected(), "Associators");
 }
 
 Array<CIMObjectPath> CIMClient::associatorNames(
@@ -302,9 +301,7 @@ Array<CIMObjectPath> CIMClient::associatorNames(
     const String&,
     const String&)
 {
-    if (!_rep->isConnected())
-        throw NotConnectedException();
-    throw notSupported("AssociatorNames");
+    refuseUnsupported(_rep->isConnected(), "AssociatorNames");
 }
 
 Array<CIMObject> CIMClient::references(
@@ -316,9 +313,7 @@ Array<CIMObject> CIMClient::references(
     Boolean,
     const CIMPropertyList&)
 {
-    if (!_rep->isConnected())
-        throw NotConnectedException();
-    throw notSupported("References");
+    refuseUnsupported(_rep->isConnected(), "References");
 }
 
 Array<CIMObjectPath> CIMClient::referenceNames(
@@ -327,9 +322,7 @@ Array<CIMObjectPath> CIMClient::referenceNames(
     const CIMName&,
     const String&)
 {
-    if (!_rep->isConnected())
-        throw NotConnectedException();
-    throw notSupported("ReferenceNames");
+    refuseUnsupported(_rep->isConnected(), "ReferenceNames");
 }
 
 CIMValue CIMClient::getProperty(
@@ -353,9 +346,7 @@ void CIMClient::setProperty(
     const CIMName&,
     const CIMValue&)
 {
-    if (!_rep->isConnected())
-        throw NotConnectedException();
-    throw notSupported("SetProperty");
+    refuseUnsupported(_rep->isConnected(), "SetProperty");
 }
 
 CIMQualifierDecl CIMClient::getQualifier(
