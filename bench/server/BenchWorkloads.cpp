@@ -289,35 +289,47 @@ void benchLoadAndEnumerate(const BenchOptions& options)
     enumTable.print();
 }
 
-int runClientOnce(const std::string& operation, unsigned port, const std::string& nameSpace)
+int runClientOnce(Pegasus::CIMClient& client, const std::string& operation,
+                  const std::string& nameSpace);
+
+int runClientOnce(const std::string& operation, unsigned port, const std::string& nameSpace,
+                  int repeat)
 {
     try
     {
         Pegasus::CIMClient client;
         connectTo(client, port);
-        if (operation == "getclass")
-        {
-            client.getClass(nameSpace.c_str(), kGetClassName, false, true, false);
-        }
-        else if (operation == "enum")
-        {
-            Pegasus::Array<Pegasus::CIMInstance> all =
-                client.enumerateInstances(nameSpace.c_str(), kEnumClassName, false, false);
-            if (all.size() == 0)
-                return 1;
-        }
-        else
-        {
-            std::fprintf(stderr, "unknown client operation %s\n", operation.c_str());
-            return 2;
-        }
-        return 0;
+        for (int i = 1; i < repeat; ++i)
+            runClientOnce(client, operation, nameSpace);
+        return runClientOnce(client, operation, nameSpace);
     }
     catch (const Pegasus::Exception& e)
     {
         std::fprintf(stderr, "%s\n", (const char*)e.getMessage().getCString());
         return 1;
     }
+}
+
+int runClientOnce(Pegasus::CIMClient& client, const std::string& operation,
+                  const std::string& nameSpace)
+{
+    if (operation == "getclass")
+    {
+        client.getClass(nameSpace.c_str(), kGetClassName, false, true, false);
+    }
+    else if (operation == "enum")
+    {
+        Pegasus::Array<Pegasus::CIMInstance> all =
+            client.enumerateInstances(nameSpace.c_str(), kEnumClassName, false, false);
+        if (all.size() == 0)
+            return 1;
+    }
+    else
+    {
+        std::fprintf(stderr, "unknown client operation %s\n", operation.c_str());
+        return 2;
+    }
+    return 0;
 }
 
 }  // namespace bench

@@ -33,7 +33,8 @@ void benchLoadAndEnumerate(const BenchOptions& options);
 
 // The whole-process clients (this program run as "client ..."): one
 // connection, one request, exit.  Returns the exit status.
-int runClientOnce(const std::string& operation, unsigned port, const std::string& nameSpace);
+int runClientOnce(const std::string& operation, unsigned port, const std::string& nameSpace,
+                  int repeat = 1);
 
 }  // namespace bench
 

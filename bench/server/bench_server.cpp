@@ -59,14 +59,18 @@ int main(int argc, char** argv)
     // This program as a one-request client, for the whole-process figures.
     std::string operation, nameSpace;
     unsigned port = 0;
-    CLI::App* client = app.add_subcommand("client", "one connection, one request, exit");
+    int repeat = 1;
+    CLI::App* client = app.add_subcommand(
+        "client", "one connection, one request (or --repeat N on the same connection), exit");
     client->add_option("operation", operation, "getclass or enum")->required();
     client->add_option("--port", port)->required();
     client->add_option("--namespace", nameSpace)->required();
+    client->add_option("--repeat", repeat, "requests on the one connection, e.g. to profile the server")
+        ->check(CLI::Range(1, 10000000));
 
     CLI11_PARSE(app, argc, argv);
     if (*client)
-        return bench::runClientOnce(operation, port, nameSpace);
+        return bench::runClientOnce(operation, port, nameSpace, repeat);
 
     auto wanted = [&](const char* name) {
         if (workloads.empty())
