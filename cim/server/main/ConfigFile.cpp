@@ -163,12 +163,47 @@ bool readConfigFile(SystemCalls& sys, const std::string& path,
     return true;
 }
 
+namespace {
+
+// True when `path` is a regular file holding exactly `text`.  Only an
+// optimisation (a server restarted with the same values skips a write and
+// its fsync), so any failure just answers false.
+bool fileHolds(const std::string& path, const std::string& text)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::string found;
+    char buffer[4096];
+    bool ok = true;
+    for (;;)
+    {
+        ssize_t n = ::read(fd, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || found.size() + static_cast<size_t>(n) > text.size())
+        {
+            ok = n == 0;
+            break;
+        }
+        if (n == 0)
+            break;
+        found.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return ok && found == text;
+}
+
+}  // namespace
+
 void writeConfigFile(SystemCalls& sys, const std::string& path,
                      const ConfigEntries& entries)
 {
     const std::string tmp = path + ".tmp";
     const std::string bak = path + ".bak";
     const std::string text = formatConfigText(entries);
+    if (!exists(bak) && fileHolds(path, text))
+        return;
 
     int fd = sys.open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                       0644);

@@ -152,6 +152,27 @@ INSTANTIATE_TEST_SUITE_P(Steps, ConfigFileFailureTest,
                                            FailureCase{"rename", 1},
                                            FailureCase{"rename", 2}));
 
+// Saving what the file already holds touches nothing (no write, no fsync):
+// a server restarted with the same values starts without a disk sync.
+TEST(ConfigFileTest, SavingUnchangedContentsWritesNothing)
+{
+    TempHome home;
+    const std::string path = home.file("c.conf");
+    writeConfigFile(SystemCalls::real(), path, {{"a", "1"}, {"b", "2"}});
+
+    FailingSystemCalls sys;
+    sys.failOn("open", 0, EIO);  // every open through sys fails
+    EXPECT_NO_THROW(writeConfigFile(sys, path, {{"a", "1"}, {"b", "2"}}));
+    // A prefix of the old contents is a change, and so is a longer file.
+    EXPECT_THROW(writeConfigFile(sys, path, {{"a", "1"}}), ConfigFileError);
+    EXPECT_THROW(writeConfigFile(sys, path, {{"a", "1"}, {"b", "2"}, {"c", "3"}}),
+                 ConfigFileError);
+
+    ConfigEntries read;
+    ASSERT_TRUE(readConfigFile(SystemCalls::real(), path, read));
+    EXPECT_EQ(read, (ConfigEntries{{"a", "1"}, {"b", "2"}}));
+}
+
 TEST(ConfigFileTest, ReadErrorsNameThePath)
 {
     TempHome home;
