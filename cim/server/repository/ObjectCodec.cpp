@@ -1,7 +1,11 @@
 // Layout of a blob: one tag byte ('C' class, 'I' instance, 'Q' qualifier
-// declaration, then the format version), then the object's fields in a fixed
-// order.  Names and texts are a varint count of UTF-16 units followed by the
-// units; an empty name stands for a null CIMName.
+// declaration), the format version, then the object's fields in a fixed
+// order.  Names and texts are a varint count of bytes followed by the bytes:
+// each UTF-16 unit as its one to three byte UTF-8 form (a surrogate unit too,
+// on its own, so that any String comes back exactly, unpaired surrogates
+// included).  An empty name stands for a null CIMName.  Format 1 stored the
+// UTF-16 units themselves (a varint count of units, two bytes each); blobs
+// of that format are still read.
 #include "ObjectCodec.h"
 
 #include "CIMObjectModelRep.h"
@@ -9,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <Pegasus/Common/CIMDateTime.h>
 #include <Pegasus/Common/CIMFlavor.h>
@@ -26,7 +31,8 @@ namespace Pegasus {
 
 namespace {
 
-const unsigned char kFormatVersion = 1;
+const unsigned char kFormatVersion = 2;
+const unsigned char kUtf16FormatVersion = 1;
 
 // Flavor and scope bits in the blob.  The object model hides its masks, so
 // they are mapped through the public constants; the blob's bit numbers are
@@ -120,21 +126,43 @@ public:
 
     void text(const String& s)
     {
-        Uint32 n = s.size();
-        varint(n);
-        // Sized once and filled in place (texts are most of every blob);
-        // the units are stored little-endian, so such a host copies them.
         const Char16* p = s.getChar16Data();
-        std::size_t at = out.size();
-        out.resize(at + 2 * std::size_t(n));
-        char* q = &out[0] + at;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-        static_assert(sizeof(Char16) == 2, "a Char16 is one UTF-16 unit");
-        std::memcpy(q, p, 2 * std::size_t(n));
-#else
+        const Uint32 n = s.size();
+        std::size_t bytes = n;
         for (Uint32 i = 0; i < n; i++)
-            q[2 * i] = char(Uint16(p[i]) & 0xff), q[2 * i + 1] = char(Uint16(p[i]) >> 8);
-#endif
+        {
+            Uint16 u = Uint16(p[i]);
+            if (u >= 0x80)
+                bytes += u >= 0x800 ? 2 : 1;
+        }
+        varint(bytes);
+        // Sized once and filled in place: texts are most of every blob.
+        std::size_t at = out.size();
+        out.resize(at + bytes);
+        char* q = &out[0] + at;
+        if (bytes == n)
+        {
+            for (Uint32 i = 0; i < n; i++)
+                q[i] = char(Uint16(p[i]));
+            return;
+        }
+        for (Uint32 i = 0; i < n; i++)
+        {
+            Uint16 u = Uint16(p[i]);
+            if (u < 0x80)
+                *q++ = char(u);
+            else if (u < 0x800)
+            {
+                *q++ = char(0xc0 | (u >> 6));
+                *q++ = char(0x80 | (u & 0x3f));
+            }
+            else
+            {
+                *q++ = char(0xe0 | (u >> 12));
+                *q++ = char(0x80 | ((u >> 6) & 0x3f));
+                *q++ = char(0x80 | (u & 0x3f));
+            }
+        }
     }
 
     void name(const CIMName& n) { text(n.getString()); }
@@ -376,6 +404,7 @@ class Decoder
     // stored bytes skips converting and validating them again.
     struct NameSlot
     {
+        unsigned char version = 0;
         std::string key;
         CIMName name;
     };
@@ -396,6 +425,9 @@ public:
     }
 
     bool atEnd() const { return _p == _end; }
+
+    // The format of the blob, from its header; decides how texts are read.
+    void setVersion(unsigned char version) { _version = version; }
 
     unsigned char byte()
     {
@@ -446,6 +478,44 @@ public:
     String text()
     {
         uint64_t n = varint();
+        if (_version == kUtf16FormatVersion)
+            return utf16Text(n);
+        if (n > uint64_t(_end - _p))
+            corrupt("bad text length");
+        if (n == 0)
+            return String();
+        _units.resize(n);
+        const unsigned char* p = _p;
+        const unsigned char* end = _p + n;
+        Char16* u = _units.data();
+        while (p != end)
+        {
+            unsigned c = *p++;
+            if (c < 0x80)
+            {
+                *u++ = Char16(Uint16(c));
+                continue;
+            }
+            unsigned extra = c >= 0xe0 ? 2 : 1;
+            if (c < 0xc0 || c >= 0xf0 || unsigned(end - p) < extra)
+                corrupt("bad text");
+            unsigned v = c & (extra == 2 ? 0x0f : 0x1f);
+            for (unsigned i = 0; i < extra; i++)
+            {
+                unsigned b = *p++;
+                if ((b & 0xc0) != 0x80)
+                    corrupt("bad text");
+                v = (v << 6) | (b & 0x3f);
+            }
+            *u++ = Char16(Uint16(v));
+        }
+        _p = end;
+        return String(_units.data(), Uint32(u - _units.data()));
+    }
+
+    // Format 1: n UTF-16 units, little-endian.
+    String utf16Text(uint64_t n)
+    {
         if (n > uint64_t(_end - _p) / 2)
             corrupt("bad text length");
         if (n == 0)
@@ -461,9 +531,11 @@ public:
     {
         const unsigned char* start = _p;
         uint64_t n = varint();
-        std::size_t bytes = n <= uint64_t(_end - _p) / 2 ? std::size_t(2 * n) : 0;
+        uint64_t unit = _version == kUtf16FormatVersion ? 2 : 1;
+        std::size_t bytes = n <= uint64_t(_end - _p) / unit ? std::size_t(unit * n) : 0;
         NameSlot& slot = nameSlot(_p, bytes);
-        if (bytes && slot.key.size() == bytes && std::memcmp(slot.key.data(), _p, bytes) == 0)
+        if (bytes && slot.version == _version && slot.key.size() == bytes &&
+            std::memcmp(slot.key.data(), _p, bytes) == 0)
         {
             _p += bytes;
             return slot.name;
@@ -473,6 +545,7 @@ public:
         if (s.size() == 0)
             return CIMName();
         CIMName result(s);   // only names that pass validation are cached
+        slot.version = _version;
         slot.key.assign(reinterpret_cast<const char*>(_p) - bytes, bytes);
         slot.name = result;
         return result;
@@ -693,13 +766,18 @@ public:
 private:
     const unsigned char* _p;
     const unsigned char* _end;
+    unsigned char _version = kFormatVersion;
     std::vector<Char16> _units;
 };
 
 void expectHeader(Decoder& d, unsigned char tag)
 {
-    if (d.byte() != tag || d.byte() != kFormatVersion)
-        corrupt("unexpected object kind or format version");
+    if (d.byte() != tag)
+        corrupt("unexpected object kind");
+    unsigned char version = d.byte();
+    if (version != kFormatVersion && version != kUtf16FormatVersion)
+        corrupt("unknown format version");
+    d.setVersion(version);
 }
 
 void expectEnd(const Decoder& d)
@@ -787,6 +865,15 @@ CIMObjectPath ObjectCodec::decodeInstancePath(const void* data, std::size_t size
         expectHeader(d, 'I');
         d.name();
         return d.path();
+    });
+}
+
+CIMName ObjectCodec::decodeClassName(const void* data, std::size_t size)
+{
+    return guarded([&]() {
+        Decoder d(data, size);
+        expectHeader(d, 'C');
+        return d.name();
     });
 }
 

@@ -5,7 +5,8 @@
 // propagation, class origins, array sizes, embedded objects, reference key
 // types), which CIM-XML does not promise.  Integers are written as LEB128
 // varints (zigzag for signed types), reals as little-endian IEEE bits and
-// text as UTF-16 code units, so a blob reads the same on any platform.
+// text as UTF-8, so a blob reads the same on any platform.  Blobs of the
+// first format (text as UTF-16) are still read.
 //
 // Encoding never fails on an initialized object.  Decoding throws Exception
 // ("repository data is corrupt: ...") on truncated or malformed input.
@@ -33,6 +34,8 @@ public:
     static CIMQualifierDecl decodeQualifierDecl(const void* data, std::size_t size);
     // Only the path of an encoded instance (cheaper than decodeInstance).
     static CIMObjectPath decodeInstancePath(const void* data, std::size_t size);
+    // Only the name of an encoded class.
+    static CIMName decodeClassName(const void* data, std::size_t size);
 
     static CIMClass decodeClass(const std::string& blob)
     {

@@ -5,12 +5,15 @@
 // Thread safety: every member may be called concurrently from any number
 // of threads.  Writes are serialised and each is one transaction, so a
 // process killed at any moment leaves a store that reopens with every
-// completed write and none of the interrupted one.  Reads of classes and
-// qualifier declarations are served from memory; instance reads run on
-// their own database connections and do not wait for writers.
+// completed write and none of the interrupted one.  Qualifier declarations
+// and the class tree are kept in memory; class bodies are read from the
+// database when first asked for and a bounded number of them stays cached.
+// Reads run on their own database connections and do not wait for writers.
 //
 // One Repository object should own a directory at a time: its in-memory
 // copy of the schema does not see changes made through another object.
+// Another process cannot use the store while it is open here (its attempt
+// waits for the busy timeout, then fails).
 //
 // Errors: operations throw CIMException with the status code and text a
 // client is to see.  Every operation on a namespace that does not exist
@@ -23,6 +26,7 @@
 #ifndef KTA_CIM_SERVER_REPOSITORY_REPOSITORY_H
 #define KTA_CIM_SERVER_REPOSITORY_REPOSITORY_H
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -36,12 +40,36 @@
 
 namespace Pegasus {
 
+// Instances (or their names) read one at a time, for answers that are sent
+// while they are read.  Holds a database connection of the repository
+// until destroyed, and must not outlive the repository.  Used from one
+// thread at a time.
+template <class T>
+class ObjectCursor
+{
+public:
+    virtual ~ObjectCursor() {}
+
+    // Stores the next object into `object`; false when there are no more.
+    // Throws as the repository's operations do.
+    virtual bool next(T& object) = 0;
+};
+
+typedef ObjectCursor<CIMInstance> InstanceCursor;
+typedef ObjectCursor<CIMObjectPath> InstanceNameCursor;
+
 class Repository
 {
 public:
+    // How much of the stored class bodies (in bytes of their stored form)
+    // stays decoded in memory.
+    static const std::size_t kDefaultClassCacheBytes = std::size_t(2) << 20;
+
     // Creates `directory` if missing and opens (or creates) repository.db
-    // in it.  Throws Exception naming the path when that fails.
-    explicit Repository(const std::string& directory);
+    // in it.  Throws Exception naming the path when that fails, or when the
+    // store was written by a newer version.
+    explicit Repository(const std::string& directory,
+                        std::size_t classCacheBytes = kDefaultClassCacheBytes);
     ~Repository();
     Repository(const Repository&) = delete;
     Repository& operator=(const Repository&) = delete;
@@ -138,6 +166,19 @@ public:
     Array<CIMObjectPath> enumerateInstanceNames(const CIMNamespaceName& nameSpace,
                                                 const CIMName& className) const;
 
+    // The instances of enumerateInstances (same order, same filtering),
+    // read as the cursor advances: only one is in memory at a time.  The
+    // namespace and class are checked here, with the same errors.
+    std::unique_ptr<InstanceCursor> openInstances(const CIMNamespaceName& nameSpace,
+                                                  const CIMName& className,
+                                                  Boolean deepInheritance, Boolean localOnly,
+                                                  Boolean includeQualifiers,
+                                                  Boolean includeClassOrigin,
+                                                  const CIMPropertyList& propertyList) const;
+    // The names of enumerateInstanceNames, read as the cursor advances.
+    std::unique_ptr<InstanceNameCursor> openInstanceNames(const CIMNamespaceName& nameSpace,
+                                                          const CIMName& className) const;
+
     // Stores a new instance and returns its path (class + keys).  Missing
     // properties get the class defaults.  CIM_ERR_INVALID_CLASS if the class
     // does not exist, CIM_ERR_NO_SUCH_PROPERTY for a property the class
@@ -170,6 +211,16 @@ public:
                                                   const CIMPropertyList& propertyList) const;
     Array<CIMObjectPath> enumerateInstanceNamesForClass(const CIMNamespaceName& nameSpace,
                                                         const CIMName& className) const;
+    // The instances of enumerateInstancesForClass, and the names of
+    // enumerateInstanceNamesForClass, through cursors.
+    std::unique_ptr<InstanceCursor> openInstancesForClass(const CIMNamespaceName& nameSpace,
+                                                          const CIMName& className,
+                                                          Boolean localOnly,
+                                                          Boolean includeQualifiers,
+                                                          Boolean includeClassOrigin,
+                                                          const CIMPropertyList& propertyList) const;
+    std::unique_ptr<InstanceNameCursor> openInstanceNamesForClass(
+        const CIMNamespaceName& nameSpace, const CIMName& className) const;
     // className followed by all its descendants (superclasses first).
     // CIM_ERR_INVALID_CLASS if it does not exist.
     Array<CIMName> enumerateSubclassNames(const CIMNamespaceName& nameSpace,

@@ -1,7 +1,8 @@
 // Class operations of Repository.  Each class is stored twice: as the
 // client defined it (the local definition, which a later modification or a
-// re-resolution starts from) and resolved (what GetClass serves, kept in
-// memory so that a GetClass costs one copy and no database access).
+// re-resolution starts from) and resolved (what GetClass serves; the
+// classes used lately stay decoded in memory, so that a GetClass of one of
+// them costs one copy and no database access).
 #include "RepositoryImpl.h"
 
 #include "ObjectCodec.h"
@@ -72,7 +73,7 @@ CIMClass Repository::getClass(const CIMNamespaceName& nameSpace, const CIMName& 
     {
         std::shared_lock<std::shared_mutex> lock(_impl->meta);
         const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-        resolved = Impl::requireClass(ns, className, CIM_ERR_NOT_FOUND).resolved;
+        resolved = Impl::requireClass(ns, className, CIM_ERR_NOT_FOUND).resolved.get();
     }
     return ClassResolver::present(resolved, localOnly, includeQualifiers, includeClassOrigin,
                                   propertyList);
@@ -105,7 +106,7 @@ Array<CIMClass> Repository::enumerateClasses(const CIMNamespaceName& nameSpace,
                                     keys);
         }
         for (const std::string& k : keys)
-            classes.push_back(ns.findClass(k)->resolved);
+            classes.push_back(ns.findClass(k)->resolved.get());
     }
     Array<CIMClass> result;
     result.reserveCapacity(Uint32(classes.size()));
@@ -142,7 +143,7 @@ Array<CIMName> Repository::enumerateClassNames(const CIMNamespaceName& nameSpace
     }
     Array<CIMName> result;
     for (const std::string& k : keys)
-        result.append(ns.findClass(k)->resolved.getClassName());
+        result.append(ns.findClass(k)->name);
     return result;
 }
 
@@ -168,27 +169,33 @@ void Repository::createClass(const CIMNamespaceName& nameSpace, const CIMClass& 
         const Impl::ClassEntry* super = ns->findClass(superKey);
         if (!super)
             throw CIMException(CIM_ERR_INVALID_SUPERCLASS, superName.getString());
-        superResolved = super->resolved;
+        superResolved = super->resolved.get();
     }
     CIMClass resolved = ClassResolver::resolve(local, superResolved, Impl::Lookup(*ns));
+    std::string resolvedBlob = ObjectCodec::encodeClass(resolved);
 
     SqliteTransaction t(*_impl->writer);
     if (fresh)
         _impl->insertNamespaceRow(*ns);
-    _impl->writer
-        ->statement("INSERT INTO classes(ns, key, super, local, resolved) VALUES(?, ?, ?, ?, ?)")
+    _impl->writer->statement("INSERT INTO classes(ns, key, super, name) VALUES(?, ?, ?, ?)")
         .bind(1, ns->id)
         .bindText(2, key)
         .bindText(3, superKey)
-        .bindBlob(4, ObjectCodec::encodeClass(local))
-        .bindBlob(5, ObjectCodec::encodeClass(resolved))
+        .bindText(4, std::string(className.getString().getCString()))
         .run();
-    auto entry = std::make_shared<Impl::ClassEntry>();
+    std::shared_ptr<Impl::ClassEntry> entry = _impl->newClassEntry();
     entry->id = sqlite3_last_insert_rowid(_impl->writer->handle());
+    entry->name = className;
     entry->superKey = superKey;
-    entry->resolved = resolved;
+    _impl->writer->statement("INSERT INTO class_bodies(id, local, resolved) VALUES(?, ?, ?)")
+        .bind(1, entry->id)
+        .bindBlob(2, ObjectCodec::encodeClass(local))
+        .bindBlob(3, resolvedBlob)
+        .run();
     t.commit();
 
+    // Subclasses and instances of a new class usually follow soon.
+    _impl->cacheClass(*entry, resolved, resolvedBlob.size());
     std::unique_lock<std::shared_mutex> lock(_impl->meta);
     if (fresh)
         _impl->publishNamespace(ns);
@@ -222,22 +229,29 @@ void Repository::modifyClass(const CIMNamespaceName& nameSpace, const CIMClass& 
         const Impl::ClassEntry* super = ns.findClass(superKey);
         if (!super || superKey == key)
             throw CIMException(CIM_ERR_INVALID_SUPERCLASS, superName.getString());
-        superResolved = super->resolved;
+        superResolved = super->resolved.get();
     }
     CIMClass resolved = ClassResolver::resolve(local, superResolved, Impl::Lookup(ns));
-    if (!instancesStillFit(entry.resolved, resolved) && _impl->hasInstances(ns.id, key))
+    if (!instancesStillFit(entry.resolved.get(), resolved) && _impl->hasInstances(ns.id, key))
         throw CIMException(CIM_ERR_CLASS_HAS_INSTANCES, className.getString());
+    std::string resolvedBlob = ObjectCodec::encodeClass(resolved);
 
     SqliteTransaction t(*_impl->writer);
-    _impl->writer->statement("UPDATE classes SET super = ?, local = ?, resolved = ? WHERE id = ?")
+    _impl->writer->statement("UPDATE classes SET super = ?, name = ? WHERE id = ?")
         .bindText(1, superKey)
-        .bindBlob(2, ObjectCodec::encodeClass(local))
-        .bindBlob(3, ObjectCodec::encodeClass(resolved))
-        .bind(4, entry.id)
+        .bindText(2, std::string(className.getString().getCString()))
+        .bind(3, entry.id)
+        .run();
+    _impl->writer->statement("UPDATE class_bodies SET local = ?, resolved = ? WHERE id = ?")
+        .bindBlob(1, ObjectCodec::encodeClass(local))
+        .bindBlob(2, resolvedBlob)
+        .bind(3, entry.id)
         .run();
     t.commit();
 
     std::unique_lock<std::shared_mutex> lock(_impl->meta);
+    _impl->cacheClass(entry, resolved, resolvedBlob.size());
+    entry.name = className;
     if (superKey != entry.superKey)
     {
         if (entry.superKey.empty())
@@ -250,7 +264,6 @@ void Repository::modifyClass(const CIMNamespaceName& nameSpace, const CIMClass& 
             ns.classes[superKey]->children.push_back(key);
         entry.superKey = superKey;
     }
-    entry.resolved = resolved;
 }
 
 void Repository::deleteClass(const CIMNamespaceName& nameSpace, const CIMName& className)
@@ -269,9 +282,11 @@ void Repository::deleteClass(const CIMNamespaceName& nameSpace, const CIMName& c
         .bindText(2, key)
         .run();
     _impl->writer->statement("DELETE FROM classes WHERE id = ?").bind(1, entry.id).run();
+    _impl->writer->statement("DELETE FROM class_bodies WHERE id = ?").bind(1, entry.id).run();
     t.commit();
 
     std::unique_lock<std::shared_mutex> lock(_impl->meta);
+    _impl->uncacheClass(entry);
     if (entry.superKey.empty())
         removeKey(ns.roots, key);
     else
@@ -289,7 +304,7 @@ Array<CIMName> Repository::enumerateSubclassNames(const CIMNamespaceName& nameSp
     Impl::collectSubclasses(ns, foldName(className.getString()), true, true, keys);
     Array<CIMName> result;
     for (const std::string& k : keys)
-        result.append(ns.findClass(k)->resolved.getClassName());
+        result.append(ns.findClass(k)->name);
     return result;
 }
 

@@ -2,14 +2,21 @@
 // (namespaces and qualifiers, classes, instances).
 //
 // Locking: `meta` guards the in-memory schema (namespaces, qualifier
-// declarations, the class tree and resolved classes).  Writers first take
-// `writeMutex`, which serialises them and owns the writer connection;
-// holding it they may read the schema without `meta`, since only writers
-// change it, and they take `meta` exclusively only to publish a change
-// after its transaction committed.  Readers take `meta` shared.  A
-// resolved CIMClass is never changed once published (a new definition
-// replaces the handle), so a reader may keep using a copy of the handle
-// after releasing the lock.
+// declarations and the class tree).  Writers first take `writeMutex`,
+// which serialises them and owns the writer connection; holding it they
+// may read the schema without `meta`, since only writers change it, and
+// they take `meta` exclusively only to publish a change after its
+// transaction committed.  Readers take `meta` shared.
+//
+// Resolved classes are not all kept in memory: at open only the class tree
+// is read (names and superclasses), and a class body is decoded from the
+// database the first time it is asked for, then kept in a cache bounded by
+// the size of the stored bodies (least recently used out first).
+// `cacheMutex` guards the cache; it is taken with or without the other
+// locks, and nothing else is locked or read from the database while it is
+// held.  A resolved CIMClass is never changed once published (a new
+// definition replaces the handle), so a reader may keep using a copy of
+// the handle after releasing the locks.
 #ifndef KTA_CIM_SERVER_REPOSITORY_REPOSITORYIMPL_H
 #define KTA_CIM_SERVER_REPOSITORY_REPOSITORYIMPL_H
 
@@ -18,12 +25,16 @@
 #include "Repository.h"
 #include "SqliteStore.h"
 
+#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -32,12 +43,44 @@ namespace Pegasus {
 class Repository::Impl
 {
 public:
+    struct ClassEntry;
+
+    // A class's resolved form, read like a CIMClass: converting it decodes
+    // the class from the database unless the cache holds it.  Reading it
+    // needs what reading the entry needs (`meta` or `writeMutex`).
+    class ResolvedClass
+    {
+    public:
+        ResolvedClass(const Impl& impl, const ClassEntry& entry) : _impl(impl), _entry(entry) {}
+        ResolvedClass(const ResolvedClass&) = delete;
+        ResolvedClass& operator=(const ResolvedClass&) = delete;
+
+        CIMClass get() const;
+        operator CIMClass() const { return get(); }
+        operator CIMConstClass() const { return get(); }
+
+    private:
+        const Impl& _impl;
+        const ClassEntry& _entry;
+    };
+
     struct ClassEntry
     {
+        explicit ClassEntry(const Impl& impl) : resolved(impl, *this) {}
+        ClassEntry(const ClassEntry&) = delete;
+        ClassEntry& operator=(const ClassEntry&) = delete;
+
         int64_t id = 0;
+        CIMName name;                       // as the client spelled it
         std::string superKey;               // folded superclass name, "" for a root
         std::vector<std::string> children;  // folded names, creation order
-        CIMClass resolved;
+        ResolvedClass resolved;
+
+        // Guarded by cacheMutex: the decoded class while it is cached, the
+        // size of its stored form and its place in the recency list.
+        mutable CIMClass cached;
+        mutable std::size_t cachedBytes = 0;
+        mutable std::list<const ClassEntry*>::iterator cachePos;
     };
 
     struct QualifierEntry
@@ -86,7 +129,20 @@ public:
         std::unique_ptr<SqliteConnection> _connection;
     };
 
-    explicit Impl(const std::string& directory);
+    // An ObjectCursor over the instances (T = CIMInstance) or instance
+    // names (T = CIMObjectPath) of some classes of a namespace
+    // (RepositoryInstances.cpp).
+    template <class T>
+    class Cursor;
+
+    Impl(const std::string& directory, std::size_t classCacheBytes);
+    ~Impl();
+
+    // A new class entry of this repository.
+    std::shared_ptr<ClassEntry> newClassEntry() const
+    {
+        return std::make_shared<ClassEntry>(*this);
+    }
 
     // REQUIRES: `meta` held (shared or exclusive) or `writeMutex` held.
     NamespaceEntry* findNamespace(const CIMNamespaceName& name) const;
@@ -107,8 +163,23 @@ public:
     static void collectSubclasses(const NamespaceEntry& ns, const std::string& key,
                                   bool includeSelf, bool deep, std::vector<std::string>& out);
 
-    // Loads the schema of every namespace into memory.
+    // Creates the tables of a new store, or brings an older store to the
+    // current layout.  REQUIRES: a transaction on `writer`.
+    void prepareStore();
+    // Loads namespaces, qualifier declarations and the class tree.
     void load();
+
+    // The resolved class behind an entry (see ResolvedClass).
+    CIMClass resolvedClass(const ClassEntry& entry) const;
+    // Puts a class just stored into the cache, replacing what it held for
+    // the entry.  `bytes` is the size of its stored form.
+    void cacheClass(const ClassEntry& entry, const CIMClass& resolved, std::size_t bytes) const;
+    // Drops an entry from the cache (before the entry goes away).
+    void uncacheClass(const ClassEntry& entry) const;
+    // REQUIRES: cacheMutex held.
+    void uncacheLocked(const ClassEntry& entry) const;
+    void cacheInsertLocked(const ClassEntry& entry, const CIMClass& resolved,
+                           std::size_t bytes) const;
 
     // What an instance read needs from the schema, copied out under the
     // lock.  CIM_ERR_INVALID_NAMESPACE / CIM_ERR_INVALID_CLASS.
@@ -124,7 +195,21 @@ public:
     std::vector<CIMInstance> readInstances(int64_t nsId, const std::string& classKey) const;
     bool hasInstances(int64_t nsId, const std::string& classKey);
 
+    // Copies WAL pages into the database on a thread of its own, so that
+    // writers never wait for it.  Called by the writer connection's WAL hook.
+    void requestCheckpoint();
+    void checkpointLoop();
+
     std::string dbPath;
+    std::size_t cacheLimit;
+    mutable std::mutex cacheMutex;
+    mutable std::size_t cacheBytes = 0;
+    mutable std::list<const ClassEntry*> cacheOrder;   // most recently used first
+    std::mutex checkpointMutex;
+    std::condition_variable checkpointWake;
+    bool checkpointWanted = false;
+    bool stopping = false;
+    std::thread checkpointer;
     mutable std::shared_mutex meta;
     std::mutex writeMutex;
     std::unique_ptr<SqliteConnection> writer;

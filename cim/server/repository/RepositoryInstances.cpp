@@ -32,7 +32,8 @@ Repository::Impl::ClassView Repository::Impl::viewClass(const CIMNamespaceName& 
     const NamespaceEntry& ns = requireNamespace(nameSpace);
     ClassView view;
     view.nsId = ns.id;
-    view.resolved = requireClass(ns, className, CIM_ERR_INVALID_CLASS).resolved;
+    CIMClass resolved = requireClass(ns, className, CIM_ERR_INVALID_CLASS).resolved;
+    view.resolved = resolved;
     view.key = foldName(className.getString());
     return view;
 }
@@ -49,6 +50,99 @@ std::vector<CIMInstance> Repository::Impl::readInstances(int64_t nsId,
         result.push_back(ObjectCodec::decodeInstance(s->columnBlob(0), s->columnBytes(0)));
     return result;
 }
+
+// Reads the instances (or only their names) of the classes in `keys`, one
+// class after the other, each in creation order, through one statement on
+// a pooled reader connection; each is decoded (and an instance filtered)
+// as it is asked for.
+template <class T>
+class Repository::Impl::Cursor : public ObjectCursor<T>
+{
+public:
+    // restrictTo: when initialized, instances of every class after the first
+    // keep only the properties it has (enumeration without deep
+    // inheritance).
+    Cursor(const Impl& impl, int64_t nsId, std::vector<std::string> keys,
+           const CIMConstClass& restrictTo = CIMConstClass(),
+           Boolean includeQualifiers = false, Boolean includeClassOrigin = false,
+           const CIMPropertyList& propertyList = CIMPropertyList())
+        : _reader(impl),
+          _nsId(nsId),
+          _keys(std::move(keys)),
+          _restrictTo(restrictTo),
+          _includeQualifiers(includeQualifiers),
+          _includeClassOrigin(includeClassOrigin),
+          _propertyList(propertyList)
+    {
+    }
+
+    ~Cursor() override
+    {
+        // The statement is cached by the connection: rewind it so that it
+        // holds no read transaction open once the connection is back in
+        // the pool.
+        if (_statement)
+            _statement->reset();
+    }
+
+    bool next(T& object) override
+    {
+        for (;;)
+        {
+            if (!_statement)
+            {
+                if (_index >= _keys.size())
+                    return false;
+                _statement = &_reader->statement(
+                    "SELECT data FROM instances WHERE ns = ? AND class = ? ORDER BY id");
+                _statement->bind(1, _nsId).bindText(2, _keys[_index]);
+            }
+            bool row;
+            try
+            {
+                row = _statement->step();
+            }
+            catch (...)
+            {
+                _statement = nullptr;  // step() has reset it
+                throw;
+            }
+            if (row)
+            {
+                decode(object);
+                return true;
+            }
+            _statement->reset();
+            _statement = nullptr;
+            ++_index;
+        }
+    }
+
+private:
+    void decode(CIMInstance& instance)
+    {
+        instance = ObjectCodec::decodeInstance(_statement->columnBlob(0),
+                                               _statement->columnBytes(0));
+        InstanceRules::filter(instance, _includeQualifiers, _includeClassOrigin, _propertyList,
+                              _index > 0 ? _restrictTo : CIMConstClass());
+    }
+
+    void decode(CIMObjectPath& path)
+    {
+        path = ObjectCodec::decodeInstancePath(_statement->columnBlob(0),
+                                               _statement->columnBytes(0));
+    }
+
+    Reader _reader;
+    int64_t _nsId;
+    std::vector<std::string> _keys;
+    CIMConstClass _restrictTo;
+    Boolean _includeQualifiers;
+    Boolean _includeClassOrigin;
+    CIMPropertyList _propertyList;
+    std::size_t _index = 0;
+    SqliteStatement* _statement = nullptr;
+};
 
 CIMInstance Repository::getInstance(const CIMNamespaceName& nameSpace,
                                     const CIMObjectPath& instanceName, Boolean localOnly,
@@ -82,43 +176,72 @@ Array<CIMInstance> Repository::enumerateInstances(const CIMNamespaceName& nameSp
                                                   Boolean includeClassOrigin,
                                                   const CIMPropertyList& propertyList) const
 {
+    std::unique_ptr<InstanceCursor> cursor =
+        openInstances(nameSpace, className, deepInheritance, localOnly, includeQualifiers,
+                      includeClassOrigin, propertyList);
+    Array<CIMInstance> result;
+    CIMInstance instance;
+    while (cursor->next(instance))
+        result.append(instance);
+    return result;
+}
+
+std::unique_ptr<InstanceCursor> Repository::openInstances(const CIMNamespaceName& nameSpace,
+                                                          const CIMName& className,
+                                                          Boolean deepInheritance,
+                                                          Boolean localOnly,
+                                                          Boolean includeQualifiers,
+                                                          Boolean includeClassOrigin,
+                                                          const CIMPropertyList& propertyList) const
+{
     (void)localOnly;
     int64_t nsId;
-    CIMClass requested;
+    CIMConstClass restrictTo;
     std::vector<std::string> keys;
     {
         std::shared_lock<std::shared_mutex> lock(_impl->meta);
         const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
         nsId = ns.id;
-        requested = Impl::requireClass(ns, className, CIM_ERR_INVALID_CLASS).resolved;
-        Impl::collectSubclasses(ns, foldName(className.getString()), true, true, keys);
-    }
-    Array<CIMInstance> result;
-    for (std::size_t i = 0; i < keys.size(); i++)
-    {
+        const Impl::ClassEntry& requested =
+            Impl::requireClass(ns, className, CIM_ERR_INVALID_CLASS);
         // Without deep inheritance, subclass instances show only the
         // requested class's properties.
-        CIMConstClass restrictTo;
-        if (!deepInheritance && i > 0)
-            restrictTo = requested;
-        std::vector<CIMInstance> instances = _impl->readInstances(nsId, keys[i]);
-        for (CIMInstance& instance : instances)
+        if (!deepInheritance)
         {
-            InstanceRules::filter(instance, includeQualifiers, includeClassOrigin, propertyList,
-                                  restrictTo);
-            result.append(instance);
+            CIMConstClass resolved = requested.resolved;
+            restrictTo = resolved;
         }
+        Impl::collectSubclasses(ns, foldName(className.getString()), true, true, keys);
     }
-    return result;
+    return std::unique_ptr<InstanceCursor>(
+        new Impl::Cursor<CIMInstance>(*_impl, nsId, std::move(keys), restrictTo,
+                                      includeQualifiers, includeClassOrigin, propertyList));
+}
+
+std::unique_ptr<InstanceNameCursor> Repository::openInstanceNames(
+    const CIMNamespaceName& nameSpace, const CIMName& className) const
+{
+    int64_t nsId;
+    std::vector<std::string> keys;
+    {
+        std::shared_lock<std::shared_mutex> lock(_impl->meta);
+        const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
+        nsId = ns.id;
+        Impl::requireClass(ns, className, CIM_ERR_INVALID_CLASS);
+        Impl::collectSubclasses(ns, foldName(className.getString()), true, true, keys);
+    }
+    return std::unique_ptr<InstanceNameCursor>(
+        new Impl::Cursor<CIMObjectPath>(*_impl, nsId, std::move(keys)));
 }
 
 Array<CIMObjectPath> Repository::enumerateInstanceNames(const CIMNamespaceName& nameSpace,
                                                         const CIMName& className) const
 {
-    Array<CIMName> classes = enumerateSubclassNames(nameSpace, className);
+    std::unique_ptr<InstanceNameCursor> cursor = openInstanceNames(nameSpace, className);
     Array<CIMObjectPath> result;
-    for (Uint32 i = 0; i < classes.size(); i++)
-        result.appendArray(enumerateInstanceNamesForClass(nameSpace, classes[i]));
+    CIMObjectPath name;
+    while (cursor->next(name))
+        result.append(name);
     return result;
 }
 
@@ -141,6 +264,28 @@ Array<CIMInstance> Repository::enumerateInstancesForClass(const CIMNamespaceName
         result.append(instance);
     }
     return result;
+}
+
+std::unique_ptr<InstanceCursor> Repository::openInstancesForClass(
+    const CIMNamespaceName& nameSpace, const CIMName& className, Boolean localOnly,
+    Boolean includeQualifiers, Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList) const
+{
+    (void)localOnly;
+    Impl::ClassView view = _impl->viewClass(nameSpace, className);
+    std::vector<std::string> keys(1, view.key);
+    return std::unique_ptr<InstanceCursor>(
+        new Impl::Cursor<CIMInstance>(*_impl, view.nsId, std::move(keys), CIMConstClass(),
+                                      includeQualifiers, includeClassOrigin, propertyList));
+}
+
+std::unique_ptr<InstanceNameCursor> Repository::openInstanceNamesForClass(
+    const CIMNamespaceName& nameSpace, const CIMName& className) const
+{
+    Impl::ClassView view = _impl->viewClass(nameSpace, className);
+    std::vector<std::string> keys(1, view.key);
+    return std::unique_ptr<InstanceNameCursor>(
+        new Impl::Cursor<CIMObjectPath>(*_impl, view.nsId, std::move(keys)));
 }
 
 Array<CIMObjectPath> Repository::enumerateInstanceNamesForClass(

@@ -110,7 +110,7 @@ SqliteConnection::SqliteConnection(const std::string& path) : _db(nullptr), _pat
 {
     int rc = sqlite3_open_v2(path.c_str(), &_db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+                             "unix-excl");
     if (rc != SQLITE_OK)
     {
         std::string message = "cannot open repository database " + path + ": " +

@@ -81,6 +81,10 @@ public:
     // Opens (creating if need be) the database file, in WAL mode with
     // synchronous=NORMAL and a busy timeout, so that a killed process leaves
     // a store that reopens consistently.  Throws Exception naming the path.
+    // The file is locked for this process ("unix-excl"): any number of
+    // connections of this process share it, with their locks and the WAL
+    // index in memory instead of in system calls and a -shm file, while
+    // another process cannot use it until all are closed.
     explicit SqliteConnection(const std::string& path);
     ~SqliteConnection();
     SqliteConnection(const SqliteConnection&) = delete;

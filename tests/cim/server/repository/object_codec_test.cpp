@@ -101,4 +101,80 @@ TEST(ObjectCodec, DamagedBlobsAreRefused)
     EXPECT_THROW(ObjectCodec::decodeInstance(flipped), Exception);
 }
 
+// Texts are stored as UTF-8, one sequence per UTF-16 unit, so that every
+// String comes back unit for unit, unpaired surrogates included.
+TEST(ObjectCodec, TextsKeepEveryUnit)
+{
+    const Char16 units[] = {Char16('a'), Char16(0x00e9), Char16(0x07ff), Char16(0x0800),
+                            Char16(0xffff), Char16(0xd83d), Char16(0xde00), Char16(0xd800),
+                            Char16('z'), Char16(0xdc00)};
+    String text(units, sizeof units / sizeof units[0]);
+    CIMInstance i("X_Text");
+    i.addProperty(CIMProperty("S", text));
+    Array<String> list;
+    list.append(text);
+    list.append(String());
+    list.append(String("plain"));
+    i.addProperty(CIMProperty("L", CIMValue(list)));
+    CIMInstance back = ObjectCodec::decodeInstance(ObjectCodec::encodeInstance(i));
+    EXPECT_TRUE(back.identical(i));
+    String s;
+    back.getProperty(back.findProperty("S")).getValue().get(s);
+    ASSERT_EQ(text.size(), s.size());
+    for (Uint32 k = 0; k < s.size(); k++)
+        EXPECT_EQ(Uint16(text[k]), Uint16(s[k])) << k;
+
+    // A text with a broken sequence is refused: a lead byte 0xE0 needs two
+    // continuation bytes.
+    CIMInstance one("X_Text");
+    one.addProperty(CIMProperty("S", String("\xe2\x98\xba")));
+    std::string blob = ObjectCodec::encodeInstance(one);
+    std::size_t at = blob.find("\xe2\x98\xba");
+    ASSERT_NE(std::string::npos, at);
+    std::string broken = blob;
+    broken[at + 1] = 'x';
+    EXPECT_THROW(ObjectCodec::decodeInstance(broken), Exception);
+}
+
+// Blobs of the first format (texts as UTF-16 units) are still read.
+TEST(ObjectCodec, FirstFormatBlobsAreRead)
+{
+    auto text16 = [](std::string& out, const std::u16string& s) {
+        out.push_back(char(s.size()));
+        for (char16_t c : s)
+        {
+            out.push_back(char(c & 0xff));
+            out.push_back(char(c >> 8));
+        }
+    };
+    // class Old_Thing { string Label = "caf\u00e9"; };
+    std::string blob("C\x01", 2);
+    text16(blob, u"Old_Thing");
+    text16(blob, u"");                       // no superclass
+    blob.push_back(0);                       // no qualifiers
+    blob.push_back(1);                       // one property
+    text16(blob, u"Label");
+    blob.push_back(char(CIMTYPE_STRING));
+    blob.push_back(0);                       // not an array, not null
+    text16(blob, u"caf\u00e9");
+    blob.push_back(0);                       // array size
+    text16(blob, u"");                       // reference class
+    text16(blob, u"Old_Thing");              // class origin
+    blob.push_back(0);                       // not propagated
+    blob.push_back(0);                       // no qualifiers
+    blob.push_back(0);                       // no methods
+
+    CIMClass c = ObjectCodec::decodeClass(blob);
+    EXPECT_EQ("Old_Thing", std::string(c.getClassName().getString().getCString()));
+    EXPECT_EQ("Old_Thing",
+              std::string(ObjectCodec::decodeClassName(blob.data(), blob.size())
+                              .getString()
+                              .getCString()));
+    ASSERT_EQ(1u, c.getPropertyCount());
+    String label;
+    c.getProperty(0).getValue().get(label);
+    EXPECT_EQ("caf\xc3\xa9", std::string(label.getCString()));
+    EXPECT_TRUE(ObjectCodec::decodeClass(ObjectCodec::encodeClass(c)).identical(c));
+}
+
 }  // namespace

@@ -3,7 +3,12 @@
 // deletion.
 #include "RepositoryTestSupport.h"
 
+#include <SqliteStore.h>
+
+#include <atomic>
 #include <chrono>
+#include <thread>
+#include <vector>
 
 using namespace Pegasus;
 using namespace repotest;
@@ -511,6 +516,169 @@ TEST(RepositoryOpen, UnusableDirectoryThrows)
     }
 }
 
-// A 6-level class with many qualified properties, as in the CIM schema.
+// Class bodies are decoded from the store when the cache does not hold
+// them: with room for one class only, every class still comes back as the
+// repository that keeps them all returns it, changes included.
+TEST(RepositoryClassCache, ClassesComeBackWhateverTheCacheHolds)
+{
+    ScratchDir dir;
+    Repository roomy(dir.path + "/roomy");
+    Repository tight(dir.path + "/tight", 1);
+    for (Repository* r : {&roomy, &tight})
+    {
+        loadWireSchema(*r);
+        for (int i = 0; i < 5; i++)
+        {
+            CIMClass c(CIMName(("WT_Level" + std::to_string(i)).c_str()),
+                       CIMName(i == 0 ? "WT_Widget" : ("WT_Level" + std::to_string(i - 1)).c_str()));
+            c.addProperty(CIMProperty(CIMName(("P" + std::to_string(i)).c_str()), Uint32(i)));
+            r->createClass(kNs, c);
+        }
+    }
+    auto same = [&](Repository& a, Repository& b) {
+        Array<CIMName> names = a.enumerateClassNames(kNs, CIMName(), true);
+        for (int round = 0; round < 2; round++)
+        {
+            for (Uint32 i = 0; i < names.size(); i++)
+            {
+                CIMClass x = a.getClass(kNs, names[i], false, true, true, CIMPropertyList());
+                CIMClass y = b.getClass(kNs, names[i], false, true, true, CIMPropertyList());
+                EXPECT_TRUE(x.identical(y)) << str(names[i].getString());
+            }
+        }
+        return names.size();
+    };
+    EXPECT_EQ(7u, same(tight, roomy));
+    EXPECT_EQ(7u, tight.enumerateClasses(kNs, CIMName(), true, false, true, true).size());
+    EXPECT_EQ("WT_Level4", str(tight.enumerateClassNames(kNs, "WT_Level3", false)[0].getString()));
+
+    for (Repository* r : {&roomy, &tight})
+    {
+        CIMClass changed = r->getClass(kNs, "WT_Level4", true, true, true, CIMPropertyList());
+        changed.addProperty(CIMProperty("Added", String("x")));
+        r->modifyClass(kNs, changed);
+        r->getClass(kNs, "WT_Base", false, true, true, CIMPropertyList());
+    }
+    EXPECT_EQ(16u, tight.getClass(kNs, "WT_Level4", false, true, true, CIMPropertyList())
+                       .getPropertyCount());
+    same(tight, roomy);
+    tight.deleteClass(kNs, "WT_Level4");
+    EXPECT_EQ(CIM_ERR_NOT_FOUND, codeOf([&] {
+                  tight.getClass(kNs, "WT_Level4", false, true, true, CIMPropertyList());
+              }));
+    roomy.deleteClass(kNs, "WT_Level4");
+    EXPECT_EQ(6u, same(tight, roomy));
+}
+
+// Readers decode and evict classes while a writer adds subclasses.
+TEST(RepositoryClassCache, ConcurrentReadersAndWriter)
+{
+    ScratchDir dir;
+    Repository repo(dir.path, 1);
+    loadWireSchema(repo);
+    std::vector<std::thread> readers;
+    std::atomic<int> wrong(0);
+    for (int t = 0; t < 4; t++)
+    {
+        readers.emplace_back([&, t] {
+            for (int i = 0; i < 200; i++)
+            {
+                bool base = (i + t) % 2 == 0;
+                CIMClass c = repo.getClass(kNs, base ? "WT_Base" : "WT_Widget", false, true,
+                                           true, CIMPropertyList());
+                if (c.getPropertyCount() != (base ? 1u : 10u))
+                    wrong++;
+            }
+        });
+    }
+    for (int i = 0; i < 20; i++)
+    {
+        CIMClass c(CIMName(("WT_Sub" + std::to_string(i)).c_str()), "WT_Widget");
+        repo.createClass(kNs, c);
+    }
+    for (std::thread& t : readers)
+        t.join();
+    EXPECT_EQ(0, wrong.load());
+    EXPECT_EQ(10u, repo.getClass(kNs, "WT_Sub19", false, true, true, CIMPropertyList())
+                       .getPropertyCount());
+}
+
+// A store written before the class bodies moved to a table of their own
+// (and before texts were stored as UTF-8) is converted when opened.
+TEST(RepositoryOpen, StoreOfTheFirstLayoutIsConverted)
+{
+    ScratchDir dir;
+    auto text16 = [](std::string& out, const std::u16string& s) {
+        out.push_back(char(s.size()));
+        for (char16_t c : s)
+        {
+            out.push_back(char(c & 0xff));
+            out.push_back(char(c >> 8));
+        }
+    };
+    // class Old_Thing { }; in the first blob format.
+    std::string blob("C\x01", 2);
+    text16(blob, u"Old_Thing");
+    text16(blob, u"");
+    blob.append(3, '\0');   // no qualifiers, properties or methods
+    {
+        SqliteConnection db(dir.path + "/repository.db");
+        db.exec("CREATE TABLE namespaces(id INTEGER PRIMARY KEY, key TEXT NOT NULL UNIQUE,"
+                "  name TEXT NOT NULL);"
+                "CREATE TABLE qualifiers(id INTEGER PRIMARY KEY, ns INTEGER NOT NULL,"
+                "  key TEXT NOT NULL, data BLOB NOT NULL, UNIQUE(ns, key));"
+                "CREATE TABLE classes(id INTEGER PRIMARY KEY, ns INTEGER NOT NULL,"
+                "  key TEXT NOT NULL, super TEXT NOT NULL, local BLOB NOT NULL,"
+                "  resolved BLOB NOT NULL, UNIQUE(ns, key));"
+                "INSERT INTO namespaces VALUES(1, 'root/old', 'root/Old');");
+        db.statement("INSERT INTO classes VALUES(1, 1, 'old_thing', '', ?, ?)")
+            .bindBlob(1, blob)
+            .bindBlob(2, blob)
+            .run();
+    }
+    const CIMNamespaceName ns("root/old");
+    {
+        Repository repo(dir.path);
+        Array<CIMName> names = repo.enumerateClassNames(ns, CIMName(), true);
+        ASSERT_EQ(1u, names.size());
+        EXPECT_EQ("Old_Thing", str(names[0].getString()));
+        EXPECT_EQ(0u, repo.getClass(ns, "old_thing", false, true, true, CIMPropertyList())
+                          .getPropertyCount());
+        CIMClass added("New_Thing", "Old_Thing");
+        added.addProperty(CIMProperty("Label", String("caf\xc3\xa9")));
+        repo.createClass(ns, added);
+    }
+    Repository reopened(dir.path);
+    Array<CIMName> names = reopened.enumerateClassNames(ns, CIMName(), true);
+    ASSERT_EQ(2u, names.size());
+    EXPECT_EQ("New_Thing", str(names[1].getString()));
+    CIMClass added = reopened.getClass(ns, "New_Thing", false, true, true, CIMPropertyList());
+    String label;
+    added.getProperty(0).getValue().get(label);
+    EXPECT_EQ("caf\xc3\xa9", str(label));
+    EXPECT_EQ("Old_Thing", str(added.getSuperClassName().getString()));
+}
+
+TEST(RepositoryOpen, StoreOfANewerVersionIsRefused)
+{
+    ScratchDir dir;
+    {
+        Repository repo(dir.path);
+        loadWireSchema(repo);
+    }
+    {
+        SqliteConnection db(dir.path + "/repository.db");
+        db.exec("PRAGMA user_version=99");
+    }
+    try
+    {
+        Repository repo(dir.path);
+        FAIL() << "expected an exception";
+    }
+    catch (const Exception& e)
+    {
+        EXPECT_NE(std::string::npos, str(e.getMessage()).find("newer version"));
+    }
+}
 
 }  // namespace
