@@ -56,10 +56,18 @@ struct CIMHandleAccess
 // get() returns a copy, and copying every string of a large object only to
 // write it out costs an allocation each.  Null when the value is null or
 // not of that kind; valid while the value is neither changed nor destroyed.
+//
+// take() builds a value from a string or an array that is moved in rather
+// than copied, for the decoder's freshly made values.
 struct PEGASUS_COMMON_LINKAGE CIMValueAccess
 {
     static const String* string(const CIMValue& value);
     static const Array<String>* strings(const CIMValue& value);
+
+    static CIMValue take(String&& x);
+    // Defined for the element types a CIMValue can hold.
+    template <class T>
+    static CIMValue take(Array<T>&& x);
 };
 
 // The representation of an initialized handle; UninitializedObjectException

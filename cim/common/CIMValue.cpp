@@ -216,6 +216,47 @@ const Array<String>* CIMValueAccess::strings(const CIMValue& value)
     return &std::get<Array<String>>(r.v);
 }
 
+CIMValue CIMValueAccess::take(String&& x)
+{
+    CIMValue value;
+    CIMValueRep& r = writeRep(value._rep);
+    r.v = std::move(x);
+    r.type = CIMTYPE_STRING;
+    r.isArray = false;
+    r.isNull = false;
+    r.arraySize = 0;
+    return value;
+}
+
+template <class T>
+CIMValue CIMValueAccess::take(Array<T>&& x)
+{
+    CIMValue value;
+    CIMValueRep& r = writeRep(value._rep);
+    r.arraySize = x.size();
+    r.v = std::move(x);
+    r.type = TypeOf<T>::value;
+    r.isArray = true;
+    r.isNull = false;
+    return value;
+}
+
+template CIMValue CIMValueAccess::take(Array<Boolean>&&);
+template CIMValue CIMValueAccess::take(Array<Uint8>&&);
+template CIMValue CIMValueAccess::take(Array<Sint8>&&);
+template CIMValue CIMValueAccess::take(Array<Uint16>&&);
+template CIMValue CIMValueAccess::take(Array<Sint16>&&);
+template CIMValue CIMValueAccess::take(Array<Uint32>&&);
+template CIMValue CIMValueAccess::take(Array<Sint32>&&);
+template CIMValue CIMValueAccess::take(Array<Uint64>&&);
+template CIMValue CIMValueAccess::take(Array<Sint64>&&);
+template CIMValue CIMValueAccess::take(Array<Real32>&&);
+template CIMValue CIMValueAccess::take(Array<Real64>&&);
+template CIMValue CIMValueAccess::take(Array<Char16>&&);
+template CIMValue CIMValueAccess::take(Array<String>&&);
+template CIMValue CIMValueAccess::take(Array<CIMDateTime>&&);
+template CIMValue CIMValueAccess::take(Array<CIMObjectPath>&&);
+
 // ------------------------------------------------------------ construction
 
 CIMValue::CIMValue() : _rep(0) {}

@@ -120,8 +120,13 @@ void CimXmlBuilder::deliverText(Frame& f, Frame* parent)
 {
     if (parent->tag == T::VALUE_ARRAY)
     {
-        parent->texts.push_back(std::move(f.text));
-        f.text.clear();
+        // Copied into a string kept from an earlier array where there is
+        // one, so that neither buffer has to be allocated again.
+        if (parent->textCount < parent->texts.size())
+            parent->texts[parent->textCount] = f.text;
+        else
+            parent->texts.push_back(f.text);
+        parent->textCount++;
         return;
     }
     if (parent->content != NONE)
@@ -344,6 +349,7 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
     case T::VALUE_ARRAY:
         if (parent->content != NONE)
             syntax("more than one value in " + tagName(parent->tag));
+        f.texts.resize(f.textCount);
         parent->content = TEXTS;
         parent->texts.swap(f.texts);
         if (parent->tag == T::IPARAMVALUE)

@@ -69,7 +69,11 @@ private:
         CIMFlavor flavor;
         CIMScope scope;
         std::string text;       // character data of VALUE, KEYVALUE, HOST
+        // VALUE texts of a VALUE.ARRAY: while it is open the first
+        // textCount (the strings beyond are kept for their buffers); then
+        // exactly the array's.
         std::vector<std::string> texts;
+        std::size_t textCount;
         CIMName name;
         String rawName;         // names of calls and parameters, not validated
         CIMName classOrigin;
@@ -97,6 +101,9 @@ private:
     // "true"/"false" (any case); absent gives dflt.
     static bool booleanAttribute(const char** attributes, const char* attribute, bool dflt,
                                  CimXmlTag tag);
+    // The same for a value already looked up (null when absent).
+    static bool booleanValue(const char* value, const char* attribute, bool dflt,
+                             CimXmlTag tag);
     static Uint32 numberAttribute(const char* value, const char* attribute, CimXmlTag tag);
 
     Frame& push(CimXmlTag tag);
@@ -111,6 +118,10 @@ private:
     void setEmbedded(Frame& f, const char* value);
     void startMember(Frame& f, const char** attributes);
     void readFlavor(Frame& f, const char** attributes);
+    // Flavor attribute values, each null when absent.
+    static void setFlavor(Frame& f, const char* overridable, const char* toSubclass,
+                          const char* toInstance, const char* translatable);
+    void startQualifier(Frame& f, const char** attributes);
 
     static CIMType declaredType(const Frame& f);
     CIMValue typedValue(Frame& f, bool isArray);

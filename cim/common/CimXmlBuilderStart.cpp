@@ -36,7 +36,12 @@ std::string CimXmlBuilder::tagName(CimXmlTag tag)
 bool CimXmlBuilder::booleanAttribute(const char** attributes, const char* attribute,
                                      bool dflt, CimXmlTag tag)
 {
-    const char* v = CimXmlParser::attribute(attributes, attribute);
+    return booleanValue(CimXmlParser::attribute(attributes, attribute), attribute, dflt, tag);
+}
+
+bool CimXmlBuilder::booleanValue(const char* v, const char* attribute, bool dflt,
+                                 CimXmlTag tag)
+{
     if (!v)
         return dflt;
     if (strcasecmp(v, "true") == 0)
@@ -177,17 +182,69 @@ void CimXmlBuilder::setEmbedded(Frame& f, const char* e)
 // spells the opposite.
 void CimXmlBuilder::readFlavor(Frame& f, const char** attributes)
 {
+    setFlavor(f, CimXmlParser::attribute(attributes, "OVERRIDABLE"),
+              CimXmlParser::attribute(attributes, "TOSUBCLASS"),
+              CimXmlParser::attribute(attributes, "TOINSTANCE"),
+              CimXmlParser::attribute(attributes, "TRANSLATABLE"));
+}
+
+void CimXmlBuilder::setFlavor(Frame& f, const char* overridable, const char* toSubclass,
+                              const char* toInstance, const char* translatable)
+{
     f.flavor = CIMFlavor();
-    f.flavor.addFlavor(booleanAttribute(attributes, "OVERRIDABLE", true, f.tag)
+    f.flavor.addFlavor(booleanValue(overridable, "OVERRIDABLE", true, f.tag)
                            ? CIMFlavor::OVERRIDABLE
                            : CIMFlavor::DISABLEOVERRIDE);
-    f.flavor.addFlavor(booleanAttribute(attributes, "TOSUBCLASS", true, f.tag)
+    f.flavor.addFlavor(booleanValue(toSubclass, "TOSUBCLASS", true, f.tag)
                            ? CIMFlavor::TOSUBCLASS
                            : CIMFlavor::RESTRICTED);
-    if (booleanAttribute(attributes, "TOINSTANCE", false, f.tag))
+    if (booleanValue(toInstance, "TOINSTANCE", false, f.tag))
         f.flavor.addFlavor(CIMFlavor::TOINSTANCE);
-    if (booleanAttribute(attributes, "TRANSLATABLE", false, f.tag))
+    if (booleanValue(translatable, "TRANSLATABLE", false, f.tag))
         f.flavor.addFlavor(CIMFlavor::TRANSLATABLE);
+}
+
+// QUALIFIER: the most frequent element of a class; its attributes are read
+// in one pass.
+void CimXmlBuilder::startQualifier(Frame& f, const char** a)
+{
+    const char* nameText = nullptr;
+    const char* typeText = nullptr;
+    const char* propagated = nullptr;
+    const char* overridable = nullptr;
+    const char* toSubclass = nullptr;
+    const char* toInstance = nullptr;
+    const char* translatable = nullptr;
+    for (const char** p = a; *p; p += 2)
+    {
+        const char* k = p[0];
+        const char* v = p[1];
+        switch (k[0])
+        {
+        case 'N': if (std::strcmp(k, "NAME") == 0) nameText = v; break;
+        case 'P': if (std::strcmp(k, "PROPAGATED") == 0) propagated = v; break;
+        case 'O': if (std::strcmp(k, "OVERRIDABLE") == 0) overridable = v; break;
+        case 'T':
+            if (std::strcmp(k, "TYPE") == 0)
+                typeText = v;
+            else if (std::strcmp(k, "TOSUBCLASS") == 0)
+                toSubclass = v;
+            else if (std::strcmp(k, "TOINSTANCE") == 0)
+                toInstance = v;
+            else if (std::strcmp(k, "TRANSLATABLE") == 0)
+                translatable = v;
+            break;
+        default: break;
+        }
+    }
+    if (!nameText)
+        syntax("missing attribute NAME on " + tagName(f.tag));
+    f.name = name(nameText);
+    if (!typeText)
+        syntax("missing attribute TYPE on " + tagName(f.tag));
+    f.type = typeAttribute(typeText, f.tag);
+    f.propagated = booleanValue(propagated, "PROPAGATED", false, f.tag);
+    setFlavor(f, overridable, toSubclass, toInstance, translatable);
 }
 
 // PROPERTY, PROPERTY.ARRAY, PROPERTY.REFERENCE and METHOD: their attributes
@@ -243,10 +300,7 @@ void CimXmlBuilder::startMember(Frame& f, const char** a)
     if (embedded && tag != T::PROPERTY_REFERENCE)
         setEmbedded(f, embedded);
     if (propagated)
-    {
-        const char* pair[] = {"PROPAGATED", propagated, nullptr};
-        f.propagated = booleanAttribute(pair, "PROPAGATED", false, tag);
-    }
+        f.propagated = booleanValue(propagated, "PROPAGATED", false, tag);
     f.qualifiers.clear();
     f.parameters.clear();
 }
@@ -358,7 +412,7 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         f.name = name(required(a, "NAME", tag));
         break;
     case T::VALUE_ARRAY:
-        f.texts.clear();
+        f.textCount = 0;
         break;
     case T::VALUE_REFARRAY:
         f.paths.clear();
@@ -366,10 +420,7 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
     case T::VALUE_NULL:
         invalid("null array elements are not supported");
     case T::QUALIFIER:
-        f.name = name(required(a, "NAME", tag));
-        f.type = typeAttribute(required(a, "TYPE", tag), tag);
-        f.propagated = booleanAttribute(a, "PROPAGATED", false, tag);
-        readFlavor(f, a);
+        startQualifier(f, a);
         break;
     case T::QUALIFIER_DECLARATION:
         f.name = name(required(a, "NAME", tag));

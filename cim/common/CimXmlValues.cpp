@@ -1,5 +1,7 @@
 #include "CimXmlValues.h"
 
+#include "CIMObjectModelRep.h"
+
 #include <Pegasus/Common/CIMDateTime.h>
 #include <Pegasus/Common/CIMObjectPath.h>
 
@@ -175,7 +177,7 @@ CIMValue arrayOf(const std::vector<std::string>& texts, Parse parse)
     Array<T> values{Uint32(texts.size())};
     for (Uint32 i = 0; i < values.size(); i++)
         values[i] = parse(texts[i].data(), texts[i].size());
-    return CIMValue(values);
+    return CIMValueAccess::take(std::move(values));
 }
 
 Boolean booleanFrom(const char* text, std::size_t size)
@@ -390,7 +392,7 @@ CIMValue CimXmlValues::scalarFromText(CIMType type, const char* text, std::size_
 {
     switch (type)
     {
-    case CIMTYPE_STRING: return CIMValue(String(text, Uint32(size)));
+    case CIMTYPE_STRING: return CIMValueAccess::take(String(text, Uint32(size)));
     case CIMTYPE_BOOLEAN: return CIMValue(booleanFrom(text, size));
     case CIMTYPE_UINT8: return CIMValue(integerAs<Uint8>(type, text, size));
     case CIMTYPE_SINT8: return CIMValue(integerAs<Sint8>(type, text, size));

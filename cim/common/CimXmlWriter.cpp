@@ -9,6 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Pegasus {
 
 namespace {
@@ -227,6 +231,60 @@ void CimXmlWriter::appendEscaped(std::string& out, const char* text, std::size_t
     out.append(run, end);
 }
 
+namespace {
+
+// The length of the run at the start of p[0..n) of ASCII characters that
+// are written as they are.
+std::size_t plainRun(const Char16* p, std::size_t n)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Eight units at a time: all of them within 0x20..0x7F and none of the
+    // markup characters.  Units from 0x8000 up compare as negative, so they
+    // fail the lower bound.
+    const __m128i low = _mm_set1_epi16(0x20);
+    const __m128i high = _mm_set1_epi16(0x7F);
+    const __m128i amp = _mm_set1_epi16('&'), lt = _mm_set1_epi16('<'),
+                  gt = _mm_set1_epi16('>'), quot = _mm_set1_epi16('"'),
+                  apos = _mm_set1_epi16('\'');
+    for (; i + 8 <= n; i += 8)
+    {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        __m128i bad = _mm_or_si128(_mm_cmplt_epi16(v, low), _mm_cmpgt_epi16(v, high));
+        bad = _mm_or_si128(bad, _mm_or_si128(_mm_cmpeq_epi16(v, amp), _mm_cmpeq_epi16(v, lt)));
+        bad = _mm_or_si128(bad, _mm_or_si128(_mm_cmpeq_epi16(v, gt), _mm_cmpeq_epi16(v, quot)));
+        bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, apos));
+        if (_mm_movemask_epi8(bad) != 0)
+            break;
+    }
+#endif
+    for (; i < n; i++)
+    {
+        Uint16 c = Uint16(p[i]);
+        if (c >= 0x80 || kEscape.special[c])
+            break;
+    }
+    return i;
+}
+
+// Writes the run's units, all ASCII, as bytes.
+void narrow(char* out, const Char16* p, std::size_t n)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16)
+    {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(a, b));
+    }
+#endif
+    for (; i < n; i++)
+        out[i] = char(Uint16(p[i]));
+}
+
+}  // namespace
+
 void CimXmlWriter::appendEscaped(std::string& out, const String& text)
 {
     // Straight from the UTF-16 units, without an intermediate UTF-8 copy.
@@ -240,21 +298,13 @@ void CimXmlWriter::appendEscaped(std::string& out, const String& text)
     {
         // A run of ASCII characters that need no escaping is copied in one
         // piece.
-        std::size_t end = i;
-        while (end < n)
-        {
-            Uint16 c = Uint16(p[end]);
-            if (c == 0 || c >= 0x80 || kEscape.special[c])
-                break;
-            end++;
-        }
-        if (end > i)
+        std::size_t run = plainRun(p + i, n - i);
+        if (run)
         {
             std::size_t at = out.size();
-            out.resize(at + (end - i));
-            char* q = &out[at];
-            for (; i < end; i++)
-                *q++ = char(Uint16(p[i]));
+            out.resize(at + run);
+            narrow(&out[at], p + i, run);
+            i += run;
             continue;
         }
         Uint32 c = Uint16(p[i]);
@@ -272,24 +322,30 @@ void CimXmlWriter::appendEscaped(std::string& out, const String& text)
             c = 0x10000 + ((c - 0xD800) << 10) + (Uint16(p[i]) - 0xDC00);
             i++;
         }
+        char bytes[4];
+        std::size_t size;
         if (c < 0x800)
         {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
+            bytes[0] = char(0xC0 | (c >> 6));
+            bytes[1] = char(0x80 | (c & 0x3F));
+            size = 2;
         }
         else if (c < 0x10000)
         {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+            bytes[0] = char(0xE0 | (c >> 12));
+            bytes[1] = char(0x80 | ((c >> 6) & 0x3F));
+            bytes[2] = char(0x80 | (c & 0x3F));
+            size = 3;
         }
         else
         {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+            bytes[0] = char(0xF0 | (c >> 18));
+            bytes[1] = char(0x80 | ((c >> 12) & 0x3F));
+            bytes[2] = char(0x80 | ((c >> 6) & 0x3F));
+            bytes[3] = char(0x80 | (c & 0x3F));
+            size = 4;
         }
+        out.append(bytes, size);
     }
 }
 

@@ -7,10 +7,16 @@
 #include <Pegasus/Common/InternalException.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 PEGASUS_NAMESPACE_BEGIN
 
@@ -352,6 +358,38 @@ String& String::append(const char* str, Uint32 n)
     return *this;
 }
 
+namespace {
+
+// Appends ASCII bytes as code units.  They are widened into a small buffer
+// first, sixteen at a time where the processor allows, and each buffer full
+// is appended as a block.
+void appendAscii(std::vector<Char16>& buf, const unsigned char* p, size_t n)
+{
+    Char16 wide[128];
+    while (n)
+    {
+        const size_t k = n < 128 ? n : 128;
+        size_t i = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        for (; i + 16 <= k; i += 16)
+        {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + i), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + i + 8),
+                             _mm_unpackhi_epi8(v, zero));
+        }
+#endif
+        for (; i < k; i++)
+            wide[i] = Char16(Uint16(p[i]));
+        buf.insert(buf.end(), wide, wide + k);
+        p += k;
+        n -= k;
+    }
+}
+
+}  // namespace
+
 // Strict decoding: overlong forms, encoded surrogates, code points above
 // U+10FFFF and truncated sequences are rejected.  Units are decoded straight
 // into the buffer; on invalid input the buffer is cut back, so nothing is
@@ -365,24 +403,28 @@ void String::_appendUtf8(const char* str, size_t n)
         _buf.pop_back();   // the NUL goes back on at the end
     _buf.reserve(oldSize + n + 1);
     const unsigned char* p = reinterpret_cast<const unsigned char*>(str);
-    size_t i = 0;
+    const unsigned char* const end = p + n;
     bool ok = true;
-    while (i < n && ok)
+    while (p != end)
     {
-        Uint32 c = p[i];
-        if (c < 0x80)
+        // A run of ASCII bytes maps one to one onto code units: found eight
+        // bytes at a time, then copied in one piece.
+        const unsigned char* run = p;
+        while (end - p >= 8)
         {
-            // A run of ASCII bytes maps one to one onto code units.
-            size_t end = i + 1;
-            while (end < n && p[end] < 0x80)
-                end++;
-            size_t at = _buf.size();
-            _buf.resize(at + (end - i));
-            Char16* out = _buf.data() + at;
-            for (; i < end; i++)
-                *out++ = Char16(Uint16(p[i]));
-            continue;
+            uint64_t word;
+            memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ull)
+                break;
+            p += 8;
         }
+        while (p != end && *p < 0x80)
+            p++;
+        if (p != run)
+            appendAscii(_buf, run, size_t(p - run));
+        if (p == end)
+            break;
+        Uint32 c = *p;
         size_t len;
         Uint32 min;
         if ((c & 0xE0) == 0xC0)
@@ -408,16 +450,16 @@ void String::_appendUtf8(const char* str, size_t n)
             ok = false;
             break;
         }
-        if (n - i < len)
+        if (size_t(end - p) < len)
         {
             ok = false;
             break;
         }
         for (size_t k = 1; k < len; k++)
         {
-            if ((p[i + k] & 0xC0) != 0x80)
+            if ((p[k] & 0xC0) != 0x80)
                 ok = false;
-            c = (c << 6) | (p[i + k] & 0x3F);
+            c = (c << 6) | (p[k] & 0x3F);
         }
         if (!ok || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
         {
@@ -432,7 +474,7 @@ void String::_appendUtf8(const char* str, size_t n)
         }
         else
             _buf.push_back(Char16(Uint16(c)));
-        i += len;
+        p += len;
     }
     if (!ok)
         _buf.resize(oldSize);

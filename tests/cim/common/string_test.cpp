@@ -41,6 +41,9 @@ TEST(StringTest, Utf8RoundTripsAndCountsCodeUnits)
         {"\xE2\x98\xBA smile", 7},           // U+263A
         {"\xF0\x9F\x98\x80", 2},             // U+1F600: a surrogate pair
         {"\xEF\xBF\xBF", 1},                 // U+FFFF
+        // ASCII runs longer than a word, around and between other characters
+        {"0123456789abcdef\xC3\xA9" "0123456789abcdefg\xF0\x9F\x98\x80xyz", 39},
+        {"\xC3\xA9" "01234567", 9},
     };
     for (const Case& c : cases)
     {
@@ -62,6 +65,7 @@ TEST(StringTest, InvalidUtf8IsRejected)
         "\xED\xA0\x80",          // encoded surrogate
         "\xF4\x90\x80\x80",      // above U+10FFFF
         "ok\xFFno",
+        "0123456789abcdef0123\x80",   // after a long ASCII run
     };
     for (size_t i = 0; i < sizeof(bad) / sizeof(bad[0]); i++)
         EXPECT_THROW(String s(bad[i]), Exception) << "input #" << i;
@@ -69,6 +73,7 @@ TEST(StringTest, InvalidUtf8IsRejected)
     // A failed append leaves the string as it was.
     String s("keep\xC3\xA9");
     EXPECT_THROW(s.append("more\xC3"), Exception);
+    EXPECT_THROW(s.append("a run of ascii long enough\xE2\x98"), Exception);
     EXPECT_EQ(String("keep\xC3\xA9"), s);
     EXPECT_EQ(5u, s.size());
     String empty;
