@@ -214,6 +214,45 @@ CIMOperationType operationTypeOf(const std::string& cimMethod)
 
 } // namespace
 
+bool CimResponseSink::begin(const HttpResponseData& head)
+{
+    _stream.reset();
+    _error.reset();
+    // What checkHttpResponse would refuse is collected, so that it is
+    // reported as such rather than as undecodable XML.
+    if (head.status != 200)
+        return false;
+    const std::string* operation = head.field("CIMOperation");
+    if (!operation || !equalNoCase(trim(*operation), "MethodResponse"))
+        return false;
+    const std::string* contentType = head.field("Content-Type");
+    if (!contentType || !isSupportedContentType(*contentType))
+        return false;
+    _stream.reset(new CimXmlResponseStream());
+    return true;
+}
+
+void CimResponseSink::write(const char* data, std::size_t size)
+{
+    if (_error)
+        return;
+    try
+    {
+        _stream->feed(data, size);
+    }
+    catch (const CimXmlException& e)
+    {
+        _error.reset(new CimXmlException(e));
+    }
+}
+
+CimXmlResponse CimResponseSink::finish()
+{
+    if (_error)
+        throw *_error;
+    return _stream->finish();
+}
+
 CIMClientRep::CIMClientRep()
     : timeoutMilliseconds(20000),
       performanceHandler(nullptr),
@@ -322,12 +361,13 @@ HttpRequestData CIMClientRep::buildHttpRequest(
     return http;
 }
 
-HttpResponseData CIMClientRep::send(const HttpRequestData& request)
+HttpResponseData CIMClientRep::send(const HttpRequestData& request,
+                                    CimResponseSink& sink)
 {
     try
     {
         return _transport.roundTrip(
-            request, std::chrono::milliseconds(timeoutMilliseconds));
+            request, std::chrono::milliseconds(timeoutMilliseconds), &sink);
     }
     catch (const HttpTransportError& e)
     {
@@ -393,12 +433,14 @@ void CIMClientRep::checkHttpResponse(const HttpResponseData& response)
 
 CimXmlResponse CIMClientRep::decodeBody(const std::string& messageId,
                                         const CimXmlRequest& request,
-                                        const HttpResponseData& response)
+                                        const HttpResponseData& response,
+                                        CimResponseSink& sink)
 {
     CimXmlResponse decoded;
     try
     {
-        decoded = CimXmlResponseDecoder::decode(response.body);
+        decoded = sink.decoding() ? sink.finish()
+                                  : CimXmlResponseDecoder::decode(response.body);
     }
     catch (const CimXmlException& e)
     {
@@ -451,20 +493,22 @@ CimXmlResponse CIMClientRep::execute(const std::string& messageId,
         throw NotConnectedException();
 
     const auto start = std::chrono::steady_clock::now();
-    HttpResponseData response = send(buildHttpRequest(request));
+    // The body is decoded while it arrives.
+    CimResponseSink sink;
+    HttpResponseData response = send(buildHttpRequest(request), sink);
 
     // Credentials go out only when the server asks for them.
     if (response.status == 401 && !_sendCredentials && !_userName.empty())
     {
         _sendCredentials = true;
-        response = send(buildHttpRequest(request));
+        response = send(buildHttpRequest(request), sink);
     }
     const Uint64 roundTripUs = static_cast<Uint64>(
         std::chrono::duration_cast<std::chrono::microseconds>(
             std::chrono::steady_clock::now() - start).count());
 
     checkHttpResponse(response);
-    CimXmlResponse decoded = decodeBody(messageId, request, response);
+    CimXmlResponse decoded = decodeBody(messageId, request, response, sink);
     reportTimes(request, response, roundTripUs);
     return decoded;
 }

@@ -15,9 +15,33 @@
 #include <Pegasus/Common/ContentLanguageList.h>
 #include <Pegasus/Common/String.h>
 
+#include <memory>
 #include <string>
 
 namespace Pegasus {
+
+// Decodes the body of a CIM response while it arrives, when the response's
+// header promises one (status 200, CIMOperation: MethodResponse, an XML
+// content type); other bodies are collected for the usual checks.  A
+// decoding error is kept until the HTTP checks have had their say, and the
+// rest of the body is still read, so that the connection stays usable.
+class CimResponseSink : public HttpBodySink
+{
+public:
+    bool begin(const HttpResponseData& head) override;
+    void write(const char* data, std::size_t size) override;
+
+    // True when the last response's body went to the decoder.
+    bool decoding() const { return _stream != nullptr; }
+
+    // The decoded response.  Throws CimXmlException as
+    // CimXmlResponseDecoder::decode does.
+    CimXmlResponse finish();
+
+private:
+    std::unique_ptr<CimXmlResponseStream> _stream;
+    std::unique_ptr<CimXmlException> _error;
+};
 
 class CIMClientRep
 {
@@ -57,11 +81,13 @@ public:
 private:
     void connectTo(const HttpTarget& target);
     HttpRequestData buildHttpRequest(const CimXmlRequest& request) const;
-    HttpResponseData send(const HttpRequestData& request);
+    HttpResponseData send(const HttpRequestData& request,
+                          CimResponseSink& sink);
     void checkHttpResponse(const HttpResponseData& response);
     CimXmlResponse decodeBody(const std::string& messageId,
                               const CimXmlRequest& request,
-                              const HttpResponseData& response);
+                              const HttpResponseData& response,
+                              CimResponseSink& sink);
     void reportTimes(const CimXmlRequest& request,
                      const HttpResponseData& response, Uint64 roundTripUs);
 

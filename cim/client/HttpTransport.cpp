@@ -177,6 +177,68 @@ private:
     bool _timedOut = false;
 };
 
+// A response body that goes to an HttpBodySink as it is parsed, or, when
+// no sink is set, into a string.
+struct SinkBody
+{
+    struct value_type
+    {
+        HttpBodySink* sink = nullptr;
+        std::string text;
+    };
+
+    class reader
+    {
+    public:
+        template <bool isRequest, class Fields>
+        reader(http::header<isRequest, Fields>&, value_type& body) : _body(body)
+        {
+        }
+
+        void init(const boost::optional<std::uint64_t>& length, error_code& ec)
+        {
+            // The parser has checked the length against its body limit.
+            if (!_body.sink && length)
+                _body.text.reserve(static_cast<std::size_t>(*length));
+            ec = error_code();
+        }
+
+        template <class Buffers>
+        std::size_t put(const Buffers& buffers, error_code& ec)
+        {
+            std::size_t n = 0;
+            for (auto it = asio::buffer_sequence_begin(buffers);
+                 it != asio::buffer_sequence_end(buffers); ++it)
+            {
+                asio::const_buffer b = *it;
+                const char* data = static_cast<const char*>(b.data());
+                if (_body.sink)
+                    _body.sink->write(data, b.size());
+                else
+                    _body.text.append(data, b.size());
+                n += b.size();
+            }
+            ec = error_code();
+            return n;
+        }
+
+        void finish(error_code& ec) { ec = error_code(); }
+
+    private:
+        value_type& _body;
+    };
+};
+
+void copyFields(const http::response_header<>& head, HttpResponseData& out)
+{
+    out.status = head.result_int();
+    out.reason = std::string(head.reason());
+    out.fields.clear();
+    for (const auto& f : head)
+        out.fields.emplace_back(std::string(f.name_string()),
+                                std::string(f.value()));
+}
+
 } // namespace
 
 class HttpTransport::Impl
@@ -347,7 +409,8 @@ public:
     template <class Socket>
     error_code exchangeOn(Socket& socket, const HttpRequestData& request,
                           Clock::time_point deadline, bool& timedOut,
-                          bool& gotSomething, HttpResponseData& out)
+                          bool& gotSomething, HttpBodySink* sink,
+                          HttpResponseData& out)
     {
         http::request<http::string_body> req;
         req.method(http::verb::post);
@@ -374,7 +437,7 @@ public:
         // bytes): a buffer that stays small turns a large response into
         // hundreds of small reads.
         buffer.reserve(kReadChunk);
-        http::response_parser<http::string_body> parser;
+        http::response_parser<SinkBody> parser;
         parser.header_limit(limits.maxHeaderBytes);
         parser.body_limit(limits.maxBodyBytes);
         http::read_header(stream, buffer, parser, ec);
@@ -389,6 +452,13 @@ public:
         {
             return http::error::body_limit;
         }
+        if (sink)
+        {
+            HttpResponseData head;
+            copyFields(parser.get().base(), head);
+            if (sink->begin(head))
+                parser.get().body().sink = sink;
+        }
         if (!parser.is_done())
         {
             http::read(stream, buffer, parser, ec);
@@ -397,21 +467,18 @@ public:
                 return ec;
         }
 
-        http::response<http::string_body> res = parser.release();
-        out.status = res.result_int();
-        out.reason = std::string(res.reason());
-        out.fields.clear();
-        for (const auto& f : res)
-            out.fields.emplace_back(std::string(f.name_string()),
-                                    std::string(f.value()));
-        out.body = std::move(res.body());
+        http::response<SinkBody> res = parser.release();
+        // The fields again: trailers have come in after the header.
+        copyFields(res.base(), out);
+        out.body = std::move(res.body().text);
         if (!res.keep_alive() || res.need_eof())
             close();
         return ec;
     }
 
     HttpResponseData roundTrip(const HttpRequestData& request,
-                               std::chrono::milliseconds timeout)
+                               std::chrono::milliseconds timeout,
+                               HttpBodySink* sink)
     {
         const Clock::time_point deadline = Clock::now() + timeout;
         bool reused = isOpen();
@@ -444,11 +511,21 @@ public:
             HttpResponseData response;
             bool timedOut = false;
             bool gotSomething = false;
-            error_code ec = tcpSocket
-                ? exchangeOn(*tcpSocket, request, deadline, timedOut,
-                             gotSomething, response)
-                : exchangeOn(*unixSocket, request, deadline, timedOut,
-                             gotSomething, response);
+            error_code ec;
+            try
+            {
+                ec = tcpSocket
+                    ? exchangeOn(*tcpSocket, request, deadline, timedOut,
+                                 gotSomething, sink, response)
+                    : exchangeOn(*unixSocket, request, deadline, timedOut,
+                                 gotSomething, sink, response);
+            }
+            catch (...)
+            {
+                // A sink that throws leaves the response half read.
+                close();
+                throw;
+            }
             if (timedOut)
             {
                 close();
@@ -508,9 +585,10 @@ void HttpTransport::open(std::chrono::milliseconds timeout)
 }
 
 HttpResponseData HttpTransport::roundTrip(const HttpRequestData& request,
-                                          std::chrono::milliseconds timeout)
+                                          std::chrono::milliseconds timeout,
+                                          HttpBodySink* sink)
 {
-    return _impl->roundTrip(request, timeout);
+    return _impl->roundTrip(request, timeout, sink);
 }
 
 void HttpTransport::close()

@@ -59,6 +59,23 @@ struct HttpResponseData
     }
 };
 
+// Takes the body of a response while it arrives, instead of it being
+// collected in HttpResponseData::body.
+class HttpBodySink
+{
+public:
+    virtual ~HttpBodySink() {}
+
+    // Called once the status line and header fields are in (`head` has no
+    // body yet).  True: the body goes to write(); false: it is collected
+    // as usual.
+    virtual bool begin(const HttpResponseData& head) = 0;
+
+    // The next piece of the body, in order.  The transport reads the
+    // response to its end whatever the sink does with the pieces.
+    virtual void write(const char* data, std::size_t size) = 0;
+};
+
 class HttpTransportError : public std::runtime_error
 {
 public:
@@ -119,8 +136,14 @@ public:
     // exchange, connecting included.  After a Timeout, ConnectionClosed or
     // Malformed error the connection is closed; the next call reconnects.
     // Throws HttpTransportError.
+    //
+    // With a sink that accepts the body (HttpBodySink::begin), the body is
+    // handed to it as it arrives and the response's body stays empty.  A
+    // request is only repeated on a fresh connection before any of the
+    // response has come in, so the sink sees at most one response.
     HttpResponseData roundTrip(const HttpRequestData& request,
-                               std::chrono::milliseconds timeout);
+                               std::chrono::milliseconds timeout,
+                               HttpBodySink* sink = nullptr);
 
     // Idempotent.
     void close();

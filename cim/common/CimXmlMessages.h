@@ -24,6 +24,7 @@
 #include <Pegasus/Common/String.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,32 @@ public:
     }
 };
 
+// Decodes a response document that arrives in pieces: each piece is parsed
+// as it is fed, so that decoding keeps pace with the network.  The result
+// and the errors are those of CimXmlResponseDecoder::decode for the whole
+// document.  Must be used and destroyed on the thread that created it.
+class CimXmlResponseStream
+{
+public:
+    explicit CimXmlResponseStream(const CimXmlLimits& limits = CimXmlLimits());
+    ~CimXmlResponseStream();
+    CimXmlResponseStream(const CimXmlResponseStream&) = delete;
+    CimXmlResponseStream& operator=(const CimXmlResponseStream&) = delete;
+
+    // Decodes the next piece.  Throws CimXmlException; after that the
+    // stream accepts nothing more.
+    void feed(const char* data, std::size_t size);
+
+    // The document is complete: returns the response, or throws
+    // CimXmlException if the document is cut short or holds no response.
+    // Call once.
+    CimXmlResponse finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> _state;
+};
+
 // The CIM error of a chunked response whose trailers carry CIMStatusCode
 // and CIMStatusCodeDescription (the description percent-encoded, as sent).
 // Returns a CIMException with that code and the decoded description as its
@@ -330,6 +357,18 @@ public:
     static std::string namedInstancesResponse(
         const std::string& messageId, const String& methodName,
         const Array<CIMInstance>& instances);
+    // The same document in three parts, for answers written piece by piece:
+    // the head up to and including the opening IRETURNVALUE tag, one
+    // appendNamedInstance per instance, then the tail.
+    static std::string returnValueHead(
+        const std::string& messageId, const String& methodName);
+    static void appendNamedInstance(std::string& out,
+                                    const CIMConstInstance& instance);
+    static const std::string& returnValueTail();
+    // INSTANCENAME, as instanceNamesResponse writes each path.
+    static void appendInstanceName(std::string& out,
+                                   const CIMObjectPath& instanceName);
+
     // INSTANCENAME per path (EnumerateInstanceNames, CreateInstance).
     static std::string instanceNamesResponse(
         const std::string& messageId, const String& methodName,

@@ -456,28 +456,18 @@ const char* CimXmlParser::attribute(const char** attributes, const char* name)
     return nullptr;
 }
 
-void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& events)
+namespace {
+
+// Connects a session to its expat parser and the receiver of its events.
+void startSession(Session& s, XML_Parser xml, CimXmlEvents& events, std::uint64_t rootTags,
+                  const CimXmlLimits& limits)
 {
-    if (_embeddingDepth > _limits.maxEmbeddingDepth)
-        throw CimXmlException(CimXmlException::SYNTAX,
-                              "embedded objects nested too deeply");
-    if (size > _limits.maxDocumentBytes)
-        throw CimXmlException(CimXmlException::SYNTAX,
-                              String(("document too large: " + std::to_string(size) +
-                                      " bytes, limit " +
-                                      std::to_string(_limits.maxDocumentBytes)).c_str()));
-
-    ExpatParser parser;
-    if (!parser.get())
-        throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
-
-    Session s;
-    s.xml = parser.get();
+    s.xml = xml;
     s.events = &events;
     s.grammar = &grammar();
     s.tags = &tagTable();
-    s.rootTags = _rootTags;
-    s.maxDepth = _limits.maxDepth;
+    s.rootTags = rootTags;
+    s.maxDepth = limits.maxDepth;
     s.stack.reserve(32);
 
     XML_SetUserData(s.xml, &s);
@@ -487,15 +477,28 @@ void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& event
     XML_SetEntityDeclHandler(s.xml, onEntityDecl);
     XML_SetExternalEntityRefHandler(s.xml, onExternalEntity);
     XML_SetParamEntityParsing(s.xml, XML_PARAM_ENTITY_PARSING_NEVER);
+}
 
-    // XML_Parse takes an int length: feed large documents in slices.
+[[noreturn]] void throwTooLarge(std::size_t size, const CimXmlLimits& limits)
+{
+    throw CimXmlException(CimXmlException::SYNTAX,
+                          String(("document too large: " + std::to_string(size) +
+                                  " bytes, limit " +
+                                  std::to_string(limits.maxDocumentBytes)).c_str()));
+}
+
+// Hands `size` bytes to expat (last: the document ends with them) and
+// throws what the session or expat found wrong.
+void parseSlices(Session& s, const char* data, std::size_t size, bool last)
+{
+    // XML_Parse takes an int length: feed large pieces in slices.
     const std::size_t kSlice = std::size_t(1) << 28;
     std::size_t offset = 0;
     do
     {
         std::size_t n = size - offset < kSlice ? size - offset : kSlice;
-        bool last = offset + n == size;
-        XML_Status status = XML_Parse(s.xml, data + offset, int(n), last);
+        bool final = last && offset + n == size;
+        XML_Status status = XML_Parse(s.xml, data + offset, int(n), final);
         if (s.failed)
             throw CimXmlException(s.failureKind, String(s.failure.c_str()));
         if (status != XML_STATUS_OK)
@@ -507,6 +510,68 @@ void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& event
         }
         offset += n;
     } while (offset < size);
+}
+
+}  // namespace
+
+void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& events)
+{
+    if (_embeddingDepth > _limits.maxEmbeddingDepth)
+        throw CimXmlException(CimXmlException::SYNTAX,
+                              "embedded objects nested too deeply");
+    if (size > _limits.maxDocumentBytes)
+        throwTooLarge(size, _limits);
+
+    ExpatParser parser;
+    if (!parser.get())
+        throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
+
+    Session s;
+    startSession(s, parser.get(), events, _rootTags, _limits);
+    parseSlices(s, data, size, true);
+}
+
+struct CimXmlPushParser::State
+{
+    ExpatParser parser;
+    Session session;
+    CimXmlLimits limits;
+    std::size_t fed = 0;
+    bool broken = false;
+};
+
+CimXmlPushParser::CimXmlPushParser(std::uint64_t rootTags, const CimXmlLimits& limits,
+                                   CimXmlEvents& events)
+    : _state(new State)
+{
+    if (!_state->parser.get())
+        throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
+    _state->limits = limits;
+    startSession(_state->session, _state->parser.get(), events, rootTags, limits);
+}
+
+CimXmlPushParser::~CimXmlPushParser() {}
+
+void CimXmlPushParser::feed(const char* data, std::size_t size)
+{
+    State& st = *_state;
+    if (st.broken)
+        throw CimXmlException(CimXmlException::SYNTAX, "the document was already rejected");
+    st.broken = true;
+    if (size > st.limits.maxDocumentBytes - st.fed)
+        throwTooLarge(st.fed + size, st.limits);
+    st.fed += size;
+    parseSlices(st.session, data, size, false);
+    st.broken = false;
+}
+
+void CimXmlPushParser::finish()
+{
+    State& st = *_state;
+    if (st.broken)
+        throw CimXmlException(CimXmlException::SYNTAX, "the document was already rejected");
+    st.broken = true;
+    parseSlices(st.session, "", 0, true);
 }
 
 }  // namespace Pegasus

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace Pegasus {
 
@@ -83,6 +84,35 @@ private:
     std::uint64_t _rootTags;
     CimXmlLimits _limits;
     unsigned _embeddingDepth;
+};
+
+// Parses one document that arrives in pieces (from the network, say),
+// delivering the events of each piece as soon as it is fed.  The checks,
+// limits and errors are those of CimXmlParser::parse; maxDocumentBytes
+// bounds the sum of the pieces.
+//
+// The object must be used and destroyed on the thread that created it.
+class CimXmlPushParser
+{
+public:
+    // `events` must outlive the parser.
+    CimXmlPushParser(std::uint64_t rootTags, const CimXmlLimits& limits,
+                     CimXmlEvents& events);
+    ~CimXmlPushParser();
+    CimXmlPushParser(const CimXmlPushParser&) = delete;
+    CimXmlPushParser& operator=(const CimXmlPushParser&) = delete;
+
+    // Parses the next piece of the document.  Throws CimXmlException as
+    // parse() does; after a failure the parser accepts nothing more.
+    void feed(const char* data, std::size_t size);
+
+    // The document is complete: throws CimXmlException if it ends early
+    // (no document element, or elements left open).
+    void finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> _state;
 };
 
 }  // namespace Pegasus

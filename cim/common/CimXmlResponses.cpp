@@ -3,6 +3,8 @@
 // errors carried in trailers.
 #include "CimXmlMessages.h"
 
+#include "CimXmlBuilder.h"
+#include "CimXmlParser.h"
 #include "CimXmlReader.h"
 #include "CimXmlValues.h"
 #include "CimXmlWriter.h"
@@ -79,6 +81,41 @@ CimXmlResponse CimXmlResponseDecoder::decode(const char* data, std::size_t size,
     CimXmlResponse response;
     CimXmlReader::decodeResponse(data, size, limits, response);
     return response;
+}
+
+struct CimXmlResponseStream::State
+{
+    explicit State(const CimXmlLimits& limits)
+        : builder(CimXmlBuilder::RESPONSE, limits, 0),
+          parser(cimXmlTagBit(CimXmlTag::CIM), limits, builder)
+    {
+        builder.setResponse(&response);
+    }
+
+    CimXmlResponse response;
+    CimXmlBuilder builder;
+    CimXmlPushParser parser;
+};
+
+CimXmlResponseStream::CimXmlResponseStream(const CimXmlLimits& limits)
+    : _state(new State(limits))
+{
+}
+
+CimXmlResponseStream::~CimXmlResponseStream() {}
+
+void CimXmlResponseStream::feed(const char* data, std::size_t size)
+{
+    _state->parser.feed(data, size);
+}
+
+CimXmlResponse CimXmlResponseStream::finish()
+{
+    _state->parser.finish();
+    if (_state->response.methodName.size() == 0)
+        throw CimXmlException(CimXmlException::SYNTAX,
+                              "the document holds no IMETHODRESPONSE or METHODRESPONSE");
+    return std::move(_state->response);
 }
 
 std::string cimXmlPercentEncode(const std::string& text)
@@ -213,6 +250,36 @@ std::string CimXmlResponseEncoder::namedInstancesResponse(const std::string& mes
             }
         }
     });
+}
+
+std::string CimXmlResponseEncoder::returnValueHead(const std::string& messageId,
+                                                   const String& methodName)
+{
+    std::string out = open(messageId, methodName, true);
+    out += "<IRETURNVALUE>\n";
+    return out;
+}
+
+void CimXmlResponseEncoder::appendNamedInstance(std::string& out,
+                                                const CIMConstInstance& instance)
+{
+    CimXmlWriter::appendValueNamedInstance(out, instance);
+}
+
+const std::string& CimXmlResponseEncoder::returnValueTail()
+{
+    static const std::string tail = [] {
+        std::string out = "</IRETURNVALUE>\n";
+        close(out, true);
+        return out;
+    }();
+    return tail;
+}
+
+void CimXmlResponseEncoder::appendInstanceName(std::string& out,
+                                               const CIMObjectPath& instanceName)
+{
+    CimXmlWriter::appendInstanceName(out, instanceName);
 }
 
 std::string CimXmlResponseEncoder::instanceNamesResponse(

@@ -185,29 +185,6 @@ std::string getInstance(OperationExecutor& x, const CimXmlRequestMessage& r)
                                                    instance);
 }
 
-std::string enumerateInstances(OperationExecutor& x,
-                               const CimXmlRequestMessage& r)
-{
-    Array<CIMInstance> instances = x.enumerateInstances(
-        r.nameSpace, requiredClassName(r, "ClassName"),
-        r.getBoolean("DeepInheritance", true),
-        r.getBoolean("LocalOnly", true),
-        r.getBoolean("IncludeQualifiers", false),
-        r.getBoolean("IncludeClassOrigin", false),
-        r.getPropertyList("PropertyList"));
-    return CimXmlResponseEncoder::namedInstancesResponse(
-        r.messageId, r.methodName, instances);
-}
-
-std::string enumerateInstanceNames(OperationExecutor& x,
-                                   const CimXmlRequestMessage& r)
-{
-    Array<CIMObjectPath> names = x.enumerateInstanceNames(
-        r.nameSpace, requiredClassName(r, "ClassName"));
-    return CimXmlResponseEncoder::instanceNamesResponse(r.messageId,
-                                                        r.methodName, names);
-}
-
 std::string createInstance(OperationExecutor& x,
                            const CimXmlRequestMessage& r)
 {
@@ -234,6 +211,8 @@ std::string deleteInstance(OperationExecutor& x,
     return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
 }
 
+// EnumerateInstances and EnumerateInstanceNames are not in this table:
+// process() streams their answers.
 struct IntrinsicOperation
 {
     const char* name;
@@ -252,22 +231,167 @@ const IntrinsicOperation kIntrinsicOperations[] = {
     {"DeleteQualifier", deleteQualifier},
     {"EnumerateQualifiers", enumerateQualifiers},
     {"GetInstance", getInstance},
-    {"EnumerateInstances", enumerateInstances},
-    {"EnumerateInstanceNames", enumerateInstanceNames},
     {"CreateInstance", createInstance},
     {"ModifyInstance", modifyInstance},
     {"DeleteInstance", deleteInstance},
 };
 
-OperationOutcome failure(CIMStatusCode code, const String& message)
+// The status code and description a client is to see for a failure.
+void describe(CIMStatusCode code, const String& message, CIMStatusCode& outCode,
+              String& outDescription)
 {
-    OperationOutcome outcome;
-    outcome.failed = true;
-    outcome.code = code;
-    outcome.description = String(cimStatusCodeToString(code));
+    outCode = code;
+    outDescription = String(cimStatusCodeToString(code));
     if (message.size() != 0)
-        outcome.description.append(String(": ") + message);
-    return outcome;
+        outDescription.append(String(": ") + message);
+}
+
+// Runs f.  Whatever it throws becomes the status code and description of
+// the failure, and the result is false.
+template <class F>
+bool guarded(F f, CIMStatusCode& code, String& description)
+{
+    try
+    {
+        f();
+        return true;
+    }
+    catch (const CIMException& e)
+    {
+        describe(e.getCode(), e.getMessage(), code, description);
+    }
+    // A parameter of the wrong form, or a name or path that is not legal:
+    // the client sent something unusable.
+    catch (const CimXmlException& e)
+    {
+        describe(CIM_ERR_INVALID_PARAMETER, e.getMessage(), code, description);
+    }
+    catch (const InvalidNameException& e)
+    {
+        describe(CIM_ERR_INVALID_PARAMETER, e.getMessage(), code, description);
+    }
+    catch (const InvalidNamespaceNameException& e)
+    {
+        describe(CIM_ERR_INVALID_PARAMETER, e.getMessage(), code, description);
+    }
+    catch (const MalformedObjectNameException& e)
+    {
+        describe(CIM_ERR_INVALID_PARAMETER, e.getMessage(), code, description);
+    }
+    catch (const Exception& e)
+    {
+        describe(CIM_ERR_FAILED, e.getMessage(), code, description);
+    }
+    catch (const std::exception& e)
+    {
+        describe(CIM_ERR_FAILED, e.what(), code, description);
+    }
+    catch (...)
+    {
+        describe(CIM_ERR_FAILED, "Unknown error.", code, description);
+    }
+    return false;
+}
+
+// The rest of an enumeration's answer, written while the objects are read:
+// each is encoded and dropped before the next is read, so that the answer
+// is never held whole.  T is CIMInstance (VALUE.NAMEDINSTANCE) or
+// CIMObjectPath (INSTANCENAME).
+template <class T>
+class EnumerationProducer : public ResponseBodyProducer
+{
+public:
+    explicit EnumerationProducer(std::unique_ptr<ObjectCursor<T>> cursor)
+        : _cursor(std::move(cursor))
+    {
+    }
+
+    Status next(std::string& out, std::size_t size, CIMStatusCode& code,
+                String& description) override
+    {
+        if (!_cursor)
+            return DONE;
+        const std::size_t start = out.size();
+        bool more = true;
+        bool ok = guarded(
+            [&] {
+                T object;
+                while (out.size() - start < size)
+                {
+                    if (!_cursor->next(object))
+                    {
+                        more = false;
+                        break;
+                    }
+                    append(out, object);
+                }
+            },
+            code, description);
+        if (ok && more)
+            return MORE;
+        // Done either way: give the repository its connection back now
+        // rather than when the answer has been sent.
+        _cursor.reset();
+        if (!ok)
+            return FAILED;
+        out += CimXmlResponseEncoder::returnValueTail();
+        return DONE;
+    }
+
+private:
+    static void append(std::string& out, const CIMInstance& instance)
+    {
+        CimXmlResponseEncoder::appendNamedInstance(out, instance);
+    }
+
+    static void append(std::string& out, const CIMObjectPath& name)
+    {
+        CimXmlResponseEncoder::appendInstanceName(out, name);
+    }
+
+    std::unique_ptr<ObjectCursor<T>> _cursor;
+};
+
+// An enumeration's answer as its head and a producer of the rest.
+template <class T>
+void streamAnswer(const CimXmlRequestMessage& r,
+                  std::unique_ptr<ObjectCursor<T>> cursor,
+                  OperationOutcome& outcome)
+{
+    outcome.body =
+        CimXmlResponseEncoder::returnValueHead(r.messageId, r.methodName);
+    outcome.producer =
+        std::make_shared<EnumerationProducer<T>>(std::move(cursor));
+}
+
+// Streams the answer of the enumerations that can be large; false for
+// every other request.
+bool streamEnumeration(OperationExecutor& x, const CimXmlRequestMessage& r,
+                       OperationOutcome& outcome)
+{
+    if (!r.isIntrinsic || r.nameSpace.isNull())
+        return false;
+    if (String::equalNoCase(r.methodName, "EnumerateInstances"))
+    {
+        streamAnswer(r,
+                     x.openInstances(r.nameSpace, requiredClassName(r, "ClassName"),
+                                     r.getBoolean("DeepInheritance", true),
+                                     r.getBoolean("LocalOnly", true),
+                                     r.getBoolean("IncludeQualifiers", false),
+                                     r.getBoolean("IncludeClassOrigin", false),
+                                     r.getPropertyList("PropertyList")),
+                     outcome);
+        return true;
+    }
+    if (String::equalNoCase(r.methodName, "EnumerateInstanceNames"))
+    {
+        streamAnswer(r,
+                     x.openInstanceNames(r.nameSpace,
+                                         requiredClassName(r, "ClassName")),
+                     outcome);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -275,7 +399,7 @@ OperationOutcome failure(CIMStatusCode code, const String& message)
 OperationDispatcher::OperationDispatcher(Repository& repository,
                                          ProviderManager& providerManager)
     : _executor(repository, providerManager, localHostName()),
-      _upcalls(_executor)
+      _upcalls(_executor, _classResponses)
 {
     installCIMOMHandleBackend(&_upcalls);
 }
@@ -288,46 +412,22 @@ OperationDispatcher::~OperationDispatcher()
 OperationOutcome OperationDispatcher::process(
     const CimXmlRequestMessage& request)
 {
-    try
+    OperationOutcome outcome;
+    bool ok = guarded(
+        [&] {
+            // Enumerations of instances can be large: their answer is
+            // written while it is sent.
+            if (!streamEnumeration(_executor, request, outcome))
+                outcome.body = execute(request);
+        },
+        outcome.code, outcome.description);
+    if (!ok)
     {
-        OperationOutcome outcome;
-        outcome.body = execute(request);
-        return outcome;
+        outcome.failed = true;
+        outcome.body.clear();
+        outcome.producer.reset();
     }
-    catch (const CIMException& e)
-    {
-        return failure(e.getCode(), e.getMessage());
-    }
-    // A parameter of the wrong form, or a name or path that is not legal:
-    // the client sent something unusable.
-    catch (const CimXmlException& e)
-    {
-        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
-    }
-    catch (const InvalidNameException& e)
-    {
-        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
-    }
-    catch (const InvalidNamespaceNameException& e)
-    {
-        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
-    }
-    catch (const MalformedObjectNameException& e)
-    {
-        return failure(CIM_ERR_INVALID_PARAMETER, e.getMessage());
-    }
-    catch (const Exception& e)
-    {
-        return failure(CIM_ERR_FAILED, e.getMessage());
-    }
-    catch (const std::exception& e)
-    {
-        return failure(CIM_ERR_FAILED, e.what());
-    }
-    catch (...)
-    {
-        return failure(CIM_ERR_FAILED, "Unknown error.");
-    }
+    return outcome;
 }
 
 std::string OperationDispatcher::execute(const CimXmlRequestMessage& request)
@@ -341,6 +441,9 @@ std::string OperationDispatcher::execute(const CimXmlRequestMessage& request)
 std::string OperationDispatcher::executeIntrinsic(
     const CimXmlRequestMessage& request)
 {
+    if (ClassResponseCache::isGetClass(request))
+        return _classResponses.getClass(_executor.repository(), request);
+    SchemaChangeGuard schemaChange(_classResponses, request);
     for (const IntrinsicOperation& operation : kIntrinsicOperations)
     {
         if (String::equalNoCase(request.methodName, operation.name))

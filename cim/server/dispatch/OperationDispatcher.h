@@ -9,7 +9,12 @@
 // CIM_ERR_NOT_SUPPORTED.  Extrinsic method calls go to the method provider
 // of the target's class.  Parameters a request leaves out take their
 // standard defaults.  Routing between repository and providers is
-// OperationExecutor's.
+// OperationExecutor's.  GetClass answers are kept encoded
+// (ClassResponseCache) until the namespace's schema changes.
+//
+// EnumerateInstances and EnumerateInstanceNames answers come with a
+// producer (OperationOutcome): the instances or names are read, encoded
+// and dropped one by one while the answer is sent.
 //
 // While a dispatcher exists, providers' CIMOMHandle up-calls in this
 // process are executed by it (the most recently constructed dispatcher,
@@ -21,6 +26,7 @@
 
 #include "RequestProcessor.h"
 
+#include "ClassResponseCache.h"
 #include "OperationExecutor.h"
 #include "ProviderUpcalls.h"
 
@@ -53,7 +59,8 @@ private:
     std::string invokeMethod(const CimXmlRequestMessage& request);
 
     OperationExecutor _executor;
-    ProviderUpcalls _upcalls;
+    ClassResponseCache _classResponses;
+    SchemaChangeUpcalls _upcalls;
 };
 
 }  // namespace Pegasus

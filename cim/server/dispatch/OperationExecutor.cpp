@@ -186,7 +186,109 @@ CIMInstance OperationExecutor::getInstance(
                                    propertyList);
 }
 
-Array<CIMInstance> OperationExecutor::enumerateInstances(
+// Walks the classes of an enumeration that involves providers, asking
+// each class's provider or the repository for its instances in turn.
+class OperationExecutor::Gathering : public InstanceCursor
+{
+public:
+    Gathering(OperationExecutor& executor, const CIMNamespaceName& nameSpace,
+              const Array<CIMName>& classes, Boolean deepInheritance,
+              Boolean localOnly, Boolean includeQualifiers,
+              Boolean includeClassOrigin, const CIMPropertyList& propertyList)
+        : _x(executor),
+          _nameSpace(nameSpace),
+          _classes(classes),
+          _localOnly(localOnly),
+          _includeQualifiers(includeQualifiers),
+          _includeClassOrigin(includeClassOrigin),
+          _propertyList(propertyList)
+    {
+        // Without deepInheritance, instances of subclasses show only the
+        // properties of the class asked for, as the repository does it.
+        _narrow = !deepInheritance && classes.size() > 1;
+        if (_narrow)
+        {
+            CIMClass requested = _x._repository.getClass(
+                nameSpace, classes[0], false, false, false, CIMPropertyList());
+            for (Uint32 i = 0; i < requested.getPropertyCount(); i++)
+            {
+                _requestedProperties.insert(
+                    foldedKey(requested.getProperty(i).getName().getString()));
+            }
+        }
+    }
+
+    bool next(CIMInstance& instance) override
+    {
+        for (;;)
+        {
+            if (_cursor)
+            {
+                if (_cursor->next(instance))
+                    return deliver(instance);
+                _cursor.reset();
+            }
+            else if (_pos < _part.size())
+            {
+                instance = _part[_pos++];
+                return deliver(instance);
+            }
+            if (_next >= _classes.size())
+                return false;
+            openClass(_next++);
+        }
+    }
+
+private:
+    void openClass(Uint32 c)
+    {
+        const CIMName& className = _classes[c];
+        _part.clear();
+        _pos = 0;
+        if (!_x.hasInstanceProvider(_nameSpace, className))
+        {
+            _cursor = _x._repository.openInstancesForClass(
+                _nameSpace, className, _localOnly, _includeQualifiers,
+                _includeClassOrigin, _propertyList);
+            return;
+        }
+        _part = _x._providers.enumerateInstances(
+            _nameSpace, className, _includeQualifiers, _includeClassOrigin,
+            _propertyList);
+        CIMClass cimClass;
+        if (_x.classExists(_nameSpace, className))
+        {
+            cimClass = _x._repository.getClass(_nameSpace, className, false,
+                                               true, false, CIMPropertyList());
+        }
+        for (Uint32 i = 0; i < _part.size(); i++)
+            completePath(_part[i], cimClass);
+    }
+
+    // The instance comes from class _next - 1.
+    bool deliver(CIMInstance& instance)
+    {
+        if (_narrow && _next > 1)
+            keepProperties(instance, _requestedProperties);
+        return true;
+    }
+
+    OperationExecutor& _x;
+    CIMNamespaceName _nameSpace;
+    Array<CIMName> _classes;
+    Boolean _localOnly;
+    Boolean _includeQualifiers;
+    Boolean _includeClassOrigin;
+    CIMPropertyList _propertyList;
+    bool _narrow = false;
+    std::set<std::string> _requestedProperties;
+    Uint32 _next = 0;
+    std::unique_ptr<InstanceCursor> _cursor;
+    Array<CIMInstance> _part;
+    Uint32 _pos = 0;
+};
+
+std::unique_ptr<InstanceCursor> OperationExecutor::openInstances(
     const CIMNamespaceName& nameSpace, const CIMName& className,
     Boolean deepInheritance, Boolean localOnly, Boolean includeQualifiers,
     Boolean includeClassOrigin, const CIMPropertyList& propertyList)
@@ -194,77 +296,96 @@ Array<CIMInstance> OperationExecutor::enumerateInstances(
     Array<CIMName> classes = classesToGather(nameSpace, className);
     if (classes.size() == 0)
     {
-        return _repository.enumerateInstances(
+        return _repository.openInstances(
             nameSpace, className, deepInheritance, localOnly,
             includeQualifiers, includeClassOrigin, propertyList);
     }
+    return std::unique_ptr<InstanceCursor>(new Gathering(
+        *this, nameSpace, classes, deepInheritance, localOnly,
+        includeQualifiers, includeClassOrigin, propertyList));
+}
 
-    // Without deepInheritance, instances of subclasses show only the
-    // properties of the class asked for, as the repository does it.
-    std::set<std::string> requestedProperties;
-    const bool narrow = !deepInheritance && classes.size() > 1;
-    if (narrow)
-    {
-        CIMClass requested = _repository.getClass(
-            nameSpace, className, false, false, false, CIMPropertyList());
-        for (Uint32 i = 0; i < requested.getPropertyCount(); i++)
-        {
-            requestedProperties.insert(
-                foldedKey(requested.getProperty(i).getName().getString()));
-        }
-    }
-
+Array<CIMInstance> OperationExecutor::enumerateInstances(
+    const CIMNamespaceName& nameSpace, const CIMName& className,
+    Boolean deepInheritance, Boolean localOnly, Boolean includeQualifiers,
+    Boolean includeClassOrigin, const CIMPropertyList& propertyList)
+{
+    std::unique_ptr<InstanceCursor> cursor =
+        openInstances(nameSpace, className, deepInheritance, localOnly,
+                      includeQualifiers, includeClassOrigin, propertyList);
     Array<CIMInstance> result;
-    for (Uint32 c = 0; c < classes.size(); c++)
+    CIMInstance instance;
+    while (cursor->next(instance))
+        result.append(instance);
+    return result;
+}
+
+// The names of an enumeration that involves providers, class by class.
+class OperationExecutor::NameGathering : public InstanceNameCursor
+{
+public:
+    NameGathering(OperationExecutor& executor, const CIMNamespaceName& nameSpace,
+                  const Array<CIMName>& classes)
+        : _x(executor), _nameSpace(nameSpace), _classes(classes)
     {
-        Array<CIMInstance> part;
-        if (hasInstanceProvider(nameSpace, classes[c]))
+    }
+
+    bool next(CIMObjectPath& name) override
+    {
+        for (;;)
         {
-            part = _providers.enumerateInstances(
-                nameSpace, classes[c], includeQualifiers, includeClassOrigin,
-                propertyList);
-            CIMClass cimClass;
-            if (classExists(nameSpace, classes[c]))
+            if (_cursor)
             {
-                cimClass = _repository.getClass(nameSpace, classes[c], false,
-                                                true, false, CIMPropertyList());
+                if (_cursor->next(name))
+                    return true;
+                _cursor.reset();
             }
-            for (Uint32 i = 0; i < part.size(); i++)
-                completePath(part[i], cimClass);
-        }
-        else
-        {
-            part = _repository.enumerateInstancesForClass(
-                nameSpace, classes[c], localOnly, includeQualifiers,
-                includeClassOrigin, propertyList);
-        }
-        for (Uint32 i = 0; i < part.size(); i++)
-        {
-            if (narrow && c > 0)
-                keepProperties(part[i], requestedProperties);
-            result.append(part[i]);
+            else if (_pos < _part.size())
+            {
+                name = _part[_pos++];
+                return true;
+            }
+            if (_next >= _classes.size())
+                return false;
+            const CIMName& className = _classes[_next++];
+            _part.clear();
+            _pos = 0;
+            if (_x.hasInstanceProvider(_nameSpace, className))
+                _part = _x._providers.enumerateInstanceNames(_nameSpace, className);
+            else
+                _cursor = _x._repository.openInstanceNamesForClass(_nameSpace, className);
         }
     }
-    return result;
+
+private:
+    OperationExecutor& _x;
+    CIMNamespaceName _nameSpace;
+    Array<CIMName> _classes;
+    Uint32 _next = 0;
+    std::unique_ptr<InstanceNameCursor> _cursor;
+    Array<CIMObjectPath> _part;
+    Uint32 _pos = 0;
+};
+
+std::unique_ptr<InstanceNameCursor> OperationExecutor::openInstanceNames(
+    const CIMNamespaceName& nameSpace, const CIMName& className)
+{
+    Array<CIMName> classes = classesToGather(nameSpace, className);
+    if (classes.size() == 0)
+        return _repository.openInstanceNames(nameSpace, className);
+    return std::unique_ptr<InstanceNameCursor>(
+        new NameGathering(*this, nameSpace, classes));
 }
 
 Array<CIMObjectPath> OperationExecutor::enumerateInstanceNames(
     const CIMNamespaceName& nameSpace, const CIMName& className)
 {
-    Array<CIMName> classes = classesToGather(nameSpace, className);
-    if (classes.size() == 0)
-        return _repository.enumerateInstanceNames(nameSpace, className);
-
+    std::unique_ptr<InstanceNameCursor> cursor =
+        openInstanceNames(nameSpace, className);
     Array<CIMObjectPath> result;
-    for (Uint32 c = 0; c < classes.size(); c++)
-    {
-        Array<CIMObjectPath> part =
-            hasInstanceProvider(nameSpace, classes[c])
-                ? _providers.enumerateInstanceNames(nameSpace, classes[c])
-                : _repository.enumerateInstanceNamesForClass(nameSpace,
-                                                             classes[c]);
-        result.appendArray(part);
-    }
+    CIMObjectPath name;
+    while (cursor->next(name))
+        result.append(name);
     return result;
 }
 

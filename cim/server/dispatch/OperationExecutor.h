@@ -30,6 +30,9 @@
 
 #include "ProviderCalls.h"
 #include "ProviderRegistry.h"
+#include "Repository.h"
+
+#include <memory>
 
 namespace Pegasus {
 
@@ -62,7 +65,22 @@ public:
                                           Boolean includeClassOrigin,
                                           const CIMPropertyList& propertyList);
 
+    // The instances of enumerateInstances, one at a time: those of the
+    // repository are read as the cursor advances, those of a provider are
+    // asked for when the cursor reaches the provider's class.  Errors that
+    // can be found before the first instance (no such namespace or class)
+    // are thrown here.  The cursor must not outlive the executor.
+    std::unique_ptr<InstanceCursor> openInstances(
+        const CIMNamespaceName& nameSpace, const CIMName& className,
+        Boolean deepInheritance, Boolean localOnly, Boolean includeQualifiers,
+        Boolean includeClassOrigin, const CIMPropertyList& propertyList);
+
     Array<CIMObjectPath> enumerateInstanceNames(
+        const CIMNamespaceName& nameSpace, const CIMName& className);
+
+    // The names of enumerateInstanceNames, one at a time, as openInstances
+    // gives the instances.
+    std::unique_ptr<InstanceNameCursor> openInstanceNames(
         const CIMNamespaceName& nameSpace, const CIMName& className);
 
     CIMObjectPath createInstance(const CIMNamespaceName& nameSpace,
@@ -87,6 +105,9 @@ public:
                           Array<CIMParamValue>& outParameters);
 
 private:
+    class Gathering;
+    class NameGathering;
+
     bool hasInstanceProvider(const CIMNamespaceName& nameSpace,
                              const CIMName& className) const;
     bool classExists(const CIMNamespaceName& nameSpace,

@@ -224,6 +224,71 @@ bool teAcceptsTrailers(std::string_view te)
     return false;
 }
 
+namespace {
+
+const char kResponseStart[] =
+    "HTTP/1.1 200 OK\r\nContent-Type: application/xml; charset=utf-8\r\n";
+const char kChunkedFields[] =
+    "transfer-encoding: chunked\r\n"
+    "CIMOperation: MethodResponse\r\n";
+const char kTrailerField[] =
+    "Trailer: CIMStatusCode, CIMStatusCodeDescription, Content-Language\r\n";
+
+// A failure must never read as success on the wire.
+CIMStatusCode failureCode(CIMStatusCode code)
+{
+    return code == CIM_ERR_SUCCESS ? CIM_ERR_FAILED : code;
+}
+
+String failureText(CIMStatusCode code, const String& description)
+{
+    return description.size() != 0 ? description
+                                   : String(cimStatusCodeToString(code));
+}
+
+void appendStatusTrailers(std::string& out, CIMStatusCode code,
+                          const std::string& description)
+{
+    out += "CIMStatusCode: " + std::to_string(unsigned(code)) + "\r\n";
+    out += "CIMStatusCodeDescription: " + cimXmlPercentEncode(description) +
+           "\r\n";
+}
+
+}  // namespace
+
+std::string streamedResponseHead(bool trailers, bool close)
+{
+    std::string head = kResponseStart;
+    head += kChunkedFields;
+    if (trailers)
+        head += kTrailerField;
+    if (close)
+        head += "Connection: close\r\n";
+    head += "\r\n";
+    return head;
+}
+
+void appendChunkSize(std::string& out, std::size_t size)
+{
+    char number[32];
+    std::snprintf(number, sizeof(number), "%zx\r\n", size);
+    out += number;
+}
+
+void appendLastChunk(std::string& out)
+{
+    out += "0\r\n\r\n";
+}
+
+void appendFailedLastChunk(std::string& out, CIMStatusCode code,
+                           const String& description)
+{
+    code = failureCode(code);
+    out += "0\r\n";
+    appendStatusTrailers(out, code, utf8(failureText(code, description)));
+    out += "\r\n";
+}
+
 CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
                               OperationOutcome&& outcome, bool chunked,
                               bool close)
@@ -233,12 +298,8 @@ CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
     std::string description;
     if (outcome.failed)
     {
-        // A failure must never read as success on the wire.
-        if (code == CIM_ERR_SUCCESS)
-            code = CIM_ERR_FAILED;
-        String text = outcome.description.size() != 0
-                          ? outcome.description
-                          : String(cimStatusCodeToString(code));
+        code = failureCode(code);
+        String text = failureText(code, outcome.description);
         if (chunked)
         {
             description = utf8(text);
@@ -261,13 +322,12 @@ CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
         f.body = std::move(outcome.body);
     }
 
-    f.head = "HTTP/1.1 200 OK\r\nContent-Type: application/xml; charset=utf-8\r\n";
+    f.head = kResponseStart;
     char number[32];
     if (chunked)
     {
-        f.head += "transfer-encoding: chunked\r\n"
-                  "CIMOperation: MethodResponse\r\n"
-                  "Trailer: CIMStatusCode, CIMStatusCodeDescription, Content-Language\r\n";
+        f.head += kChunkedFields;
+        f.head += kTrailerField;
     }
     else
     {
@@ -292,11 +352,7 @@ CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
         }
         f.tail += "0\r\n";
         if (outcome.failed)
-        {
-            f.tail += "CIMStatusCode: " + std::to_string(unsigned(code)) + "\r\n";
-            f.tail += "CIMStatusCodeDescription: " +
-                      cimXmlPercentEncode(description) + "\r\n";
-        }
+            appendStatusTrailers(f.tail, code, description);
         f.tail += "\r\n";
     }
     return f;

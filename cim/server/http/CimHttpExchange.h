@@ -86,6 +86,24 @@ CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
                               OperationOutcome&& outcome, bool chunked,
                               bool close);
 
+// An answer whose body is sent in chunks while it is produced.  Its head:
+// the same fields as a chunked framed answer (the Trailer field only when
+// the client accepts trailers), Connection: close with `close`.
+std::string streamedResponseHead(bool trailers, bool close);
+
+// Appends the size line of a data chunk of `size` bytes (not 0); the data
+// and "\r\n" follow it.
+void appendChunkSize(std::string& out, std::size_t size);
+
+// Appends the last chunk of a streamed answer that succeeded.
+void appendLastChunk(std::string& out);
+
+// Appends the last chunk of a streamed answer whose operation failed after
+// it began, with the CIMStatusCode / CIMStatusCodeDescription trailers (for
+// a client that accepts trailers).  `description` as in OperationOutcome.
+void appendFailedLastChunk(std::string& out, CIMStatusCode code,
+                           const String& description);
+
 }  // namespace Pegasus
 
 #endif

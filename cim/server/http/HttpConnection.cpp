@@ -40,6 +40,10 @@ const std::chrono::seconds kDrainTime(2);
 // Bytes asked of the socket per read of a request.
 const std::size_t kReadChunk = 16 * 1024;
 
+// Bytes asked of a producer per chunk of a streamed answer: one chunk is
+// buffered per connection while the socket takes the previous one.
+const std::size_t kStreamChunk = 64 * 1024;
+
 std::int64_t nowTicks()
 {
     return std::chrono::steady_clock::now().time_since_epoch().count();
@@ -265,7 +269,8 @@ private:
             return sendRejection(*rejection);
 
         std::optional<std::string_view> te = field(req, "TE");
-        bool chunked = req.version() >= 11 && te && teAcceptsTrailers(*te);
+        bool http11 = req.version() >= 11;
+        bool chunked = http11 && te && teAcceptsTrailers(*te);
         bool keepAlive = req.keep_alive();
         // The request body is no longer needed; large ones should not stay
         // in memory while the operation runs.
@@ -274,9 +279,136 @@ private:
         _state = State::Processing;
         OperationOutcome outcome = process(request);
         bool close = !keepAlive || _host.stopping();
+        if (outcome.producer && startStream(outcome, http11, chunked, close))
+            return;
         CimResponseFrame frame =
             frameOutcome(request, std::move(outcome), chunked, close);
         writeResponse(std::move(frame), close);
+    }
+
+    // An answer with a producer: takes its first chunk.  When that is all
+    // of it, or the operation failed before anything was sent, `outcome`
+    // becomes an ordinary outcome (false: frame and send it as usual).
+    // Otherwise the answer is streamed in chunks (true), with the
+    // operation's late failure sent as trailers when the client accepts
+    // them.  An HTTP/1.0 client cannot take chunks and gets the whole
+    // answer as usual.
+    bool startStream(OperationOutcome& outcome, bool http11, bool trailers,
+                     bool close)
+    {
+        std::shared_ptr<ResponseBodyProducer> producer =
+            std::move(outcome.producer);
+        ResponseBodyProducer::Status status;
+        do
+        {
+            status = produce(*producer, outcome.body, outcome.code,
+                             outcome.description);
+        } while (status == ResponseBodyProducer::MORE && !http11);
+        if (status == ResponseBodyProducer::FAILED)
+        {
+            outcome.failed = true;
+            outcome.body.clear();
+        }
+        if (status != ResponseBodyProducer::MORE)
+            return false;
+
+        _producer = std::move(producer);
+        _streamTrailers = trailers;
+        sendChunk(streamedResponseHead(trailers, close),
+                  std::move(outcome.body), false, close);
+        return true;
+    }
+
+    // Writes the next chunk of a streamed answer once the previous one has
+    // been taken by the socket, so that no more than one chunk waits in
+    // memory however slowly the client reads.
+    void continueStream(bool close)
+    {
+        // The client has taken the last chunk; producing the next one is
+        // not bounded by the write time-out.
+        _deadline.store(0, std::memory_order_relaxed);
+        std::string piece;
+        piece.swap(_frame.body);  // reuses its buffer
+        piece.clear();
+        CIMStatusCode code = CIM_ERR_SUCCESS;
+        String description;
+        ResponseBodyProducer::Status status =
+            produce(*_producer, piece, code, description);
+        if (status == ResponseBodyProducer::FAILED)
+        {
+            _producer.reset();
+            // Without trailers there is no way to say that the answer
+            // failed: cut the connection, so that the client sees a broken
+            // answer rather than a short one.
+            if (!_streamTrailers)
+                return closeNow();
+            std::string end;
+            appendFailedLastChunk(end, code, description);
+            return sendChunk(std::move(end), std::string(), true, close);
+        }
+        sendChunk(std::string(), std::move(piece),
+                  status == ResponseBodyProducer::DONE, close);
+    }
+
+    // Writes `prefix`, then `data` as one chunk (none when empty), then the
+    // last chunk when `last` (unless the prefix already holds it).
+    void sendChunk(std::string prefix, std::string&& data, bool last,
+                   bool close)
+    {
+        _frame.head = std::move(prefix);
+        _frame.body = std::move(data);
+        _frame.tail.clear();
+        if (!_frame.body.empty())
+        {
+            appendChunkSize(_frame.head, _frame.body.size());
+            _frame.tail = "\r\n";
+        }
+        if (last && _producer)
+        {
+            _producer.reset();
+            appendLastChunk(_frame.tail);
+        }
+        _state = State::Writing;
+        setDeadline(_host.options().writeTimeoutSeconds);
+        std::array<net::const_buffer, 3> buffers = {
+            net::buffer(_frame.head), net::buffer(_frame.body),
+            net::buffer(_frame.tail)};
+        net::async_write(
+            _socket, buffers,
+            [self = self(), last, close](error_code ec, std::size_t) {
+                if (ec)
+                    return self->closeNow();
+                if (!last)
+                    return self->continueStream(close);
+                self->_frame = CimResponseFrame();
+                if (close)
+                    return self->closeGracefully(false);
+                self->readRequest();
+            });
+    }
+
+    // The next piece of a produced answer.  Producing is the operation's
+    // work, bracketed like process() so that the server keeps threads for
+    // other clients.
+    ResponseBodyProducer::Status produce(ResponseBodyProducer& producer,
+                                         std::string& out, CIMStatusCode& code,
+                                         String& description)
+    {
+        ResponseBodyProducer::Status status;
+        _host.enterProcessing();
+        try
+        {
+            status = producer.next(out, kStreamChunk, code, description);
+        }
+        catch (...)
+        {
+            // next() must not throw; one that does fails its operation.
+            code = CIM_ERR_FAILED;
+            description = String("CIM_ERR_FAILED: Unknown error.");
+            status = ResponseBodyProducer::FAILED;
+        }
+        _host.leaveProcessing();
+        return status;
     }
 
     OperationOutcome process(const CimXmlRequestMessage& request)
@@ -380,6 +512,7 @@ private:
     {
         _state = State::Closing;
         _parser.reset();
+        _producer.reset();
         error_code ignored;
         _socket.close(ignored);
         _deadline.store(0, std::memory_order_relaxed);
@@ -401,6 +534,9 @@ private:
     std::optional<Parser> _parser;
     State _state = State::WaitingForRequest;
     CimResponseFrame _frame;
+    // The rest of the answer being streamed, if any.
+    std::shared_ptr<ResponseBodyProducer> _producer;
+    bool _streamTrailers = false;
     std::array<char, 4096> _scratch;
 };
 

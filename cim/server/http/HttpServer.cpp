@@ -264,9 +264,10 @@ private:
         });
     }
 
-    // A large answer (ten thousand instances) leaves hundreds of megabytes
-    // free but still mapped in the heaps of the threads that built it; once
-    // the server has gone quiet, give them back to the system.
+    // A large answer built whole (a big class list, a provider's
+    // instances) leaves much memory free but still mapped in the heaps of
+    // the threads that built it; once the server has gone quiet, give it
+    // back to the system.
     void releaseFreeMemory()
     {
         if (_busy.load() != 0 || _servedSinceTrim.load() == 0)

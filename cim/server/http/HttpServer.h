@@ -8,7 +8,12 @@
 // that break the protocol get "400 Bad Request" with a CIMError header and a
 // percent-encoded PGErrorDetail, and the connection is closed.  A response
 // is chunked with CIMStatusCode trailers when the request's TE field asks
-// for trailers, and has a content-length otherwise.
+// for trailers, and has a content-length otherwise.  An answer that the
+// processor produces piece by piece (OperationOutcome::producer) and that
+// is larger than one piece is sent in chunks as it is produced, one piece
+// buffered at a time; a failure found after it began travels in the
+// trailers, or, for a client that does not take trailers, closes the
+// connection before the last chunk.
 //
 // Typical use (the cimserver program):
 //

@@ -4,6 +4,8 @@
 #ifndef KTA_CIM_SERVER_REQUESTPROCESSOR_H
 #define KTA_CIM_SERVER_REQUESTPROCESSOR_H
 
+#include <cstddef>
+#include <memory>
 #include <string>
 
 #include <Pegasus/Common/CIMStatusCode.h>
@@ -13,9 +15,35 @@
 
 namespace Pegasus {
 
+// The rest of a response document that is written piece by piece while
+// it is sent, so that a large answer never has to be held whole.  The front
+// end asks for the next piece whenever it has sent the previous one.
+// Used from one thread at a time, not necessarily always the same one.
+class ResponseBodyProducer
+{
+public:
+    virtual ~ResponseBodyProducer() {}
+
+    enum Status
+    {
+        MORE,    // a piece was appended; more follows
+        DONE,    // the last piece (possibly empty) was appended
+        FAILED   // the operation failed: see code and description
+    };
+
+    // Appends the next piece of the document to `out`: about `size` bytes,
+    // more when one object does not fit, less at the end.  On FAILED,
+    // whatever this call appended is to be dropped, and `code` and
+    // `description` tell the error as OperationOutcome does.  Must not
+    // throw.
+    virtual Status next(std::string& out, std::size_t size,
+                        CIMStatusCode& code, String& description) = 0;
+};
+
 // The result of one operation request.
 //
-// On success `body` holds the complete response document (MESSAGE/SIMPLERSP).
+// On success `body` holds the complete response document (MESSAGE/SIMPLERSP),
+// or, when `producer` is set, its beginning: the producer delivers the rest.
 // On failure `code` and `description` hold the CIM error; `description` is
 // what the client is to see, already prefixed with the status name
 // ("CIM_ERR_NOT_FOUND: no such disk", or just "CIM_ERR_NOT_FOUND" when there
@@ -26,6 +54,8 @@ struct OperationOutcome
 {
     bool failed = false;
     std::string body;
+    // Shared only so that outcomes stay copyable: one party drives it.
+    std::shared_ptr<ResponseBodyProducer> producer;
     CIMStatusCode code = CIM_ERR_SUCCESS;
     String description;
 };

@@ -196,6 +196,91 @@ TEST_F(CIMClientTest, EnumerateInstancesMatchesCaptureAndKeepsKeys)
     EXPECT_EQ(12345678901234ull, value);
 }
 
+// The captured chunked response with its body re-sent in chunks of `size`
+// bytes, ending with `trailers` (complete "Name: value\r\n" lines).
+std::string rechunked(const std::string& response, std::size_t size,
+                      const std::string& trailers = "")
+{
+    std::size_t start = response.find("\r\n\r\n") + 4;
+    std::size_t eol = response.find("\r\n", start);
+    std::size_t length = std::stoul(response.substr(start, eol - start), nullptr, 16);
+    std::string body = response.substr(eol + 2, length);
+    std::string out = response.substr(0, start);
+    char line[32];
+    for (std::size_t at = 0; at < body.size(); at += size)
+    {
+        std::string piece = body.substr(at, size);
+        std::snprintf(line, sizeof(line), "%zx\r\n", piece.size());
+        out += line + piece + "\r\n";
+    }
+    return out + "0\r\n" + trailers + "\r\n";
+}
+
+TEST_F(CIMClientTest, BodyInManySmallChunksDecodesAsTheWhole)
+{
+    // Decoding runs while the body arrives: pieces that split names,
+    // attributes and values must give the same result as one piece.
+    const std::string captured =
+        wireFile("06-EnumerateInstances-WT_Widget-cimcli-response.txt");
+    // Answers to the next message IDs (same length, so the chunk sizes
+    // stay right).
+    auto answering = [&](const char* id) {
+        std::string r = captured;
+        r.replace(r.find("ID=\"1000\""), 9, std::string("ID=\"") + id + "\"");
+        return r;
+    };
+    peer.push(kta_test::reply(captured));
+    peer.push(kta_test::reply(rechunked(answering("1001"), 7)));
+    peer.push(kta_test::reply(rechunked(answering("1002"), 1)));
+    connect();
+    Array<CIMInstance> whole =
+        client.enumerateInstances("root/wire", "WT_Widget", false);
+    ASSERT_EQ(3u, whole.size());
+    for (int round = 0; round < 2; round++)
+    {
+        Array<CIMInstance> pieces =
+            client.enumerateInstances("root/wire", "WT_Widget", false);
+        ASSERT_EQ(whole.size(), pieces.size());
+        for (Uint32 i = 0; i < whole.size(); i++)
+        {
+            EXPECT_TRUE(whole[i].identical(pieces[i])) << i;
+            EXPECT_EQ(str(whole[i].getPath().toString()),
+                      str(pieces[i].getPath().toString()));
+        }
+    }
+    EXPECT_EQ(1, peer.connectionsAccepted());
+}
+
+TEST_F(CIMClientTest, TrailerErrorWinsOverABodyThatBrokeOff)
+{
+    // A server that fails while it streams its answer ends the body where
+    // it stopped and reports the error in the trailers.
+    // Here what came before the error is not even XML, so that the error
+    // found while decoding must give way to the trailers too.
+    std::string captured =
+        wireFile("06-EnumerateInstances-WT_Widget-cimcli-response.txt");
+    std::string cut = captured.substr(0, captured.find("\r\n\r\n") + 4) +
+                      "64\r\n" + std::string(100, '<') + "\r\n" +
+                      "0\r\nCIMStatusCode: 1\r\n"
+                      "CIMStatusCodeDescription: CIM_ERR_FAILED%3A%20disk%20gone\r\n\r\n";
+    peer.push(kta_test::reply(cut));
+    peer.push(kta_test::reply(classNamesResponse("1001")));
+    connect();
+    try
+    {
+        client.enumerateInstances("root/wire", "WT_Widget", false);
+        FAIL() << "no exception";
+    }
+    catch (const CIMException& e)
+    {
+        EXPECT_EQ(CIM_ERR_FAILED, e.getCode());
+        EXPECT_EQ("CIM_ERR_FAILED: disk gone", str(e.getMessage()));
+    }
+    // The answer was read to its end: the connection carries on.
+    EXPECT_EQ(1u, listNames().size());
+    EXPECT_EQ(1, peer.connectionsAccepted());
+}
+
 TEST_F(CIMClientTest, EnumerateInstanceNamesClearsHostAndNamespace)
 {
     peer.push(kta_test::reply(
@@ -412,6 +497,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "Connection closed by CIM Server."},
         BadResponse{"ClosedMidBody",
                     classNamesResponse().substr(0, 150),
+                    BadResponse::Malformed, "Connection closed by CIM Server."},
+        BadResponse{"ClosedMidChunkedBody",
+                    "HTTP/1.1 200 OK\r\nContent-Type: application/xml\r\n"
+                    "CIMOperation: MethodResponse\r\n"
+                    "transfer-encoding: chunked\r\n\r\n"
+                    "40\r\n<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+                    "<CIM CIMVERSION=\"2.0\" \r\n",
                     BadResponse::Malformed, "Connection closed by CIM Server."},
         BadResponse{"NotHttp", "this is not HTTP at all\r\n\r\n",
                     BadResponse::Malformed, "Malformed HTTP response message."},

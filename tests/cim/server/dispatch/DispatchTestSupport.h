@@ -235,6 +235,19 @@ public:
         CimXmlRequestMessage message = CimXmlRequestDecoder::decode(request.body);
         Result result;
         result.outcome = dispatcher->process(message);
+        // A produced answer is drained as the front end does, in the
+        // smallest pieces (one object per call); a late failure makes the
+        // whole outcome a failure.
+        while (result.outcome.producer)
+        {
+            OperationOutcome& o = result.outcome;
+            ResponseBodyProducer::Status status =
+                o.producer->next(o.body, 1, o.code, o.description);
+            if (status == ResponseBodyProducer::MORE)
+                continue;
+            o.producer.reset();
+            o.failed = status == ResponseBodyProducer::FAILED;
+        }
         if (!result.outcome.failed)
             result.response = CimXmlResponseDecoder::decode(result.outcome.body);
         return result;

@@ -123,6 +123,64 @@ TEST_F(DispatcherRepositoryTest, AbsentDeepInheritanceMeansTrue)
     EXPECT_EQ(PEG_NOT_FOUND, shallow.response.instances[0].findProperty("Note"));
 }
 
+// Drains a produced answer one object per call, as the front end would in
+// its smallest pieces; counts the calls.
+std::string drain(OperationOutcome& outcome, int& calls)
+{
+    std::string all = outcome.body;
+    calls = 0;
+    ResponseBodyProducer::Status status = ResponseBodyProducer::MORE;
+    while (status == ResponseBodyProducer::MORE)
+    {
+        ++calls;
+        status = outcome.producer->next(all, 1, outcome.code, outcome.description);
+    }
+    EXPECT_EQ(ResponseBodyProducer::DONE, status);
+    return all;
+}
+
+TEST_F(DispatcherRepositoryTest, EnumerationsAreProducedPieceByPieceAsTheWholeAnswer)
+{
+    for (int i = 0; i < 40; i++)
+    {
+        std::string id = "s" + std::to_string(i);
+        server.repository->createInstance(kTestNs, instanceOf("Test_Stored", id.c_str()));
+    }
+    server.repository->createInstance(kTestNs, instanceOf("Test_Element", "e1"));
+
+    // Nothing read before the answer is asked for; then one object per
+    // piece, and the pieces add up to the answer built in one go.
+    CimXmlRequestMessage all = CimXmlRequestDecoder::decode(
+        CimXmlRequestEncoder::enumerateInstances("7", kTestNs, "Test_Element", false).body);
+    OperationOutcome instances = server.dispatcher->process(all);
+    ASSERT_TRUE(instances.producer);
+    EXPECT_EQ(std::string::npos, instances.body.find("VALUE.NAMEDINSTANCE"));
+    int calls;
+    EXPECT_EQ(CimXmlResponseEncoder::namedInstancesResponse(
+                  "7", all.methodName,
+                  server.repository->enumerateInstances(kTestNs, "Test_Element", false, true,
+                                                        false, false, CIMPropertyList())),
+              drain(instances, calls));
+    EXPECT_GE(calls, 41);
+
+    CimXmlRequestMessage names = CimXmlRequestDecoder::decode(
+        CimXmlRequestEncoder::enumerateInstanceNames("8", kTestNs, "Test_Element").body);
+    OperationOutcome paths = server.dispatcher->process(names);
+    ASSERT_TRUE(paths.producer);
+    EXPECT_EQ(CimXmlResponseEncoder::instanceNamesResponse(
+                  "8", names.methodName,
+                  server.repository->enumerateInstanceNames(kTestNs, "Test_Element")),
+              drain(paths, calls));
+    EXPECT_GE(calls, 41);
+
+    // What is wrong with the request itself is found before any answer.
+    OperationOutcome unknown = server.dispatcher->process(CimXmlRequestDecoder::decode(
+        CimXmlRequestEncoder::enumerateInstances("9", kTestNs, "No_Class").body));
+    EXPECT_TRUE(unknown.failed);
+    EXPECT_FALSE(unknown.producer);
+    EXPECT_EQ(CIM_ERR_INVALID_CLASS, unknown.code);
+}
+
 struct FailureCase
 {
     const char* what;

@@ -92,6 +92,80 @@ TEST(HttpServerWithClient, OperationsAndErrorsOverTcp)
               std::string(processor.last.nameSpace.getString().getCString()));
 }
 
+// Answers EnumerateInstances with `count` instances written piece by piece
+// as the front end asks for them, failing after `failAfter` instances when
+// that is not negative.
+class InstanceProducer : public ResponseBodyProducer
+{
+public:
+    InstanceProducer(int count, int failAfter) : _count(count), _failAfter(failAfter) {}
+
+    Status next(std::string& out, std::size_t size, CIMStatusCode& code,
+                String& description) override
+    {
+        std::size_t start = out.size();
+        while (out.size() - start < size)
+        {
+            if (_made == _failAfter)
+            {
+                code = CIM_ERR_FAILED;
+                description = "CIM_ERR_FAILED: disk gone";
+                return FAILED;
+            }
+            if (_made == _count)
+            {
+                out += CimXmlResponseEncoder::returnValueTail();
+                return DONE;
+            }
+            CIMInstance i("WT_Widget");
+            i.addProperty(CIMProperty("Id", CIMValue(String(std::to_string(_made).c_str()))));
+            i.addProperty(CIMProperty("Text", CIMValue(String(std::string(500, 'x').c_str()))));
+            std::string path = "WT_Widget.Id=\"" + std::to_string(_made) + "\"";
+            i.setPath(CIMObjectPath(String(path.c_str())));
+            CimXmlResponseEncoder::appendNamedInstance(out, i);
+            ++_made;
+        }
+        return MORE;
+    }
+
+private:
+    int _count, _failAfter, _made = 0;
+};
+
+TEST(HttpServerWithClient, StreamedEnumerationsArriveWholeOrAsTheirError)
+{
+    FakeProcessor processor;
+    std::atomic<int> failAfter{-1};
+    processor.handler = [&](const CimXmlRequestMessage& r) {
+        OperationOutcome o;
+        o.body = CimXmlResponseEncoder::returnValueHead(r.messageId, r.methodName);
+        o.producer = std::make_shared<InstanceProducer>(3000, failAfter.load());
+        return o;
+    };
+    RunningServer running(processor);
+    CIMClient client;
+    client.connect("127.0.0.1", running.server.boundPort(), "", "");
+
+    Array<CIMInstance> all = client.enumerateInstances("root/wire", "WT_Widget");
+    ASSERT_EQ(3000u, all.size());
+    EXPECT_EQ("WT_Widget.Id=\"2999\"", std::string(all[2999].getPath().toString().getCString()));
+
+    // Well after the answer began (about 2 MB in all).
+    failAfter = 2000;
+    try
+    {
+        client.enumerateInstances("root/wire", "WT_Widget");
+        ADD_FAILURE() << "no exception";
+    }
+    catch (const CIMException& e)
+    {
+        EXPECT_EQ(CIM_ERR_FAILED, e.getCode());
+        EXPECT_EQ("CIM_ERR_FAILED: disk gone", std::string(e.getMessage().getCString()));
+    }
+    failAfter = -1;
+    EXPECT_EQ(3000u, client.enumerateInstances("root/wire", "WT_Widget").size());
+}
+
 class LocalSocket : public ::testing::Test
 {
 protected:
