@@ -134,6 +134,14 @@ public:
         const std::string& messageId, const CIMNamespaceName& nameSpace,
         const CIMObjectPath& objectName, const CIMName& methodName,
         const Array<CIMParamValue>& inParameters);
+
+    // A multiple-operation request (MESSAGE/MULTIREQ): the SIMPLEREQ of each
+    // call, in order, under one MESSAGE with messageId.  The calls are
+    // documents built by the functions above (their message IDs are
+    // dropped); there must be two at least.  The request is sent with the
+    // CIMBatch header and without CIMMethod and CIMObject.
+    static std::string multipleRequest(const std::string& messageId,
+                                       const std::vector<CimXmlRequest>& calls);
 };
 
 // ---------------------------------------------------------------------------
@@ -196,6 +204,14 @@ public:
     {
         return decode(document.data(), document.size(), limits);
     }
+
+    // Decodes a multiple-operation response (MESSAGE/MULTIRSP): one
+    // response per SIMPLERSP, in document order, each with the MESSAGE ID.
+    // Throws CimXmlException as decode() does, and for a document that is
+    // not a MULTIRSP of two responses or more.
+    static std::vector<CimXmlResponse> decodeMultiple(
+        const char* data, std::size_t size,
+        const CimXmlLimits& limits = CimXmlLimits());
 };
 
 // Decodes a response document that arrives in pieces: each piece is parsed
@@ -294,6 +310,20 @@ struct CimXmlRequestMessage
     CIMObjectPath objectName;
     Array<CIMParamValue> parameters;
 
+    // A multiple-operation request (MULTIREQ): isMultiple is set, messageId
+    // and protocolVersion are the MESSAGE's, and calls holds one decoded
+    // request per SIMPLEREQ, in order, each with that message ID.  The
+    // members above are then empty.
+    bool isMultiple = false;
+    std::vector<CimXmlRequestMessage> calls;
+
+    // Multiple-operation requests: with stopOnError the calls run only up
+    // to the first one that fails with a status code not listed in
+    // continueOnCodes; the calls after it are not executed (the HTTP front
+    // end sets these from the PGBatchStopOnError header).
+    bool stopOnError = false;
+    std::vector<Uint32> continueOnCodes;
+
     // Parameter lookup, case-insensitive.  Returns 0 when absent.
     const CimXmlIParamValue* findIParam(const char* name) const;
 
@@ -322,6 +352,14 @@ public:
     {
         return decode(document.data(), document.size(), limits);
     }
+
+    // Decodes a multiple-operation request (MESSAGE/MULTIREQ holding two
+    // SIMPLEREQs or more; see CimXmlRequestMessage::calls).  Throws
+    // CimXmlException as decode() does, and for a document that is not
+    // such a request (a SIMPLEREQ alone included).
+    static CimXmlRequestMessage decodeMultiple(
+        const char* data, std::size_t size,
+        const CimXmlLimits& limits = CimXmlLimits());
 };
 
 // ---------------------------------------------------------------------------
@@ -389,6 +427,12 @@ public:
     static std::string errorResponse(
         const std::string& messageId, const String& methodName,
         bool isIntrinsic, CIMStatusCode code, const String& description);
+
+    // A multiple-operation response (MESSAGE/MULTIRSP): the SIMPLERSP of
+    // each document in `responses` (built by the functions above), in
+    // order, under one MESSAGE with messageId.
+    static std::string multipleResponse(const std::string& messageId,
+                                        const std::vector<std::string>& responses);
 };
 
 }  // namespace Pegasus

@@ -28,6 +28,7 @@ const char* const kTagNames[] = {
     "METHOD", "PARAMETER", "PARAMETER.ARRAY", "PARAMETER.REFERENCE",
     "PARAMETER.REFARRAY",
     "CLASS", "INSTANCE",
+    "MULTIREQ", "MULTIRSP",
 };
 static_assert(sizeof(kTagNames) / sizeof(kTagNames[0]) == std::size_t(CimXmlTag::COUNT),
               "one name per tag");
@@ -51,7 +52,8 @@ struct Grammar
     std::uint64_t children[unsigned(CimXmlTag::COUNT)] = {};
     std::uint64_t textAllowed = 0;
 
-    Grammar()
+    // withMultiple: the grammar that also admits MULTIREQ and MULTIRSP.
+    explicit Grammar(bool withMultiple = false)
     {
         auto allow = [this](CimXmlTag parent, std::initializer_list<CimXmlTag> kids) {
             children[unsigned(parent)] = bits(kids);
@@ -112,13 +114,20 @@ struct Grammar
         allow(T::INSTANCE, {T::QUALIFIER, T::PROPERTY, T::PROPERTY_ARRAY,
                             T::PROPERTY_REFERENCE});
         textAllowed = bits({T::VALUE, T::KEYVALUE, T::HOST});
+        if (withMultiple)
+        {
+            allow(T::MESSAGE, {T::SIMPLEREQ, T::SIMPLERSP, T::MULTIREQ, T::MULTIRSP});
+            allow(T::MULTIREQ, {T::SIMPLEREQ});
+            allow(T::MULTIRSP, {T::SIMPLERSP});
+        }
     }
 };
 
-const Grammar& grammar()
+const Grammar& grammar(bool withMultiple = false)
 {
-    static const Grammar g;
-    return g;
+    static const Grammar simple(false);
+    static const Grammar multiple(true);
+    return withMultiple ? multiple : simple;
 }
 
 // Element names looked up by length, then by content.  Within a length the
@@ -460,11 +469,11 @@ namespace {
 
 // Connects a session to its expat parser and the receiver of its events.
 void startSession(Session& s, XML_Parser xml, CimXmlEvents& events, std::uint64_t rootTags,
-                  const CimXmlLimits& limits)
+                  const CimXmlLimits& limits, bool multiple = false)
 {
     s.xml = xml;
     s.events = &events;
-    s.grammar = &grammar();
+    s.grammar = &grammar(multiple);
     s.tags = &tagTable();
     s.rootTags = rootTags;
     s.maxDepth = limits.maxDepth;
@@ -527,7 +536,7 @@ void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& event
         throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
 
     Session s;
-    startSession(s, parser.get(), events, _rootTags, _limits);
+    startSession(s, parser.get(), events, _rootTags, _limits, _multiple);
     parseSlices(s, data, size, true);
 }
 

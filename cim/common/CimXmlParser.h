@@ -34,6 +34,7 @@ enum class CimXmlTag : unsigned char
     PROPERTY, PROPERTY_ARRAY, PROPERTY_REFERENCE,
     METHOD, PARAMETER, PARAMETER_ARRAY, PARAMETER_REFERENCE, PARAMETER_REFARRAY,
     CLASS, INSTANCE,
+    MULTIREQ, MULTIRSP,
     COUNT
 };
 
@@ -77,6 +78,11 @@ public:
     const CimXmlLimits& limits() const { return _limits; }
     unsigned embeddingDepth() const { return _embeddingDepth; }
 
+    // Also accepts multiple-operation messages: MESSAGE may then hold a
+    // MULTIREQ of SIMPLEREQs or a MULTIRSP of SIMPLERSPs.  Without this
+    // call those elements break the grammar.
+    void allowMultipleOperations() { _multiple = true; }
+
     // Looks up an attribute in an attributes array; 0 if absent.
     static const char* attribute(const char** attributes, const char* name);
 
@@ -84,6 +90,7 @@ private:
     std::uint64_t _rootTags;
     CimXmlLimits _limits;
     unsigned _embeddingDepth;
+    bool _multiple = false;
 };
 
 // Parses one document that arrives in pieces (from the network, say),

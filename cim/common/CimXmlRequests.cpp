@@ -2,6 +2,8 @@
 // the server (CimXmlRequestDecoder, CimXmlRequestMessage).
 #include "CimXmlMessages.h"
 
+#include "CimXmlMultiple.h"
+#include "CimXmlParser.h"
 #include "CimXmlReader.h"
 #include "CimXmlValues.h"
 #include "CimXmlWriter.h"
@@ -114,6 +116,32 @@ private:
     CimXmlRequest _request;
     const char* _closing = "";
 };
+
+// The SIMPLEREQ element of a request document built by RequestBuilder.
+void appendSimpleRequest(std::string& out, const std::string& document)
+{
+    static const char kOpen[] = "<SIMPLEREQ>";
+    static const char kClose[] = "</SIMPLEREQ>\n";
+    std::size_t begin = document.find(kOpen);
+    std::size_t end = document.rfind(kClose);
+    if (begin == std::string::npos || end == std::string::npos || end < begin)
+        throw CimXmlException(CimXmlException::SYNTAX, "not a SIMPLEREQ document");
+    out.append(document, begin, end + sizeof(kClose) - 1 - begin);
+}
+
+// What every decoded call must hold, whether alone or in a MULTIREQ.
+void checkCall(const CimXmlRequestMessage& call)
+{
+    if (call.methodName.size() == 0)
+        throw CimXmlException(CimXmlException::SYNTAX,
+                              "the document holds no IMETHODCALL or METHODCALL");
+    if (call.isIntrinsic && call.nameSpace.isNull())
+        throw CimXmlException(CimXmlException::SYNTAX,
+                              "IMETHODCALL without LOCALNAMESPACEPATH");
+    if (!call.isIntrinsic && call.objectName.getClassName().isNull())
+        throw CimXmlException(CimXmlException::SYNTAX,
+                              "METHODCALL without LOCALINSTANCEPATH or LOCALCLASSPATH");
+}
 
 [[noreturn]] void wrongParam(const char* name, const char* expected)
 {
@@ -344,6 +372,42 @@ CimXmlRequestMessage CimXmlRequestDecoder::decode(const char* data, std::size_t 
 {
     CimXmlRequestMessage message;
     CimXmlReader::decodeRequest(data, size, limits, message);
+    return message;
+}
+
+std::string CimXmlRequestEncoder::multipleRequest(const std::string& messageId,
+                                                  const std::vector<CimXmlRequest>& calls)
+{
+    std::size_t size = 256;
+    for (const CimXmlRequest& call : calls)
+        size += call.body.size();
+    std::string out;
+    out.reserve(size);
+    out += "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+           "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+           "<MESSAGE ID=\"";
+    CimXmlWriter::appendEscaped(out, messageId);
+    out += "\" PROTOCOLVERSION=\"1.0\">\n<MULTIREQ>\n";
+    for (const CimXmlRequest& call : calls)
+        appendSimpleRequest(out, call.body);
+    out += "</MULTIREQ>\n</MESSAGE>\n</CIM>\n";
+    return out;
+}
+
+CimXmlRequestMessage CimXmlRequestDecoder::decodeMultiple(const char* data, std::size_t size,
+                                                          const CimXmlLimits& limits)
+{
+    CimXmlRequestMessage message;
+    message.isMultiple = true;
+    CimXmlMultipleSplitter<CimXmlRequestMessage> splitter(limits, message.calls);
+    CimXmlParser parser(cimXmlTagBit(CimXmlTag::CIM), limits);
+    parser.allowMultipleOperations();
+    parser.parse(data, size, splitter);
+    splitter.checkComplete();
+    message.messageId = splitter.messageId();
+    message.protocolVersion = splitter.protocolVersion();
+    for (const CimXmlRequestMessage& call : message.calls)
+        checkCall(call);
     return message;
 }
 

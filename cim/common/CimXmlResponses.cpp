@@ -4,6 +4,7 @@
 #include "CimXmlMessages.h"
 
 #include "CimXmlBuilder.h"
+#include "CimXmlMultiple.h"
 #include "CimXmlParser.h"
 #include "CimXmlReader.h"
 #include "CimXmlValues.h"
@@ -81,6 +82,25 @@ CimXmlResponse CimXmlResponseDecoder::decode(const char* data, std::size_t size,
     CimXmlResponse response;
     CimXmlReader::decodeResponse(data, size, limits, response);
     return response;
+}
+
+std::vector<CimXmlResponse> CimXmlResponseDecoder::decodeMultiple(const char* data,
+                                                                   std::size_t size,
+                                                                   const CimXmlLimits& limits)
+{
+    std::vector<CimXmlResponse> responses;
+    CimXmlMultipleSplitter<CimXmlResponse> splitter(limits, responses);
+    CimXmlParser parser(cimXmlTagBit(CimXmlTag::CIM), limits);
+    parser.allowMultipleOperations();
+    parser.parse(data, size, splitter);
+    splitter.checkComplete();
+    for (const CimXmlResponse& response : responses)
+    {
+        if (response.methodName.size() == 0)
+            throw CimXmlException(CimXmlException::SYNTAX,
+                                  "a SIMPLERSP holds no IMETHODRESPONSE or METHODRESPONSE");
+    }
+    return responses;
 }
 
 struct CimXmlResponseStream::State
@@ -334,6 +354,34 @@ std::string CimXmlResponseEncoder::errorResponse(const std::string& messageId,
     std::string out = open(messageId, methodName, isIntrinsic);
     CimXmlWriter::appendError(out, code, description);
     close(out, isIntrinsic);
+    return out;
+}
+
+std::string CimXmlResponseEncoder::multipleResponse(const std::string& messageId,
+                                                    const std::vector<std::string>& responses)
+{
+    static const char kOpen[] = "<SIMPLERSP>";
+    static const char kClose[] = "</SIMPLERSP>\n";
+    std::size_t size = 256;
+    for (const std::string& response : responses)
+        size += response.size();
+    std::string out;
+    out.reserve(size);
+    out += "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+           "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+           "<MESSAGE ID=\"";
+    CimXmlWriter::appendEscaped(out, messageId);
+    out += "\" PROTOCOLVERSION=\"1.0\">\n<MULTIRSP>\n";
+    for (const std::string& response : responses)
+    {
+        // Every document of this encoder has its SIMPLERSP open before any
+        // content and closed after all of it.
+        std::size_t begin = response.find(kOpen);
+        std::size_t end = response.rfind(kClose);
+        if (begin != std::string::npos && end != std::string::npos && end > begin)
+            out.append(response, begin, end + sizeof(kClose) - 1 - begin);
+    }
+    out += "</MULTIRSP>\n</MESSAGE>\n</CIM>\n";
     return out;
 }
 

@@ -99,6 +99,11 @@ void Compiler::start()
     _loader.setNamespace(CIMNamespaceName(_options.nameSpace.c_str()));
 }
 
+void Compiler::finish()
+{
+    _loader.finish();
+}
+
 bool Compiler::compileFile(const std::string& path)
 {
     std::string content;

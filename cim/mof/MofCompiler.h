@@ -56,6 +56,10 @@ public:
     // regular file, too large).
     bool compileFile(const std::string& path);
 
+    // Ends the compilation: performs the calls still queued in the target
+    // (see Loader::finish).  Throws TargetError.
+    void finish();
+
     // Compiles MOF text; `name` names it in messages, relative includes are
     // looked for in `baseDir` first.
     void compileText(std::string_view text, const std::string& name, const std::string& baseDir);

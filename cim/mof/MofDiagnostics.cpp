@@ -22,6 +22,20 @@ Diagnostics::Diagnostics(std::ostream* out, bool suppressWarnings, unsigned maxE
 
 void Diagnostics::emit(const std::string& line)
 {
+    if (_beforeMessage && !_inBeforeMessage)
+    {
+        _inBeforeMessage = true;
+        try
+        {
+            _beforeMessage();
+        }
+        catch (...)
+        {
+            _inBeforeMessage = false;
+            throw;
+        }
+        _inBeforeMessage = false;
+    }
     _messages.push_back(line);
     if (_out)
         *_out << line << '\n' << std::flush;

@@ -12,6 +12,7 @@
 
 #include "MofSyntax.h"
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ public:
     bool tooManyErrors() const { return _errors >= _maxErrors; }
     const std::vector<std::string>& messages() const { return _messages; }
 
+    // Called before each message is written or kept (not from within
+    // itself): lets work whose messages belong before it finish first.
+    // An empty function removes the hook.
+    void setBeforeMessage(std::function<void()> hook) { _beforeMessage = std::move(hook); }
+
     // "Parsing error: F:L: syntax error before 'T' (column C: expected E)"
     static std::string syntaxError(const Location& where, const std::string& token,
                                    const std::string& expected);
@@ -53,6 +59,8 @@ private:
     unsigned _errors = 0;
     unsigned _warnings = 0;
     std::vector<std::string> _messages;
+    std::function<void()> _beforeMessage;
+    bool _inBeforeMessage = false;
 };
 
 }  // namespace Mof

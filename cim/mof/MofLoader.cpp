@@ -135,6 +135,25 @@ std::string foldCase(const std::string& name)
 Loader::Loader(MofTarget& target, Diagnostics& diagnostics, LoaderOptions options)
     : _target(target), _diagnostics(diagnostics), _options(options)
 {
+    // Outcomes of queued calls come before any later message.
+    _diagnostics.setBeforeMessage([this] { _target.flush(); });
+}
+
+Loader::~Loader()
+{
+    _diagnostics.setBeforeMessage(nullptr);
+}
+
+void Loader::finish()
+{
+    _target.flush();
+}
+
+bool Loader::mayWrite()
+{
+    // A queued call may still fail and end the writing.
+    _target.flush();
+    return writing();
 }
 
 void Loader::report(const Failure& failure)
@@ -146,7 +165,7 @@ void Loader::setNamespace(const CIMNamespaceName& ns)
 {
     _ns = ns;
     _nsKey = foldCase(text(ns.getString())) + ":";
-    if (writing())
+    if (mayWrite())
         _target.ensureNamespace(ns);
 }
 
@@ -307,15 +326,13 @@ void Loader::qualifierDecl(const QualifierDeclSpec& spec)
     _declared[_nsKey + foldCase(spec.name)] = decl;
     if (!writing())
         return;
-    try
-    {
-        _target.setQualifier(_ns, decl);
-    }
-    catch (const CIMException& e)
-    {
-        report({"Error adding qualifier " + spec.name + " to the repository: " + describe(e),
-                spec.where});
-    }
+    std::string name = spec.name;
+    Location where = spec.where;
+    _target.setQualifierQueued(_ns, decl, [this, name, where](const CIMException* e) {
+        if (e)
+            report({"Error adding qualifier " + name + " to the repository: " + describe(*e),
+                    where});
+    });
 }
 
 CIMClass Loader::buildClass(const ClassSpec& spec)
@@ -440,9 +457,28 @@ void Loader::classDecl(const ClassSpec& spec)
         report({text(e.getMessage()), spec.where});
         return;
     }
-    if (!writing())
+    if (!_options.allowClassUpdate)
+    {
+        // Nothing waits for the outcome: the call can be queued.
+        if (!writing())
+            return;
+        _classes.erase(_nsKey + foldCase(spec.name));
+        std::string name = spec.name;
+        Location where = spec.where;
+        _target.createClassQueued(_ns, cls, [this, name, where](const CIMException* e) {
+            if (!e)
+                return;
+            if (e->getCode() != CIM_ERR_ALREADY_EXISTS)
+                report({"Error adding class " + name + " to the repository: " + describe(*e),
+                        where});
+            else
+                _diagnostics.warning("Warning:  Class " + name
+                                     + " already exists in the repository");
+        });
         return;
-
+    }
+    if (!mayWrite())
+        return;
     _classes.erase(_nsKey + foldCase(spec.name));
     try
     {
@@ -595,7 +631,20 @@ void Loader::instanceDecl(const InstanceSpec& spec)
         return;
     }
 
-    if (writing())
+    // Nothing waits for the outcome of an instance without an alias: it can
+    // be queued.  (Here and for the other queued calls, writing() may not
+    // know yet of a queued call that failed; the target then does not
+    // perform the calls queued after it.)
+    if (writing() && spec.alias.empty())
+    {
+        std::string className = spec.className;
+        Location where = spec.where;
+        _target.createInstanceQueued(_ns, inst, [this, className, where](const CIMException* e) {
+            if (e)
+                instanceFailed(*e, className, where);
+        });
+    }
+    else if (mayWrite())
     {
         try
         {
@@ -605,14 +654,8 @@ void Loader::instanceDecl(const InstanceSpec& spec)
         }
         catch (const CIMException& e)
         {
-            if (e.getCode() != CIM_ERR_ALREADY_EXISTS)
-            {
-                report({"Error adding an instance of " + spec.className + " to the repository: "
-                            + describe(e), spec.where});
+            if (!instanceFailed(e, spec.className, spec.where))
                 return;
-            }
-            _diagnostics.warning("Warning: the instance already exists.\n"
-                                 "In this implementation, that means it cannot be changed.");
         }
     }
     if (!spec.alias.empty())
@@ -626,6 +669,20 @@ void Loader::instanceDecl(const InstanceSpec& spec)
             report(failure);
         }
     }
+}
+
+bool Loader::instanceFailed(const CIMException& e, const std::string& className,
+                            const Location& where)
+{
+    if (e.getCode() != CIM_ERR_ALREADY_EXISTS)
+    {
+        report({"Error adding an instance of " + className + " to the repository: " + describe(e),
+                where});
+        return false;
+    }
+    _diagnostics.warning("Warning: the instance already exists.\n"
+                         "In this implementation, that means it cannot be changed.");
+    return true;
 }
 
 bool Loader::lookupAlias(const std::string& alias, CIMObjectPath& path) const

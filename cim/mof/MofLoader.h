@@ -10,6 +10,8 @@
 // where the qualifier is used.
 //
 // Errors are reported to the Diagnostics (one line each, with the location);
+// the loader hooks itself into them (Diagnostics::setBeforeMessage) for as
+// long as it exists;
 // after the first error of any kind nothing more is written to the target,
 // but declarations are still checked so that further errors are reported.
 // A class or instance that already exists is a warning, not an error (a
@@ -46,6 +48,18 @@ class Loader
 {
 public:
     Loader(MofTarget& target, Diagnostics& diagnostics, LoaderOptions options = LoaderOptions());
+    ~Loader();
+    Loader(const Loader&) = delete;
+    Loader& operator=(const Loader&) = delete;
+
+    // Instances are handed to the target as queued calls
+    // (MofTarget::createInstanceQueued) when nothing else depends on their
+    // outcome; the target performs them before any other call, and before
+    // any message reaches the diagnostics, so that both the server and the
+    // messages see everything in the order of the MOF.  finish() performs
+    // what is still queued; call it when the compilation is over.  Throws
+    // TargetError.
+    void finish();
 
     // Switches the namespace that later declarations go to, creating it in
     // the target (while writing).  Throws CIMException if that fails.
@@ -74,9 +88,16 @@ private:
     CIMQualifierDecl declaration(const std::string& name);
     CIMClass classFor(const std::string& name);
     void updateClass(const CIMClass& cls, const Location& where);
+    // Reports the failure of a CreateInstance; true when it is only a
+    // warning (the instance already exists).
+    bool instanceFailed(const CIMException& e, const std::string& className,
+                        const Location& where);
     bool lookupAlias(const std::string& alias, CIMObjectPath& path) const;
     void defineAlias(const std::string& alias, const CIMObjectPath& path, const Location& where);
     void report(const Failure& failure);
+    // writing(), once the queued calls are performed: checked before every
+    // call whose outcome the loader waits for.
+    bool mayWrite();
 
     MofTarget& _target;
     Diagnostics& _diagnostics;

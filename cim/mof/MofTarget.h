@@ -19,6 +19,9 @@
 #include <Pegasus/Common/CIMObjectPath.h>
 #include <Pegasus/Common/CIMQualifierDecl.h>
 
+#include <Pegasus/Common/Exception.h>
+
+#include <functional>
 #include <stdexcept>
 
 namespace Pegasus {
@@ -54,6 +57,52 @@ public:
 
     // Returns the new instance's path.
     virtual CIMObjectPath createInstance(const CIMNamespaceName& ns, const CIMInstance& inst) = 0;
+
+    // The outcome of a queued call: null for success, else its error.
+    typedef std::function<void(const CIMException* error)> Outcome;
+
+    // Calls whose outcome is not needed at once: a target may queue them
+    // and send several together.  `done` gets the outcome, in the order of
+    // the calls, at the latest from flush().  A queued call is performed
+    // only if every queued call before it succeeded or failed with
+    // CIM_ERR_ALREADY_EXISTS; calls not performed get no outcome.  Every
+    // other call of the target performs the queued calls first.  These
+    // implementations perform the call at once.
+    virtual void setQualifierQueued(const CIMNamespaceName& ns, const CIMQualifierDecl& decl,
+                                    const Outcome& done)
+    {
+        now([&] { setQualifier(ns, decl); }, done);
+    }
+    virtual void createClassQueued(const CIMNamespaceName& ns, const CIMClass& cls,
+                                   const Outcome& done)
+    {
+        now([&] { createClass(ns, cls); }, done);
+    }
+    virtual void createInstanceQueued(const CIMNamespaceName& ns, const CIMInstance& inst,
+                                      const Outcome& done)
+    {
+        now([&] { createInstance(ns, inst); }, done);
+    }
+
+    // Performs the queued calls and delivers their outcomes.  Throws
+    // TargetError.
+    virtual void flush() {}
+
+private:
+    template <class Call>
+    static void now(Call call, const Outcome& done)
+    {
+        try
+        {
+            call();
+        }
+        catch (const CIMException& e)
+        {
+            done(&e);
+            return;
+        }
+        done(nullptr);
+    }
 };
 
 }  // namespace Mof

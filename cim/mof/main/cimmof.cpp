@@ -3,6 +3,7 @@
 
 #include "CimmofCommandLine.h"
 
+#include "CimBatchClient.h"
 #include "ClientTarget.h"
 #include "InMemoryTarget.h"
 #include "MofCompiler.h"
@@ -154,7 +155,19 @@ int main(int argc, char** argv)
         traceOut = traceFile.get();
     }
 
+    // Declarations go to the server in batches over a connection of their
+    // own; without it, one request each.  (The batch client outlives the
+    // target, which may still have a batch in flight.)
+    CimBatchClient batch(120000);
     ClientTarget server(client);
+    try
+    {
+        batch.connectLocal();
+        server.useBatches(&batch);
+    }
+    catch (const Exception&)
+    {
+    }
     InMemoryTarget memory;
     MofTarget* target = &server;
     if (options.checkOnly || options.xml)
@@ -213,10 +226,12 @@ int main(int argc, char** argv)
         {
             if (!compiler.compileFile(file))
             {
+                compiler.finish();
                 std::cerr << "Can't open file " << file << '\n';
                 return kCannotOpenFile;
             }
         }
+        compiler.finish();
     }
     catch (const TargetError& e)
     {

@@ -415,6 +415,11 @@ OperationOutcome OperationDispatcher::process(
     OperationOutcome outcome;
     bool ok = guarded(
         [&] {
+            if (request.isMultiple)
+            {
+                outcome.body = processMultiple(request);
+                return;
+            }
             // Enumerations of instances can be large: their answer is
             // written while it is sent.
             if (!streamEnumeration(_executor, request, outcome))
@@ -428,6 +433,51 @@ OperationOutcome OperationDispatcher::process(
         outcome.producer.reset();
     }
     return outcome;
+}
+
+std::string OperationDispatcher::processMultiple(
+    const CimXmlRequestMessage& request)
+{
+    std::vector<std::string> answers;
+    answers.reserve(request.calls.size());
+    bool stopped = false;
+    for (const CimXmlRequestMessage& call : request.calls)
+    {
+        if (stopped)
+        {
+            answers.push_back(CimXmlResponseEncoder::errorResponse(
+                call.messageId, call.methodName, call.isIntrinsic, CIM_ERR_FAILED,
+                "CIM_ERR_FAILED: not executed: an earlier operation of the "
+                "request failed"));
+            continue;
+        }
+        OperationOutcome outcome = process(call);
+        // A streamed answer is collected whole: the MULTIRSP is built
+        // around each call's complete SIMPLERSP.
+        while (!outcome.failed && outcome.producer)
+        {
+            ResponseBodyProducer::Status status = outcome.producer->next(
+                outcome.body, 1 << 16, outcome.code, outcome.description);
+            if (status == ResponseBodyProducer::FAILED)
+                outcome.failed = true;
+            if (status != ResponseBodyProducer::MORE)
+                outcome.producer.reset();
+        }
+        if (outcome.failed && request.stopOnError)
+        {
+            stopped = true;
+            for (Uint32 code : request.continueOnCodes)
+                stopped = stopped && code != Uint32(outcome.code);
+        }
+        if (outcome.failed)
+            answers.push_back(CimXmlResponseEncoder::errorResponse(
+                call.messageId, call.methodName, call.isIntrinsic,
+                outcome.code == CIM_ERR_SUCCESS ? CIM_ERR_FAILED : outcome.code,
+                outcome.description));
+        else
+            answers.push_back(std::move(outcome.body));
+    }
+    return CimXmlResponseEncoder::multipleResponse(request.messageId, answers);
 }
 
 std::string OperationDispatcher::execute(const CimXmlRequestMessage& request)

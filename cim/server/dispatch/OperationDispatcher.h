@@ -16,6 +16,12 @@
 // producer (OperationOutcome): the instances or names are read, encoded
 // and dropped one by one while the answer is sent.
 //
+// A multiple-operation request (CimXmlRequestMessage::isMultiple) runs its
+// calls one after the other, in order, each exactly as if it had come
+// alone (enumerations are collected rather than streamed); one call's
+// failure is its own answer's ERROR and does not stop the others.  The
+// answer is a MULTIRSP with one SIMPLERSP per call.
+//
 // While a dispatcher exists, providers' CIMOMHandle up-calls in this
 // process are executed by it (the most recently constructed dispatcher,
 // if there are several).
@@ -54,6 +60,7 @@ public:
     OperationOutcome process(const CimXmlRequestMessage& request) override;
 
 private:
+    std::string processMultiple(const CimXmlRequestMessage& request);
     std::string execute(const CimXmlRequestMessage& request);
     std::string executeIntrinsic(const CimXmlRequestMessage& request);
     std::string invokeMethod(const CimXmlRequestMessage& request);

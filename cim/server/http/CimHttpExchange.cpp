@@ -113,6 +113,53 @@ std::optional<HttpRejection> checkAgainstHeaders(
     return std::nullopt;
 }
 
+// A comma-separated list of decimal status codes (possibly empty).
+bool parseStatusCodes(std::string_view text, std::vector<Uint32>& codes)
+{
+    while (!trim(text).empty())
+    {
+        std::size_t comma = text.find(',');
+        std::string_view item = trim(text.substr(0, comma));
+        if (item.empty() || item.size() > 4)
+            return false;
+        Uint32 code = 0;
+        for (char c : item)
+        {
+            if (c < '0' || c > '9')
+                return false;
+            code = code * 10 + Uint32(c - '0');
+        }
+        codes.push_back(code);
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+    }
+    return true;
+}
+
+// True when the document decodes as a simple request (multiple: true) or
+// as a multiple-operation one (multiple: false).
+bool isOtherKind(bool multiple, const char* data, std::size_t size,
+                 const CimXmlLimits& limits)
+{
+    try
+    {
+        if (multiple)
+            CimXmlRequestDecoder::decode(data, size, limits);
+        else
+            CimXmlRequestDecoder::decodeMultiple(data, size, limits);
+        return true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw;
+    }
+    catch (...)
+    {
+        return false;
+    }
+}
+
 }  // namespace
 
 std::optional<HttpRejection> checkRequestHead(const CimHttpRequestHead& head)
@@ -158,6 +205,16 @@ std::optional<HttpRejection> checkRequestHead(const CimHttpRequestHead& head)
         }
     }
 
+    if (head.cimBatch)
+    {
+        if (head.cimMethod)
+            return reject(kHeaderMismatch,
+                          "CIMMethod HTTP header in a multiple-operation request.");
+        if (head.cimObject)
+            return reject(kHeaderMismatch,
+                          "CIMObject HTTP header in a multiple-operation request.");
+        return std::nullopt;
+    }
     if (!head.cimMethod)
         return reject(kHeaderMismatch, "Missing CIMMethod HTTP header.");
     if (!head.cimObject)
@@ -169,9 +226,11 @@ std::optional<HttpRejection> decodeRequestBody(
     const CimHttpRequestHead& head, const char* data, std::size_t size,
     const CimXmlLimits& limits, CimXmlRequestMessage& request)
 {
+    const bool multiple = head.cimBatch.has_value();
     try
     {
-        request = CimXmlRequestDecoder::decode(data, size, limits);
+        request = multiple ? CimXmlRequestDecoder::decodeMultiple(data, size, limits)
+                           : CimXmlRequestDecoder::decode(data, size, limits);
     }
     catch (const std::bad_alloc&)
     {
@@ -184,6 +243,12 @@ std::optional<HttpRejection> decodeRequestBody(
         std::string syntax = xmlWellFormednessError(data, size);
         if (!syntax.empty())
             return reject("request-not-well-formed", syntax);
+        // A valid request of the other kind than CIMBatch announced.
+        if (isOtherKind(multiple, data, size, limits))
+            return reject(kHeaderMismatch,
+                          multiple ? "CIMBatch HTTP header on a simple request."
+                                   : "Multiple-operation request without CIMBatch "
+                                     "HTTP header.");
         return reject("request-not-valid", utf8(e.getMessage()));
     }
     catch (const std::exception& e)
@@ -191,7 +256,16 @@ std::optional<HttpRejection> decodeRequestBody(
         return reject("request-not-valid", e.what());
     }
 
-    if (!head.cimMethod || !head.cimObject)
+    if (multiple && head.batchStopOnError)
+    {
+        request.stopOnError = true;
+        if (!parseStatusCodes(*head.batchStopOnError, request.continueOnCodes))
+            return reject("request-not-valid",
+                          "PGBatchStopOnError value \"" +
+                              std::string(trim(*head.batchStopOnError)) +
+                              "\" is not a list of status codes.");
+    }
+    if (multiple || !head.cimMethod || !head.cimObject)
         return std::nullopt;  // checkRequestHead has already refused these
     return checkAgainstHeaders(head, request);
 }
@@ -296,7 +370,20 @@ CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
     CimResponseFrame f;
     CIMStatusCode code = outcome.code;
     std::string description;
-    if (outcome.failed)
+    if (outcome.failed && request.isMultiple)
+    {
+        // The failure is every call's; a multiple-operation answer has no
+        // place for one status of the whole.
+        code = failureCode(code);
+        String text = failureText(code, outcome.description);
+        std::vector<std::string> answers;
+        for (const CimXmlRequestMessage& call : request.calls)
+            answers.push_back(CimXmlResponseEncoder::errorResponse(
+                call.messageId, call.methodName, call.isIntrinsic, code, text));
+        f.body = CimXmlResponseEncoder::multipleResponse(request.messageId, answers);
+        outcome.failed = false;
+    }
+    else if (outcome.failed)
     {
         code = failureCode(code);
         String text = failureText(code, outcome.description);

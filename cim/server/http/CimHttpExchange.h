@@ -40,21 +40,31 @@ struct CimHttpRequestHead
     std::optional<std::string_view> cimMethod;
     std::optional<std::string_view> cimObject;
     std::optional<std::string_view> cimProtocolVersion;
+    // Present (any value) on a multiple-operation request, which then
+    // carries neither CIMMethod nor CIMObject.
+    std::optional<std::string_view> cimBatch;
+    // Our own extension for multiple-operation requests: stop at the first
+    // call that fails with a status code not in this comma-separated list
+    // (see CimXmlRequestMessage::stopOnError).
+    std::optional<std::string_view> batchStopOnError;
 };
 
 // Checks what can be judged from the header fields alone, in this order: the
 // HTTP method (405, or 501 for M-POST, which a client may then retry as
 // POST), CIMOperation (must be MethodCall), CIMProtocolVersion (1.x if
-// present), CIMMethod present, CIMObject present.  Returns the answer for
-// the first failed check, nothing when all pass.
+// present), CIMMethod present, CIMObject present -- or, with CIMBatch,
+// both absent.  Returns the answer for the first failed check, nothing when
+// all pass.
 std::optional<HttpRejection> checkRequestHead(const CimHttpRequestHead& head);
 
 // Decodes the body and checks it against the header fields: a body that is
 // not well-formed XML gives request-not-well-formed (with the XML error and
 // its line), one that is not a CIM request gives request-not-valid, then
-// CIMMethod and the namespace in CIMObject must match the request.  On
-// success fills `request` and returns nothing.  Never throws except
-// std::bad_alloc.
+// CIMMethod and the namespace in CIMObject must match the request.  With
+// CIMBatch the body must be a multiple-operation request (MULTIREQ; see
+// CimXmlRequestMessage::calls), without it a simple one: a body of the
+// other kind gives header-mismatch.  On success fills `request` and returns
+// nothing.  Never throws except std::bad_alloc.
 std::optional<HttpRejection> decodeRequestBody(
     const CimHttpRequestHead& head, const char* data, std::size_t size,
     const CimXmlLimits& limits, CimXmlRequestMessage& request);
@@ -81,7 +91,8 @@ struct CimResponseFrame
 // trailers for a failure, an empty last chunk for a success.  Otherwise a
 // ten-digit content-length, and a failure becomes an ERROR element.  With
 // `close` the answer announces that the connection ends after it.  Moves the
-// outcome's body into the frame.
+// outcome's body into the frame.  A failed multiple-operation request is
+// answered with a MULTIRSP in which every call carries that failure.
 CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
                               OperationOutcome&& outcome, bool chunked,
                               bool close);

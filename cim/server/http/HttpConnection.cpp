@@ -255,6 +255,8 @@ private:
         head.cimMethod = field(req, "CIMMethod");
         head.cimObject = field(req, "CIMObject");
         head.cimProtocolVersion = field(req, "CIMProtocolVersion");
+        head.cimBatch = field(req, "CIMBatch");
+        head.batchStopOnError = field(req, "PGBatchStopOnError");
 
         std::optional<HttpRejection> rejection = checkRequestHead(head);
         CimXmlRequestMessage request;

@@ -191,3 +191,58 @@ TEST(CimmofProgram, StatusesWithoutAServer)
     }
     std::filesystem::remove_all(home);
 }
+
+// Declarations go to the server in batches; what the server and the user
+// see must not change: the error in the middle of a batch names its line,
+// the instances before it are there (a duplicate only warns), nothing after
+// it is written.
+TEST_F(CimmofServer, BatchedDeclarationsKeepTheirOrderAndErrors)
+{
+    const std::string file = _home + "/many.mof";
+    std::string mof = "#pragma include (\"" + kShared + "/cim-schema/qualifiers.mof\")\n"
+                      "class T_Item { [Key] string Id; string Name; };\n";
+    int errorLine = 0;
+    for (int i = 0; i < 450; ++i)
+    {
+        if (i == 100)
+            mof += "instance of T_Item { Id = \"i5\"; Name = \"again\"; };\n";
+        else if (i == 310)
+        {
+            mof += "instance of T_Item { Name = \"no key\"; };\n";
+            errorLine = 3 + i;
+        }
+        else
+            mof += "instance of T_Item { Id = \"i" + std::to_string(i) + "\"; };\n";
+    }
+    mof += "class T_After { [Key] string Id; };\n";
+    FILE* out = std::fopen(file.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    std::fputs(mof.c_str(), out);
+    std::fclose(out);
+
+    Result r = run(kBin + "cimmof -n root/many " + file);
+    EXPECT_EQ(r.status, 250);
+    EXPECT_EQ(r.output,
+              "Warning: the instance already exists.\n"
+              "In this implementation, that means it cannot be changed.\n"
+              "Parsing error: parse error: Error adding an instance of T_Item to the "
+              "repository: CIM_ERR_INVALID_PARAMETER: key property Id has no value (at "
+                  + file + ":" + std::to_string(errorLine) + ":1)\n");
+
+    CIMClient client;
+    client.connectLocal();
+    EXPECT_EQ(client.enumerateInstanceNames("root/many", "T_Item").size(), 309u);
+    EXPECT_THROW(client.getClass("root/many", "T_After"), CIMException);
+
+    // What is queued when a later file cannot be read is still written.
+    const std::string good = _home + "/good.mof";
+    out = std::fopen(good.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    std::fputs("instance of T_Item { Id = \"g1\"; };\ninstance of T_Item { Id = \"g2\"; };\n",
+               out);
+    std::fclose(out);
+    Result missing = run(kBin + "cimmof -n root/many " + good + " " + _home + "/absent.mof");
+    EXPECT_EQ(missing.status, 249);
+    EXPECT_EQ(missing.output, "Can't open file " + _home + "/absent.mof\n");
+    EXPECT_EQ(client.enumerateInstanceNames("root/many", "T_Item").size(), 311u);
+}

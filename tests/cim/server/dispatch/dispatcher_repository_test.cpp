@@ -3,6 +3,7 @@
 // decoded again.
 #include "DispatchTestSupport.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -260,6 +261,102 @@ TEST_F(DispatcherRepositoryTest, NamespaceInstanceFromTheMofCompilerCreatesTheNa
     EXPECT_EQ("__Namespace.Name=\"root/wire/child\"",
               str(nested.response.instanceNames[0].toString()));
     EXPECT_TRUE(server.repository->namespaceExists("root/wire/child"));
+}
+
+
+// A multiple-operation request as the front end hands it over: every call
+// runs in order, each answer is the call's own, a failing call does not
+// stop the others (unless the request asks for that).
+std::vector<CimXmlResponse> runBatch(Server& server, const std::vector<CimXmlRequest>& calls,
+                                     bool stopOnError = false,
+                                     std::vector<Uint32> continueOn = {})
+{
+    std::string body = CimXmlRequestEncoder::multipleRequest("77", calls);
+    CimXmlRequestMessage message =
+        CimXmlRequestDecoder::decodeMultiple(body.data(), body.size());
+    message.stopOnError = stopOnError;
+    message.continueOnCodes = continueOn;
+    OperationOutcome outcome = server.dispatcher->process(message);
+    EXPECT_FALSE(outcome.failed) << str(outcome.description);
+    EXPECT_FALSE(outcome.producer);
+    return CimXmlResponseDecoder::decodeMultiple(outcome.body.data(), outcome.body.size());
+}
+
+TEST_F(DispatcherRepositoryTest, MultipleRequestAnswersEveryCallInOrder)
+{
+    std::vector<CimXmlResponse> r = runBatch(
+        server, {CimXmlRequestEncoder::createInstance("a", kTestNs,
+                                                      instanceOf("Test_Stored", "m1")),
+                 CimXmlRequestEncoder::createInstance("b", kTestNs,
+                                                      instanceOf("Test_Nothing", "m2")),
+                 CimXmlRequestEncoder::createInstance("c", kTestNs,
+                                                      instanceOf("Test_Stored", "m3")),
+                 CimXmlRequestEncoder::enumerateInstanceNames("d", kTestNs, "Test_Stored"),
+                 CimXmlRequestEncoder::getClass("e", kTestNs, "Test_Element"),
+                 CimXmlRequestEncoder::invokeMethod("f", kTestNs,
+                                                    CIMObjectPath("Test_Stored"), "NoSuch",
+                                                    Array<CIMParamValue>())});
+    ASSERT_EQ(6u, r.size());
+    for (const CimXmlResponse& each : r)
+        EXPECT_EQ("77", each.messageId);
+    EXPECT_EQ("CreateInstance", str(r[0].methodName));
+    EXPECT_FALSE(r[0].hasError);
+    ASSERT_EQ(1u, r[0].instanceNames.size());
+    EXPECT_EQ("Test_Stored.Id=\"m1\"", str(r[0].instanceNames[0].toString()));
+    // The failure in the middle is that call's only.
+    EXPECT_TRUE(r[1].hasError);
+    EXPECT_EQ(CIM_ERR_INVALID_CLASS, r[1].errorCode);
+    EXPECT_FALSE(r[2].hasError);
+    // Calls see what the calls before them did; the enumeration comes whole.
+    EXPECT_EQ("EnumerateInstanceNames", str(r[3].methodName));
+    EXPECT_EQ(2u, r[3].instanceNames.size());
+    ASSERT_EQ(1u, r[4].classes.size());
+    EXPECT_EQ("Test_Element", str(r[4].classes[0].getClassName().getString()));
+    EXPECT_FALSE(r[5].isIntrinsic);
+    EXPECT_TRUE(r[5].hasError);
+}
+
+TEST_F(DispatcherRepositoryTest, MultipleRequestUnknownOperationFailsOnlyThatCall)
+{
+    CimXmlRequest unknown = CimXmlRequestEncoder::getClass("x", kTestNs, "Test_Element");
+    for (const char* from : {"\"GetClass\"", "GetClass"})
+    {
+        std::size_t at = unknown.body.find(from);
+        if (at != std::string::npos)
+            unknown.body.replace(at, std::strlen(from),
+                                 from[0] == '"' ? "\"FetchClass\"" : "FetchClass");
+    }
+    std::vector<CimXmlResponse> r = runBatch(
+        server, {unknown, CimXmlRequestEncoder::getClass("y", kTestNs, "Test_Stored")});
+    ASSERT_EQ(2u, r.size());
+    EXPECT_EQ("FetchClass", str(r[0].methodName));
+    EXPECT_EQ(CIM_ERR_NOT_SUPPORTED, r[0].errorCode);
+    EXPECT_FALSE(r[1].hasError);
+}
+
+TEST_F(DispatcherRepositoryTest, MultipleRequestStopsAtFailureWhenAsked)
+{
+    auto create = [](const char* id) {
+        return CimXmlRequestEncoder::createInstance("1", kTestNs,
+                                                    instanceOf("Test_Stored", id));
+    };
+    ASSERT_TRUE(server.run(create("s0")).ok());
+    // Already there: listed as no reason to stop; the bad class is.
+    std::vector<CimXmlResponse> r = runBatch(
+        server,
+        {create("s1"), create("s0"), create("s2"),
+         CimXmlRequestEncoder::createInstance("1", kTestNs, instanceOf("Test_Nothing", "s3")),
+         create("s4")},
+        true, {Uint32(CIM_ERR_ALREADY_EXISTS)});
+    ASSERT_EQ(5u, r.size());
+    EXPECT_FALSE(r[0].hasError);
+    EXPECT_EQ(CIM_ERR_ALREADY_EXISTS, r[1].errorCode);
+    EXPECT_FALSE(r[2].hasError);
+    EXPECT_EQ(CIM_ERR_INVALID_CLASS, r[3].errorCode);
+    EXPECT_EQ(CIM_ERR_FAILED, r[4].errorCode);
+    Result names =
+        server.run(CimXmlRequestEncoder::enumerateInstanceNames("5", kTestNs, "Test_Stored"));
+    EXPECT_EQ(3u, names.response.instanceNames.size());   // s0, s1, s2: not s4
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The front end's protocol rules without sockets: TE parsing, the XML
-// well-formedness verdict, CIMObject checks and failure framing.
+// well-formedness verdict, CIMObject checks, failure framing and the rules
+// of multiple-operation requests.
 
 #include "CimHttpExchange.h"
 #include "XmlWellFormedness.h"
@@ -113,6 +114,124 @@ TEST(CimHttpExchange, FailuresOfExtrinsicCallsAndOddOutcomesAreFramedSafely)
     std::snprintf(length, sizeof(length), "content-length: %010zu\r\n", f.body.size());
     EXPECT_NE(std::string::npos, f.head.find(length));
     EXPECT_EQ("", f.tail);
+}
+
+std::string twoCallBatch()
+{
+    return CimXmlRequestEncoder::multipleRequest(
+        "5", {CimXmlRequestEncoder::getClass("1", CIMNamespaceName("root/a"), "A"),
+              CimXmlRequestEncoder::deleteQualifier("2", CIMNamespaceName("root/b"), "Q")});
+}
+
+CimHttpRequestHead batchHead()
+{
+    CimHttpRequestHead head;
+    head.method = "POST";
+    head.cimOperation = "MethodCall";
+    head.cimBatch = "";
+    return head;
+}
+
+TEST(CimHttpExchange, BatchHeaderAndBodyMustAgree)
+{
+    // CIMBatch replaces CIMMethod and CIMObject, which must then be absent.
+    CimHttpRequestHead head = batchHead();
+    EXPECT_FALSE(checkRequestHead(head));
+    head.cimMethod = "GetClass";
+    ASSERT_TRUE(checkRequestHead(head));
+    EXPECT_EQ("header-mismatch", checkRequestHead(head)->cimError);
+    head = batchHead();
+    head.cimObject = "root%2Fa";
+    ASSERT_TRUE(checkRequestHead(head));
+    EXPECT_EQ("header-mismatch", checkRequestHead(head)->cimError);
+
+    std::string batch = twoCallBatch();
+    CimXmlRequestMessage request;
+    EXPECT_FALSE(decodeRequestBody(batchHead(), batch.data(), batch.size(), CimXmlLimits(),
+                                   request));
+    EXPECT_TRUE(request.isMultiple);
+    EXPECT_FALSE(request.stopOnError);
+    ASSERT_EQ(2u, request.calls.size());
+    EXPECT_EQ("DeleteQualifier", std::string(request.calls[1].methodName.getCString()));
+
+    // A simple request announced as a batch, and a batch not announced.
+    CimXmlRequest simple = CimXmlRequestEncoder::getClass("1", CIMNamespaceName("root/a"), "A");
+    std::optional<HttpRejection> r = decodeRequestBody(
+        batchHead(), simple.body.data(), simple.body.size(), CimXmlLimits(), request);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(400u, r->status);
+    EXPECT_EQ("header-mismatch", r->cimError);
+    CimHttpRequestHead plain;
+    plain.method = "POST";
+    plain.cimOperation = "MethodCall";
+    plain.cimMethod = "GetClass";
+    plain.cimObject = "root%2Fa";
+    r = decodeRequestBody(plain, batch.data(), batch.size(), CimXmlLimits(), request);
+    ASSERT_TRUE(r);
+    EXPECT_EQ("header-mismatch", r->cimError);
+}
+
+TEST(CimHttpExchange, BadBatchesAreRefused)
+{
+    const std::string start =
+        "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+        "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n<MESSAGE ID=\"5\" PROTOCOLVERSION=\"1.0\">\n";
+    struct Case { std::string body; const char* cimError; } cases[] = {
+        {start + "<MULTIREQ>\n</MULTIREQ>\n</MESSAGE>\n</CIM>\n", "request-not-valid"},
+        {start + "<MULTIREQ>\n<MULTIREQ>\n</MULTIREQ>\n</MULTIREQ>\n</MESSAGE>\n</CIM>\n",
+         "request-not-valid"},
+        {start + "<MULTIREQ>\n</MESSAGE>\n</CIM>\n", "request-not-well-formed"},
+    };
+    for (const Case& c : cases)
+    {
+        CimXmlRequestMessage request;
+        std::optional<HttpRejection> r = decodeRequestBody(
+            batchHead(), c.body.data(), c.body.size(), CimXmlLimits(), request);
+        ASSERT_TRUE(r) << c.body;
+        EXPECT_EQ(c.cimError, r->cimError) << c.body;
+    }
+
+    // The stop-on-error list must hold status codes.
+    std::string batch = twoCallBatch();
+    CimHttpRequestHead head = batchHead();
+    head.batchStopOnError = " 11, 6 ";
+    CimXmlRequestMessage request;
+    EXPECT_FALSE(decodeRequestBody(head, batch.data(), batch.size(), CimXmlLimits(), request));
+    EXPECT_TRUE(request.stopOnError);
+    EXPECT_EQ((std::vector<Uint32>{11, 6}), request.continueOnCodes);
+    head.batchStopOnError = "";
+    EXPECT_FALSE(decodeRequestBody(head, batch.data(), batch.size(), CimXmlLimits(), request));
+    EXPECT_TRUE(request.stopOnError);
+    head.batchStopOnError = "11,x";
+    std::optional<HttpRejection> r =
+        decodeRequestBody(head, batch.data(), batch.size(), CimXmlLimits(), request);
+    ASSERT_TRUE(r);
+    EXPECT_EQ("request-not-valid", r->cimError);
+}
+
+TEST(CimHttpExchange, FailedBatchIsAnsweredForEveryCall)
+{
+    std::string batch = twoCallBatch();
+    CimXmlRequestMessage request =
+        CimXmlRequestDecoder::decodeMultiple(batch.data(), batch.size());
+    OperationOutcome outcome;
+    outcome.failed = true;
+    outcome.code = CIM_ERR_FAILED;
+    outcome.description = "CIM_ERR_FAILED: gone";
+    // Even with trailers: a batch's status is in its answers.
+    CimResponseFrame f = frameOutcome(request, std::move(outcome), true, false);
+    EXPECT_EQ(std::string::npos, f.tail.find("CIMStatusCode"));
+    std::vector<CimXmlResponse> r =
+        CimXmlResponseDecoder::decodeMultiple(f.body.data(), f.body.size());
+    ASSERT_EQ(2u, r.size());
+    EXPECT_EQ("GetClass", std::string(r[0].methodName.getCString()));
+    EXPECT_EQ("DeleteQualifier", std::string(r[1].methodName.getCString()));
+    for (const CimXmlResponse& each : r)
+    {
+        EXPECT_EQ("5", each.messageId);
+        EXPECT_TRUE(each.hasError);
+        EXPECT_EQ(CIM_ERR_FAILED, each.errorCode);
+    }
 }
 
 }  // namespace
