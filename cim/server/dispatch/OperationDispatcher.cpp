@@ -85,18 +85,6 @@ Repository& repo(OperationExecutor& executor)
 
 // ---- classes ----------------------------------------------------------------
 
-std::string getClass(OperationExecutor& x, const CimXmlRequestMessage& r)
-{
-    CIMClass cimClass = repo(x).getClass(
-        r.nameSpace, requiredClassName(r, "ClassName"),
-        r.getBoolean("LocalOnly", true),
-        r.getBoolean("IncludeQualifiers", true),
-        r.getBoolean("IncludeClassOrigin", false),
-        r.getPropertyList("PropertyList"));
-    return CimXmlResponseEncoder::classResponse(r.messageId, r.methodName,
-                                                cimClass);
-}
-
 std::string enumerateClasses(OperationExecutor& x,
                              const CimXmlRequestMessage& r)
 {
@@ -212,7 +200,8 @@ std::string deleteInstance(OperationExecutor& x,
 }
 
 // EnumerateInstances and EnumerateInstanceNames are not in this table:
-// process() streams their answers.
+// process() streams their answers.  GetClass is answered by the class answer
+// cache (executeIntrinsic).
 struct IntrinsicOperation
 {
     const char* name;
@@ -220,7 +209,6 @@ struct IntrinsicOperation
 };
 
 const IntrinsicOperation kIntrinsicOperations[] = {
-    {"GetClass", getClass},
     {"EnumerateClasses", enumerateClasses},
     {"EnumerateClassNames", enumerateClassNames},
     {"CreateClass", createClass},
