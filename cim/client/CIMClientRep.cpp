@@ -1,5 +1,6 @@
 #include "CIMClientRep.h"
 
+#include "HttpErrorStatus.h"
 #include "LocalSocketPath.h"
 
 #include <Pegasus/Client/CIMClientException.h>
@@ -26,19 +27,7 @@ std::string toUtf8(const String& s)
 
 String fromUtf8(const std::string& s)
 {
-    try
-    {
-        return String(s.c_str(), static_cast<Uint32>(s.size()));
-    }
-    catch (const Exception&)
-    {
-        // Header values from the server are not guaranteed to be UTF-8;
-        // keep what is plain ASCII rather than failing the operation.
-        std::string ascii;
-        for (unsigned char c : s)
-            ascii += c < 0x80 ? char(c) : '?';
-        return String(ascii.c_str());
-    }
+    return headerText(s);
 }
 
 std::string trim(const std::string& s)
@@ -390,15 +379,7 @@ HttpResponseData CIMClientRep::send(const HttpRequestData& request,
 
 void CIMClientRep::checkHttpResponse(const HttpResponseData& response)
 {
-    if (response.status != 200)
-    {
-        const std::string* cimError = response.field("CIMError");
-        const std::string* detail = response.field("PGErrorDetail");
-        throw CIMClientHTTPErrorException(
-            response.status, fromUtf8(response.reason),
-            cimError ? fromUtf8(*cimError) : String(),
-            detail ? fromUtf8(cimXmlPercentDecode(*detail)) : String());
-    }
+    throwOnHttpErrorStatus(response);
 
     const std::string* operation = response.field("CIMOperation");
     if (!operation)

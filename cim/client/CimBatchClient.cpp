@@ -1,5 +1,6 @@
 #include "CimBatchClient.h"
 
+#include "HttpErrorStatus.h"
 #include "LocalSocketPath.h"
 
 #include <Pegasus/Client/CIMClientException.h>
@@ -125,15 +126,7 @@ std::vector<CimXmlResponse> CimBatchClient::execute(const std::vector<CimXmlRequ
     }
 
     HttpResponseData response = send(http);
-    if (response.status != 200)
-    {
-        const std::string* cimError = response.field("CIMError");
-        const std::string* detail = response.field("PGErrorDetail");
-        throw CIMClientHTTPErrorException(
-            response.status, fromUtf8(response.reason),
-            cimError ? fromUtf8(*cimError) : String(),
-            detail ? fromUtf8(cimXmlPercentDecode(*detail)) : String());
-    }
+    throwOnHttpErrorStatus(response);
 
     try
     {
