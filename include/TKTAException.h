@@ -12,10 +12,12 @@ namespace NQRVKTA20 {
 // The exception thrown through the host contract: one host status code
 // (see TKTAStatusCode) and an optional detail text.
 //
-// what() returns TKTAStatusCode::TranslateStatusCode(code), followed by
-// ": " and the detail when a non-empty detail was given, for example
-// "wrong type: cannot convert string to uint32".  The text is built once,
-// at construction, so what() never fails.
+// what() returns the host's text for the status code alone,
+// TKTAStatusCode::TranslateStatusCode(code) (for example "wrong type"),
+// whatever detail was given: hosts show and log it as the code's meaning.
+// The detail (for example "cannot convert string to uint32") is only
+// available through GetDetail().  The text is built once, at construction,
+// so what() never fails.
 class TKTAException : public std::exception {
 public:
     explicit TKTAException(uint32_t statusCode);

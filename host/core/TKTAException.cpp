@@ -7,10 +7,7 @@ TKTAException::TKTAException(uint32_t statusCode)
 
 TKTAException::TKTAException(uint32_t statusCode, const std::string& detail)
     : fStatusCode(statusCode), fDetail(detail),
-      fWhat(TKTAStatusCode::TranslateStatusCode(statusCode)) {
-    if (!fDetail.empty())
-        fWhat += ": " + fDetail;
-}
+      fWhat(TKTAStatusCode::TranslateStatusCode(statusCode)) {}
 
 const char* TKTAException::what() const noexcept { return fWhat.c_str(); }
 

@@ -99,8 +99,7 @@ TEST(ConfigLoad, UnreadableOrOversizedFileThrowsAndChangesNothing)
         ADD_FAILURE() << "no exception";
     } catch (const TKTAException& e) {
         EXPECT_EQ(15u, e.GetStatusCode());
-        EXPECT_NE(std::string::npos,
-                  std::string(e.what()).find("/nonexistent/kta.conf"));
+        EXPECT_NE(std::string::npos, e.GetDetail().find("/nonexistent/kta.conf"));
     }
     EXPECT_THROW(config.Load("/tmp"), TKTAException);
     ConfigFile big("a=2\n" + std::string(TConfig::kMaxFileBytes, '#'));

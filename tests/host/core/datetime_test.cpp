@@ -69,7 +69,7 @@ TEST(DateTimeParse, MalformedTextsThrow14WithAReason) {
             ADD_FAILURE() << "accepted \"" << t << "\"";
         } catch (const TKTAException& e) {
             EXPECT_EQ(e.GetStatusCode(), 14u) << t;
-            EXPECT_NE(std::string(e.what()).find(t), std::string::npos) << e.what();
+            EXPECT_NE(e.GetDetail().find(t), std::string::npos) << e.GetDetail();
         }
     }
 }

@@ -209,8 +209,8 @@ TEST(SpawnFailure, ProgramsThatCannotRunThrowNamingThem)
             ADD_FAILURE() << c.named << ": no exception";
         } catch (const TKTAException& e) {
             EXPECT_EQ(TOSSpecific::kSpawnFailure, e.GetStatusCode());
-            EXPECT_NE(std::string::npos, std::string(e.what()).find(c.named))
-                << e.what();
+            EXPECT_NE(std::string::npos, e.GetDetail().find(c.named))
+                << e.GetDetail();
         }
     }
 }

@@ -49,14 +49,18 @@ TEST(Exception, CarriesCodeAndText) {
     }
 }
 
-TEST(Exception, DetailIsAppended) {
+// what() is the code's text alone; the detail is kept apart.
+TEST(Exception, DetailStaysOutOfWhat) {
     const TKTAException e(14, "cannot convert string to uint32");
-    EXPECT_STREQ(e.what(), "wrong type: cannot convert string to uint32");
+    EXPECT_STREQ(e.what(), "wrong type");
     EXPECT_EQ(e.GetDetail(), "cannot convert string to uint32");
     EXPECT_STREQ(TKTAException(14, "").what(), "wrong type");
-    EXPECT_STREQ(TKTAException(99, "x").what(), "unknown status code 99: x");
-    // Copies keep their own text.
+    EXPECT_STREQ(TKTAException(99, "x").what(), "unknown status code 99");
+    EXPECT_EQ(TKTAException(99, "x").GetDetail(), "x");
+    // Copies keep their own text and detail.
     TKTAException copy = e;
-    EXPECT_STREQ(copy.what(), e.what());
+    EXPECT_STREQ(copy.what(), "wrong type");
+    EXPECT_NE(copy.what(), e.what());
+    EXPECT_EQ(copy.GetDetail(), e.GetDetail());
     EXPECT_EQ(copy.GetStatusCode(), 14u);
 }

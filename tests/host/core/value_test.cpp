@@ -168,7 +168,8 @@ TEST(ValueConversion, WrongTypeTextNamesBothTypes) {
         std::string s = TCIMValue(7u);
         FAIL() << "no exception";
     } catch (const TKTAException& e) {
-        EXPECT_STREQ(e.what(), "wrong type: cannot convert uint32 to string");
+        EXPECT_STREQ(e.what(), "wrong type");
+        EXPECT_EQ(e.GetDetail(), "cannot convert uint32 to string");
     }
 }
 
