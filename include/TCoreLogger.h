@@ -22,6 +22,7 @@
 #ifndef NQRVKTA20_TCORELOGGER_H
 #define NQRVKTA20_TCORELOGGER_H
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -71,8 +72,11 @@ private:
     mutable std::mutex fMutex;
     int fFileFd;
     std::string fFilePath;
-    int fFileLimit;
-    int fStderrLimit;
+    // Read without the lock, so that a record no destination wants costs
+    // no formatting.
+    std::atomic<bool> fFileOpen;
+    std::atomic<int> fFileLimit;
+    std::atomic<int> fStderrLimit;
 };
 
 } // namespace NQRVKTA20

@@ -16,28 +16,34 @@ namespace {
 const char kContinuationIndent[] = "    ";
 
 // Time, severity and thread of a record; built before taking the lock so the
-// lock is held only for the write itself.
+// lock is held only for the write itself.  The date and time up to the
+// second and the thread id are formatted once per second and thread.
 std::string RecordPrefix(int severity)
 {
+    thread_local long threadId = static_cast<long>(syscall(SYS_gettid));
+    thread_local time_t cachedSecond = -1;
+    thread_local char cachedTime[32];
     struct timeval now;
     gettimeofday(&now, nullptr);
-    struct tm local;
-    time_t seconds = now.tv_sec;
-    localtime_r(&seconds, &local);
+    if (now.tv_sec != cachedSecond) {
+        struct tm local;
+        time_t seconds = now.tv_sec;
+        localtime_r(&seconds, &local);
+        std::snprintf(cachedTime, sizeof cachedTime, "%04d-%02d-%02d %02d:%02d:%02d",
+                      local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                      local.tm_min, local.tm_sec);
+        cachedSecond = now.tv_sec;
+    }
     char buffer[96];
-    std::snprintf(buffer, sizeof buffer,
-                  "%04d-%02d-%02d %02d:%02d:%02d.%03ld [%d] <%ld> ",
-                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                  local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<long>(now.tv_usec / 1000), severity,
-                  static_cast<long>(syscall(SYS_gettid)));
+    std::snprintf(buffer, sizeof buffer, "%s.%03ld [%d] <%ld> ", cachedTime,
+                  static_cast<long>(now.tv_usec / 1000), severity, threadId);
     return buffer;
 }
 
 } // namespace
 
 TCoreLogger::TCoreLogger()
-    : fFileFd(-1), fFileLimit(kLogTrace), fStderrLimit(kLogDiagnostic)
+    : fFileFd(-1), fFileOpen(false), fFileLimit(kLogTrace), fStderrLimit(kLogDiagnostic)
 {
 }
 
@@ -65,10 +71,18 @@ std::string TCoreLogger::FormatRecord(const std::string& prefix,
     std::string record;
     record.reserve(prefix.size() + end + 16);
     record += prefix;
-    for (std::string::size_type i = 0; i < end; ++i) {
-        record += message[i];
-        if (message[i] == '\n')
-            record += kContinuationIndent;
+    // Whole lines at a time; each inner line break is followed by the
+    // continuation indent.
+    std::string::size_type start = 0;
+    while (start < end) {
+        std::string::size_type lineEnd = message.find('\n', start);
+        if (lineEnd == std::string::npos || lineEnd >= end) {
+            record.append(message, start, end - start);
+            break;
+        }
+        record.append(message, start, lineEnd + 1 - start);
+        record += kContinuationIndent;
+        start = lineEnd + 1;
     }
     record += '\n';
     return record;
@@ -78,6 +92,11 @@ void TCoreLogger::Log(EKTALogSeverity severity, const std::string& message)
 {
     try {
         int level = static_cast<int>(severity);
+        bool const toFile = fFileOpen.load(std::memory_order_relaxed) &&
+                            level <= fFileLimit.load(std::memory_order_relaxed);
+        if (!toFile &&
+            level > fStderrLimit.load(std::memory_order_relaxed))
+            return;
         std::string record = FormatRecord(RecordPrefix(level), message);
         std::lock_guard<std::mutex> lock(fMutex);
         if (fFileFd >= 0 && level <= fFileLimit)
@@ -122,6 +141,7 @@ bool TCoreLogger::SetLogFile(const std::string& path)
         std::lock_guard<std::mutex> lock(fMutex);
         old = fFileFd;
         fFileFd = fd;
+        fFileOpen = fd >= 0;
         fFilePath = path;
     }
     if (old >= 0)
