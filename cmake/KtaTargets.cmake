@@ -35,12 +35,15 @@ function(kta_stage_program target)
     INSTALL_RPATH "${rpath}")
 endfunction()
 
-# kta_add_tests(LIBS lib...): one GoogleTest program per *_test.cpp file in the
-# calling folder, each test case registered with CTest.  Test programs get
+# kta_add_tests(LIBS lib... [ONE_PROCESS stem...]): one GoogleTest program per
+# *_test.cpp file in the calling folder, each test case registered with CTest.
+# The programs named in ONE_PROCESS (file stems) are registered as one CTest
+# test each instead, so that their cases share what the program starts once
+# (a started namespace).  Test programs get
 # KTA_STAGE_DIR, KTA_SOURCE_DIR and KTA_SHARED_DIR (the read-only shared data
 # beside the checkout) as compile definitions.
 function(kta_add_tests)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;ONE_PROCESS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" prefix "${rel}")
@@ -55,8 +58,14 @@ function(kta_add_tests)
       KTA_SHARED_DIR="${KTA_SHARED_DIR}")
     set_target_properties(${target} PROPERTIES
       BUILD_RPATH "${KTA_STAGE_DIR}:${KTA_PEGASUS_DIR}/lib")
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
-      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES TIMEOUT 300)
+    if(name IN_LIST ARG_ONE_PROCESS)
+      add_test(NAME ${target} COMMAND ${target}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+      set_tests_properties(${target} PROPERTIES TIMEOUT 300)
+    else()
+      gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES TIMEOUT 300)
+    endif()
   endforeach()
 endfunction()

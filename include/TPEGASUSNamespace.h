@@ -35,7 +35,12 @@
 #ifndef NQRVKTA20_TPEGASUSNAMESPACE_H
 #define NQRVKTA20_TPEGASUSNAMESPACE_H
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,10 +53,15 @@
 #include "TCIMContext.h"
 
 namespace Pegasus {
+class CIMClass;
 class CIMClient;
+class String;
 }
 
 namespace NQRVKTA20 {
+
+class TPEGASUSClass;
+class TPEGASUSQualifierDecl;
 
 class TPEGASUSNamespace : public ICIMNamespace,
                           public boost::enable_shared_from_this<TPEGASUSNamespace> {
@@ -85,37 +95,46 @@ public:
     // Throws TKTAException 31.
     void AddUnderlyingNamespace(boost::shared_ptr<ICIMNamespace> underlying,
                                 TCIMContext context) override;
-    // Always an empty pointer: classes are made by the namespace itself.
+    // Always an empty pointer: classes are made by the namespace itself
+    // (the five-argument form).
     boost::shared_ptr<ICIMClass> AllocateClass(std::string const& name,
                                                boost::shared_ptr<ICIMClass> parent,
                                                TCIMContext context) override;
-    // Class retrieval from the server is not available yet: always an empty
-    // pointer; never throws.
+    // The class of that name, in any letter case; never throws.  "" and
+    // "<root>" give the root class.  A class not registered yet is read from
+    // the server namespace of the context entry "nsp" (default
+    // "root/cimv2"; "timeout", default strTimeout, is handed to the class),
+    // after its superclass chain, top-most first, and registered; each
+    // class is read once in the namespace's life.  Empty when the namespace
+    // is not connected, the name is invalid, "nsp" or "timeout" is not a
+    // string, or the server cannot deliver the class or a superclass.
     boost::shared_ptr<ICIMClass> GetClass(std::string const& name,
                                           TCIMContext context) override;
-    // No classes are held yet: the callback is never called.
+    // The root class's subclasses, deep, when connected; otherwise nothing.
     void EnumerateRootClasses(TClassCallback const& callback,
                               TCIMContext context) override;
     // No providers are registered yet: the callback is never called.
     void EnumerateProviders(TProviderCallback const& callback,
                             TCIMContext context) override;
-    // Qualifier declarations are not made by this namespace yet: an empty
-    // pointer.
+    // A new TPEGASUSQualifierDecl of this namespace; not registered.
     boost::shared_ptr<ICIMQualifierDecl> AllocateQualifierDecl(
         std::string const& name, TCIMValue const& defaultValue,
         ICIMQualifierDecl::EScope scope, ICIMQualifierDecl::EFlavor flavor,
         TCIMContext context) override;
-    // Asks the upcall namespace; empty when there is none.
+    // The upcall namespace's declaration of that name; when there is no
+    // upcall namespace, or it has none, the one registered here (any letter
+    // case); else empty.
     boost::shared_ptr<ICIMQualifierDecl> GetQualifierDecl(
         std::string const& name, TCIMContext context) const override;
-    // No declarations are registered yet: the callback is never called.
+    // The registered declarations in order of their lower-cased names;
+    // stops at the first false.
     void EnumerateQualifierDecls(TQualifierDeclCallback const& callback,
                                  TCIMContext context) const override;
     // Throws TKTAException 1.
     void Subscribe(boost::shared_ptr<ICIMIndicationFilter> filter,
                    TIndicationCallback const& callback, TCIMContext context) override;
-    // The instance of the reference's class; empty when the class cannot be
-    // had.
+    // The reference's class (GetClass) answers through its GetInstance;
+    // empty when the class cannot be had.
     boost::shared_ptr<ICIMInstance> GetInstance(TCIMReference const& reference,
                                                 TCIMContext context) const override;
     // The next three are handed to the repository namespace unchanged.
@@ -127,8 +146,36 @@ public:
     // Does nothing.
     void ClearInstances() override;
 
+    // A new TPEGASUSClass named `name`, below `parent` (the root class when
+    // empty), initialised from the server namespace `nsp` with the time-out
+    // text `timeout` (TPEGASUSClass::Initialize, whose exceptions pass
+    // through); not registered.
+    virtual boost::shared_ptr<ICIMClass> AllocateClass(std::string const& name,
+                                                       std::string const& nsp,
+                                                       std::string const& timeout,
+                                                       boost::shared_ptr<ICIMClass> parent,
+                                                       TCIMContext const& context);
     // Does nothing and returns this namespace.
     virtual ICIMNamespace& operator=(ICIMNamespace& other);
+
+    // --- Class and qualifier-declaration registries ----------------------
+    // Enter the object under its lower-cased name.  A name registered
+    // already leaves the registry unchanged, logs "TPEGASUSNamespace: class
+    // <name> already defined" (respectively "qualifier") at severity 3 and
+    // throws TKTAException 16.
+    void AddClass(boost::shared_ptr<TPEGASUSClass> cls);
+    void AddQualifierDecl(boost::shared_ptr<TPEGASUSQualifierDecl> decl);
+    // The artificial root class "<root>" (empty before Initialize).
+    boost::shared_ptr<TPEGASUSClass> GetRootClass() const { return fRootClass; }
+    std::map<std::string, boost::shared_ptr<TPEGASUSClass>> const& GetClasses() const
+    {
+        return fClasses;
+    }
+    // The definition GetClass has just read for class `name` of server
+    // namespace `nsp`, handed over once to the class being built so that
+    // it need not be read again; null when there is none.
+    boost::shared_ptr<Pegasus::CIMClass> TakeFetchedClass(std::string const& nsp,
+                                                          std::string const& name);
 
     // --- Start-up and connection ----------------------------------------
 
@@ -154,6 +201,23 @@ public:
     // closeCimserver(true), then cleanCimserver(); exceptions pass through.
     void cleanup();
 
+    // The system calls of start-up and shut-down that can fail or block:
+    // tests replace entries to make them fail or return at once.  Each has
+    // the signature and errno behaviour of the call it names.
+    struct TSystemCalls {
+        unsigned int (*sleep)(unsigned int seconds);
+        int (*system)(const char* command);
+        int (*socket)(int domain, int type, int protocol);
+        int (*bind)(int fd, const sockaddr* address, socklen_t length);
+        int (*close)(int fd);
+        int (*kill)(pid_t pid, int signal);
+        // Ends the process; a replacement may throw instead.
+        void (*exit)(int status);
+    };
+    // The table in use (initially the real calls) and the real calls.
+    static TSystemCalls& SystemCalls();
+    static const TSystemCalls& RealSystemCalls();
+
     // Discovers and registers the vendor providers.  Not available yet:
     // does nothing.
     void FindProviders();
@@ -167,6 +231,8 @@ public:
     // letters and digits; otherwise logs "PEGASUS: CIM name '<name>' is
     // invalid" (severity 0) and throws TKTAException 25.
     static std::string NormalizeName(std::string const& name);
+    // A server text as UTF-8 (empty for a null text).
+    static std::string PegasusText(Pegasus::String const& text);
 
     // The client (null before Init); owned by the namespace.
     Pegasus::CIMClient* getPegClient() const { return fPegClient.get(); }
@@ -208,8 +274,10 @@ public:
     // --- Server process lifecycle ----------------------------------------
 
     // 5988 when it can be bound on 127.0.0.1, else the highest bindable port
-    // from 65535 down to 1024.  Ends the process with exit(1) when none is
-    // free.
+    // from 65535 down to 1024, probed with one socket that is closed again.
+    // A socket that cannot be opened throws TKTAException 42 (the system
+    // error in its detail; nothing logged).  When no port is free the
+    // process ends through SystemCalls().exit(1).
     uint16_t getAvailablePort();
     // Starts "cimserver httpPort=<port> enableHttpsConnection=false
     // enableAuthentication=false", then sleeps 1 s.  A program that cannot
@@ -245,7 +313,13 @@ private:
     uint16_t fPort;
     std::string fHost;
     std::string fPortText;
+    std::map<std::string, boost::shared_ptr<TPEGASUSClass>> fClasses;
+    std::map<std::string, boost::shared_ptr<TPEGASUSQualifierDecl>> fQualifierDecls;
+    // Definitions read by GetClass whose classes are being built, by server
+    // namespace and lower-cased class name.
+    std::map<std::string, boost::shared_ptr<Pegasus::CIMClass>> fFetchedClasses;
     std::unique_ptr<Pegasus::CIMClient> fPegClient;
+    boost::shared_ptr<TPEGASUSClass> fRootClass;
     std::string fConsumer;
 };
 

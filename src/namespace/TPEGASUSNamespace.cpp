@@ -1,7 +1,8 @@
 // TPEGASUSNamespace: construction, start-up and connection, tear-down and the
-// ICIMNamespace operations.  The server-management steps live in
-// TPEGASUSNamespaceServer.cpp (configuration) and
-// TPEGASUSNamespaceProcess.cpp (process lifecycle); provider files in
+// ICIMNamespace operations answered directly.  Class retrieval and the
+// registries live in TPEGASUSNamespaceClasses.cpp, the server-management
+// steps in TPEGASUSNamespaceServer.cpp (configuration) and
+// TPEGASUSNamespaceProcess.cpp (process lifecycle), provider files in
 // TPEGASUSNamespaceProviders.cpp.
 #include "TPEGASUSNamespace.h"
 
@@ -16,7 +17,9 @@
 #include "ICIMClass.h"
 #include "ICIMInstance.h"
 #include "TKTAException.h"
+#include "TPEGASUSClass.h"
 #include "TPEGASUSNamespaceProvider.h"
+#include "TPEGASUSQualifierDecl.h"
 #include "TRootObject.h"
 
 namespace NQRVKTA20 {
@@ -26,13 +29,6 @@ namespace {
 void LogLine(int severity, std::string const& text)
 {
     TRootObject::GetCoreLogger()->Log(severity, text);
-}
-
-std::string ToStd(Pegasus::String const& text)
-{
-    Pegasus::CString utf8 = text.getCString();
-    const char* chars = utf8;
-    return chars ? std::string(chars) : std::string();
 }
 
 // The shared pointer whose address a context entry carries, or null when the
@@ -87,6 +83,17 @@ TPEGASUSNamespace::TPEGASUSNamespace(TCIMContext context, std::string)
 
 TPEGASUSNamespace::~TPEGASUSNamespace()
 {
+    // Classes, their declarations and their cached instances point at each
+    // other; emptying every class breaks those cycles so that nothing of the
+    // namespace outlives it.
+    if (fRootClass)
+        fRootClass->ClearInstances();
+    for (auto const& entry : fClasses)
+        entry.second->ClearInstances();
+    fClasses.clear();
+    fQualifierDecls.clear();
+    fRootClass.reset();
+
     // Each step is guarded on its own: a stop request that cannot be sent
     // must not keep the repository from being removed.
     try {
@@ -106,6 +113,13 @@ void TPEGASUSNamespace::cleanup()
 {
     closeCimserver(true);
     cleanCimserver();
+}
+
+std::string TPEGASUSNamespace::PegasusText(Pegasus::String const& text)
+{
+    Pegasus::CString utf8 = text.getCString();
+    const char* chars = utf8;
+    return chars ? std::string(chars) : std::string();
 }
 
 std::string TPEGASUSNamespace::NormalizeName(std::string const& name)
@@ -145,11 +159,13 @@ void TPEGASUSNamespace::Initialize(TCIMContext context)
             text << "TPEGASUSNamespace::connect failed: " << e.what()
                  << " try to restart cimserver " << attempt << std::endl;
             LogLine(0, text.str());
-            sleep(1);
+            SystemCalls().sleep(1);
         }
     }
 
-    // The artificial root class "<root>" comes with class retrieval.
+    fRootClass = boost::static_pointer_cast<TPEGASUSClass>(
+        AllocateClass("<root>", "root/cimv2", strTimeout, boost::shared_ptr<ICIMClass>(),
+                      TCIMContext()));
 
     std::string const& module = TPEGASUSNamespaceProvider::GetfgModulePathName();
     callCimmof("root/PG_Internal", module + "/pegasus/pegSchema/PG_Internal/PG_Internal.mof");
@@ -164,8 +180,8 @@ void TPEGASUSNamespace::Init()
             fPegClient.reset(new Pegasus::CIMClient);
         fPegClient->setTimeout(10000);
     } catch (Pegasus::Exception const& e) {
-        LogLine(3, "TPEGASUSNamespace:Pegasus Client Creation Fail: " + ToStd(e.getMessage()));
-        throw TKTAException(TKTAStatusCode::kConnectionFailed, ToStd(e.getMessage()));
+        LogLine(3, "TPEGASUSNamespace:Pegasus Client Creation Fail: " + PegasusText(e.getMessage()));
+        throw TKTAException(TKTAStatusCode::kConnectionFailed, PegasusText(e.getMessage()));
     }
 }
 
@@ -188,10 +204,10 @@ void TPEGASUSNamespace::connect(std::string const& host, uint32_t port, std::str
             return;
         } catch (Pegasus::Exception const& e) {
             std::ostringstream text;
-            text << "TPEGASUSNamespace::connect failed: " << ToStd(e.getMessage())
+            text << "TPEGASUSNamespace::connect failed: " << PegasusText(e.getMessage())
                  << " try to reconnect " << attempt;
             LogLine(3, text.str());
-            sleep(1);
+            SystemCalls().sleep(1);
         }
     }
     throw TKTAException(TKTAStatusCode::kConnectionFailed,
@@ -230,43 +246,7 @@ void TPEGASUSNamespace::AddUnderlyingNamespace(boost::shared_ptr<ICIMNamespace>,
     throw TKTAException(TKTAStatusCode::kReadOnly, "AddUnderlyingNamespace");
 }
 
-boost::shared_ptr<ICIMClass> TPEGASUSNamespace::AllocateClass(std::string const&,
-                                                              boost::shared_ptr<ICIMClass>,
-                                                              TCIMContext)
-{
-    return boost::shared_ptr<ICIMClass>();
-}
-
-boost::shared_ptr<ICIMClass> TPEGASUSNamespace::GetClass(std::string const&, TCIMContext)
-{
-    return boost::shared_ptr<ICIMClass>();
-}
-
-void TPEGASUSNamespace::EnumerateRootClasses(TClassCallback const&, TCIMContext)
-{
-}
-
 void TPEGASUSNamespace::EnumerateProviders(TProviderCallback const&, TCIMContext)
-{
-}
-
-boost::shared_ptr<ICIMQualifierDecl> TPEGASUSNamespace::AllocateQualifierDecl(
-    std::string const&, TCIMValue const&, ICIMQualifierDecl::EScope, ICIMQualifierDecl::EFlavor,
-    TCIMContext)
-{
-    return boost::shared_ptr<ICIMQualifierDecl>();
-}
-
-boost::shared_ptr<ICIMQualifierDecl> TPEGASUSNamespace::GetQualifierDecl(
-    std::string const& name, TCIMContext context) const
-{
-    boost::shared_ptr<ICIMNamespace> upcall = GetUpcallNamespace();
-    if (!upcall)
-        return boost::shared_ptr<ICIMQualifierDecl>();
-    return upcall->GetQualifierDecl(name, TCIMContext(context));
-}
-
-void TPEGASUSNamespace::EnumerateQualifierDecls(TQualifierDeclCallback const&, TCIMContext) const
 {
 }
 
@@ -274,17 +254,6 @@ void TPEGASUSNamespace::Subscribe(boost::shared_ptr<ICIMIndicationFilter>,
                                   TIndicationCallback const&, TCIMContext)
 {
     throw TKTAException(TKTAStatusCode::kNotSupported, "Subscribe");
-}
-
-boost::shared_ptr<ICIMInstance> TPEGASUSNamespace::GetInstance(TCIMReference const& reference,
-                                                               TCIMContext) const
-{
-    // GetClass fills the class registry, hence the cast: looking an instance
-    // up may load its class.
-    boost::shared_ptr<ICIMClass> cls =
-        const_cast<TPEGASUSNamespace*>(this)->GetClass(reference.GetClassName(), TCIMContext());
-    // Instance retrieval through the class comes with the class model.
-    return boost::shared_ptr<ICIMInstance>();
 }
 
 void TPEGASUSNamespace::DeleteInstance(TCIMReference const& reference, TCIMContext context)

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -26,14 +27,16 @@ void LogLine(int severity, std::string const& text)
     TRootObject::GetCoreLogger()->Log(severity, text);
 }
 
-bool BindTo(int fd, in_addr_t address, uint16_t port)
+// The result of bind(2) for `fd` on `address`:`port`.
+int BindTo(int fd, in_addr_t address, uint16_t port)
 {
     sockaddr_in socketAddress;
     memset(&socketAddress, 0, sizeof socketAddress);
     socketAddress.sin_family = AF_INET;
     socketAddress.sin_addr.s_addr = address;
     socketAddress.sin_port = htons(port);
-    return bind(fd, reinterpret_cast<sockaddr*>(&socketAddress), sizeof socketAddress) == 0;
+    return TPEGASUSNamespace::SystemCalls().bind(
+        fd, reinterpret_cast<sockaddr*>(&socketAddress), sizeof socketAddress);
 }
 
 } // namespace
@@ -45,22 +48,35 @@ std::string TPEGASUSNamespace::GetStartFilePath() const
 
 uint16_t TPEGASUSNamespace::getAvailablePort()
 {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    TSystemCalls const& calls = SystemCalls();
+    int fd = calls.socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) {
+        // No port can be probed without a socket; the caller counts this
+        // as a failed start attempt.  Not logged here: the caller logs it.
+        int const error = errno;
+        throw TKTAException(TKTAStatusCode::kConnectionFailed,
+                            std::string("cannot open a socket to probe a port: ") +
+                                std::strerror(error));
+    }
     in_addr_t address = inet_addr(fHost.c_str());
-    if (BindTo(fd, address, 5988)) {
-        close(fd);
+    if (BindTo(fd, address, 5988) != -1) {
+        calls.close(fd);
         return 5988;
     }
     LogLine(3, "Can not bind to port 5988, try others");
     // From the top down: the high ports are the least likely to be wanted
-    // by anything else on the machine.
+    // by anything else on the machine.  A failed bind leaves the socket
+    // unbound, so the same socket probes every port.
     for (unsigned int port = 65535; port >= 1024; --port) {
-        if (BindTo(fd, address, static_cast<uint16_t>(port))) {
-            close(fd);
+        if (BindTo(fd, address, static_cast<uint16_t>(port)) == 0) {
+            calls.close(fd);
             return static_cast<uint16_t>(port);
         }
     }
-    exit(1);
+    calls.close(fd);
+    calls.exit(1);
+    // Not reached: exit ends the process (a test's replacement throws).
+    std::abort();
 }
 
 void TPEGASUSNamespace::callCimserver(uint16_t port)
@@ -73,7 +89,7 @@ void TPEGASUSNamespace::callCimserver(uint16_t port)
     TOSSpecific::SpawnProcess("cimserver", args, fCimserverPath, fEnvironment, output, 32767);
     // The server detaches once it listens; give it a moment before the
     // client's first try.
-    sleep(1);
+    SystemCalls().sleep(1);
     LogLine(3, output);
 }
 
@@ -88,7 +104,7 @@ void TPEGASUSNamespace::closeCimserver(bool stop)
     }
     // Whatever the stop request achieved, a server still named in the start
     // file after this pause is killed.
-    sleep(3);
+    SystemCalls().sleep(3);
     killResidualCimserver();
 }
 
@@ -106,8 +122,8 @@ void TPEGASUSNamespace::killResidualCimserver()
         }
         in.close();
     }
-    int status = system(("rm /var/tmp/cimserverqrv_tc_" + fConsumer +
-                         "_start.conf -f > nul 2>&1").c_str());
+    int status = SystemCalls().system(("rm /var/tmp/cimserverqrv_tc_" + fConsumer +
+                                       "_start.conf -f > nul 2>&1").c_str());
     static_cast<void>(status);
 }
 
@@ -142,7 +158,10 @@ bool TPEGASUSNamespace::isResidualCimserver(int pid)
 void TPEGASUSNamespace::teminateCimserver(int pid)
 {
     LogLine(3, "Killing process..");
-    kill(pid, 9);
+    // Not examined: a process that is already gone is as good as a killed
+    // one, and the start file goes either way.
+    int result = SystemCalls().kill(pid, 9);
+    static_cast<void>(result);
 }
 
 } // namespace NQRVKTA20

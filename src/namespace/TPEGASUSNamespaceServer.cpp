@@ -24,7 +24,7 @@ void LogLine(int severity, std::string const& text)
 // that is not there is as good as a removed one.
 void RunShell(std::string const& command)
 {
-    int status = system(command.c_str());
+    int status = TPEGASUSNamespace::SystemCalls().system(command.c_str());
     static_cast<void>(status);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -20,6 +21,8 @@
 #include "ICIMNamespace.h"
 #include "TCIMContext.h"
 #include "TCoreLogger.h"
+#include "TKTAException.h"
+#include "TPEGASUSNamespace.h"
 
 namespace nsptest {
 
@@ -129,6 +132,18 @@ inline NQRVKTA20::TCIMContext MakeContext(
     return context;
 }
 
+// The host status code a call throws as TKTAException; 0 when it throws
+// nothing.
+inline uint32_t StatusOf(std::function<void()> const& call)
+{
+    try {
+        call();
+    } catch (NQRVKTA20::TKTAException const& e) {
+        return e.GetStatusCode();
+    }
+    return 0;
+}
+
 struct LogRecord {
     int severity;
     std::string text;
@@ -189,6 +204,57 @@ public:
 private:
     TempDir fDir;
     std::string fFile;
+};
+
+// What a replaced exit(3) throws instead of ending the process.
+struct ExitCalled {
+    int status;
+};
+
+// The namespace's system calls for the guard's life: a sleep is traced and
+// returns at once, exit throws ExitCalled, a shell command or kill is traced
+// and then really made.  Tests may replace further entries through Calls().
+// The real calls come back at the end, also when a test fails.
+class SystemCallsGuard {
+public:
+    typedef NQRVKTA20::TPEGASUSNamespace TNamespace;
+
+    SystemCallsGuard()
+    {
+        Trace().clear();
+        TNamespace::TSystemCalls& calls = Calls();
+        calls = TNamespace::RealSystemCalls();
+        calls.sleep = [](unsigned int seconds) -> unsigned int {
+            Trace().push_back("sleep " + std::to_string(seconds));
+            return 0;
+        };
+        calls.system = [](const char* command) {
+            Trace().push_back(std::string("system ") + command);
+            return TNamespace::RealSystemCalls().system(command);
+        };
+        calls.kill = [](pid_t pid, int signal) {
+            Trace().push_back(KillEntry(pid, signal));
+            return TNamespace::RealSystemCalls().kill(pid, signal);
+        };
+        calls.exit = [](int status) { throw ExitCalled{status}; };
+    }
+    ~SystemCallsGuard() { Calls() = TNamespace::RealSystemCalls(); }
+    SystemCallsGuard(SystemCallsGuard const&) = delete;
+    SystemCallsGuard& operator=(SystemCallsGuard const&) = delete;
+
+    static TNamespace::TSystemCalls& Calls() { return TNamespace::SystemCalls(); }
+
+    // The traced calls in order: "sleep <seconds>", "system <command>",
+    // "kill <pid> <signal>".
+    static std::vector<std::string>& Trace()
+    {
+        static std::vector<std::string> trace;
+        return trace;
+    }
+    static std::string KillEntry(pid_t pid, int signal)
+    {
+        return "kill " + std::to_string(pid) + " " + std::to_string(signal);
+    }
 };
 
 } // namespace nsptest

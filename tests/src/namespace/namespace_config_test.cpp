@@ -3,6 +3,7 @@
 // fix-ups of preConfig, and the removal of the server's stored state.
 #include <dirent.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -10,6 +11,8 @@
 
 #include "TInmemNamespace.h"
 #include "TKTAException.h"
+#include "TKTAStatusCode.h"
+#include "TOSSpecific.h"
 #include "TPEGASUSNamespace.h"
 
 #include "NamespaceTestSupport.h"
@@ -66,6 +69,7 @@ protected:
             setenv("PATH", fOldPath.c_str(), 1);
     }
 
+    nsptest::SystemCallsGuard fCalls;
     nsptest::TempDir fRoot;
     nsptest::CwdGuard fCwd;
     nsptest::LogCapture fLog;
@@ -208,12 +212,16 @@ TEST_F(PegasusNamespaceConfig, FailingBcuIsLoggedAsAFailure)
 {
     FakeBcu("");
     fNamespace->preConfig();
-    // The exception's own text, besides the spawning service's record.
-    bool failureLogged = false;
-    for (nsptest::LogRecord const& record : fLog.Matching("bcu -v"))
-        failureLogged = failureLogged ||
-                        (record.severity == 0 && record.text.find("TOSSpecific::") != 0);
-    EXPECT_TRUE(failureLogged);
+    // The exception's text (the status code's), besides the spawning
+    // service's own record of the reason.
+    std::vector<nsptest::LogRecord> failures;
+    for (nsptest::LogRecord const& record : fLog.Records())
+        if (record.severity == 0)
+            failures.push_back(record);
+    ASSERT_EQ(2u, failures.size());
+    EXPECT_EQ(0u, failures[0].text.find("TOSSpecific::SpawnProcess "));
+    EXPECT_NE(std::string::npos, failures[0].text.find("bcu -v"));
+    EXPECT_EQ(TKTAStatusCode::TranslateStatusCode(TOSSpecific::kSpawnFailure), failures[1].text);
 }
 
 TEST_F(PegasusNamespaceConfig, CleanCimserverRemovesRepositoryAndLsiState)
@@ -225,8 +233,25 @@ TEST_F(PegasusNamespaceConfig, CleanCimserverRemovesRepositoryAndLsiState)
     EXPECT_FALSE(fs::exists(fRoot / "pegasus/repository"));
     EXPECT_FALSE(fs::exists(fRoot / "pegasus/provider/lsi_mir/repository.xml"));
     EXPECT_TRUE(fs::exists(fRoot / "pegasus/provider/lsi_mir/lsi_mr.conf"));
+    std::vector<std::string> const removals = {
+        "system rm " + fRoot.Path() + "/pegasus/repository -rf > nul 2>&1",
+        "system rm " + fRoot.Path() + "/pegasus/provider/lsi_mir/repository.xml -rf > nul 2>&1"};
+    EXPECT_EQ(removals, nsptest::SystemCallsGuard::Trace());
     // Nothing left to remove is fine too.
     fNamespace->cleanCimserver();
+}
+
+// The shell's result is not examined: a shell that cannot run leaves the
+// state in place without an error.
+TEST_F(PegasusNamespaceConfig, CleanCimserverIgnoresAShellThatCannotRun)
+{
+    nsptest::WriteFile(fRoot / "pegasus/repository/root#cimv2/classes/x", "x");
+    nsptest::SystemCallsGuard::Calls().system = [](const char*) {
+        errno = EAGAIN;
+        return -1;
+    };
+    EXPECT_NO_THROW(fNamespace->cleanCimserver());
+    EXPECT_TRUE(fs::exists(fRoot / "pegasus/repository/root#cimv2/classes/x"));
 }
 
 } // namespace
