@@ -15,14 +15,15 @@ namespace {
 
 const char kContinuationIndent[] = "    ";
 
-// Time, severity and thread of a record; built before taking the lock so the
-// lock is held only for the write itself.  The date and time up to the
-// second and the thread id are formatted once per second and thread.
-std::string RecordPrefix(int severity)
+// Appends the time, severity and thread of a record to `out`.  The date
+// and time up to the second and the thread id are formatted once per second
+// and thread: a record costs little more than its copy.
+void AppendPrefix(std::string& out, int severity)
 {
-    thread_local long threadId = static_cast<long>(syscall(SYS_gettid));
+    thread_local std::string const threadText =
+        " <" + std::to_string(static_cast<long>(syscall(SYS_gettid))) + "> ";
     thread_local time_t cachedSecond = -1;
-    thread_local char cachedTime[32];
+    thread_local char cachedTime[64];
     struct timeval now;
     gettimeofday(&now, nullptr);
     if (now.tv_sec != cachedSecond) {
@@ -34,10 +35,36 @@ std::string RecordPrefix(int severity)
                       local.tm_min, local.tm_sec);
         cachedSecond = now.tv_sec;
     }
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%s.%03ld [%d] <%ld> ", cachedTime,
-                  static_cast<long>(now.tv_usec / 1000), severity, threadId);
-    return buffer;
+    out += cachedTime;
+    long const ms = static_cast<long>(now.tv_usec / 1000);
+    char const millis[4] = {'.', static_cast<char>('0' + ms / 100),
+                            static_cast<char>('0' + ms / 10 % 10), static_cast<char>('0' + ms % 10)};
+    out.append(millis, sizeof millis);
+    out += " [";
+    out += std::to_string(severity);
+    out += ']';
+    out += threadText;
+}
+
+// Appends the message, each inner line break followed by the continuation
+// indent, and one final line break (a final one of the message is dropped).
+void AppendMessage(std::string& record, const std::string& message)
+{
+    std::string::size_type end = message.size();
+    if (end > 0 && message[end - 1] == '\n')
+        --end;
+    std::string::size_type start = 0;
+    while (start < end) {
+        std::string::size_type lineEnd = message.find('\n', start);
+        if (lineEnd == std::string::npos || lineEnd >= end) {
+            record.append(message, start, end - start);
+            break;
+        }
+        record.append(message, start, lineEnd + 1 - start);
+        record += kContinuationIndent;
+        start = lineEnd + 1;
+    }
+    record += '\n';
 }
 
 } // namespace
@@ -65,26 +92,10 @@ boost::shared_ptr<TCoreLogger> TCoreLogger::Instance()
 std::string TCoreLogger::FormatRecord(const std::string& prefix,
                                       const std::string& message)
 {
-    std::string::size_type end = message.size();
-    if (end > 0 && message[end - 1] == '\n')
-        --end;
     std::string record;
-    record.reserve(prefix.size() + end + 16);
+    record.reserve(prefix.size() + message.size() + 16);
     record += prefix;
-    // Whole lines at a time; each inner line break is followed by the
-    // continuation indent.
-    std::string::size_type start = 0;
-    while (start < end) {
-        std::string::size_type lineEnd = message.find('\n', start);
-        if (lineEnd == std::string::npos || lineEnd >= end) {
-            record.append(message, start, end - start);
-            break;
-        }
-        record.append(message, start, lineEnd + 1 - start);
-        record += kContinuationIndent;
-        start = lineEnd + 1;
-    }
-    record += '\n';
+    AppendMessage(record, message);
     return record;
 }
 
@@ -97,7 +108,12 @@ void TCoreLogger::Log(EKTALogSeverity severity, const std::string& message)
         if (!toFile &&
             level > fStderrLimit.load(std::memory_order_relaxed))
             return;
-        std::string record = FormatRecord(RecordPrefix(level), message);
+        // Built before taking the lock, in a buffer each thread keeps, so
+        // the lock is held only for the write itself.
+        thread_local std::string record;
+        record.clear();
+        AppendPrefix(record, level);
+        AppendMessage(record, message);
         std::lock_guard<std::mutex> lock(fMutex);
         if (fFileFd >= 0 && level <= fFileLimit)
             WriteAll(fFileFd, record);
