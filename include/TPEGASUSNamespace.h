@@ -40,6 +40,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +62,7 @@ class String;
 namespace NQRVKTA20 {
 
 class TPEGASUSClass;
+class TPEGASUSProvider;
 class TPEGASUSQualifierDecl;
 
 class TPEGASUSNamespace : public ICIMNamespace,
@@ -218,8 +220,13 @@ public:
     static TSystemCalls& SystemCalls();
     static const TSystemCalls& RealSystemCalls();
 
-    // Discovers and registers the vendor providers.  Not available yet:
-    // does nothing.
+    // Discovers the vendor providers (one per requested-class file below
+    // M/pegasus/provider, in sorted path order), compiles their MOF files
+    // into the server (one thread per provider when the host configuration
+    // "pegasus_multi_thread" is "on") and binds each requested class to its
+    // provider.  A requested-class file that cannot be read is logged and
+    // skipped; a provider root that cannot be listed throws TKTAException
+    // 11.
     void FindProviders();
     // Leaves the list unchanged.
     void filterProviders(std::vector<std::string>& files);
@@ -302,12 +309,46 @@ public:
     // Names of the subdirectories of `dir` in listing order ("." and ".."
     // left out).  Throws TKTAException 11 when `dir` cannot be listed.
     std::vector<std::string> FindSubDirs(std::string const& dir);
+    // Full paths of the files one level below `root` whose names contain
+    // `pattern`, sorted.  TKTAException 11 when a directory cannot be
+    // listed.
+    std::vector<std::string> FindXmlFiles(std::string const& root, std::string const& pattern);
+    // Full paths of the files of `dir` whose names contain `pattern`, in
+    // listing order.  TKTAException 11 when `dir` cannot be listed.
+    std::vector<std::string> FindMofFiles(std::string const& dir, std::string const& pattern);
+    // FindMofFiles of the directory part of `file`; TKTAException 3 when
+    // the path has no "/".
+    std::vector<std::string> BuildMofPath(std::string const& file, std::string const& pattern);
+    // Builds the provider of one requested-class file and appends it to the
+    // provider list (nothing when a provider of that file exists).
+    void prepareRegProvider(std::string const& xmlPath);
+    // Compiles the provider's property MOF files into its namespace, then
+    // its registration MOF files into "root/PG_InterOp".
+    void regProvider(std::string const& path, boost::shared_ptr<TPEGASUSProvider> provider);
+    // Reads each requested class of the provider (GetClass), binds it to
+    // the provider, hands the provider its classes and connects the
+    // provider's own client.
+    void finishRegProvider(std::string const& path, boost::shared_ptr<TPEGASUSProvider> provider);
+    // The registered providers, in the order they were built.
+    std::list<boost::shared_ptr<TPEGASUSProvider>>& GetProvidersContainer() { return fProviders; }
 
+    // --- Requested-class files -------------------------------------------
+    // Reads one requested-class file: `classes` receives its class entries
+    // in document order, `information` its settings ("nsp", "timeout" and
+    // "module" always present afterwards, possibly empty; "diagnosticonly"
+    // when set).  A file that cannot be opened leaves both unchanged.
+    // Throws TKTAException 4 when no buffer can be had for the file.
+    void parseProvider(std::string const& path, std::vector<std::string>& classes,
+                       std::map<std::string, std::string>& information);
+    // The class name of a class entry ("Name[120]%^CDM^%"); records the
+    // entry's time-out under "TimeOut" and its non-empty tag under "Tag".
+    std::string filterTag4classes(std::string& entry, std::map<std::string, std::string>& tags);
 private:
     boost::shared_ptr<ICIMNamespace> fRepository;
     std::string fRootPath;
     std::string fCimserverPath;
     std::vector<std::string> fEnvironment;
+    std::list<boost::shared_ptr<TPEGASUSProvider>> fProviders;
     boost::weak_ptr<ICIMNamespace> fUpcallNamespace;
     bool fConnected;
     uint16_t fPort;

@@ -19,6 +19,7 @@
 #include "TKTAException.h"
 #include "TPEGASUSClass.h"
 #include "TPEGASUSNamespaceProvider.h"
+#include "TPEGASUSProvider.h"
 #include "TPEGASUSQualifierDecl.h"
 #include "TRootObject.h"
 
@@ -93,6 +94,10 @@ TPEGASUSNamespace::~TPEGASUSNamespace()
     fClasses.clear();
     fQualifierDecls.clear();
     fRootClass.reset();
+    // Providers and their classes hold each other.
+    for (auto const& provider : fProviders)
+        provider->SetCollectedClasses(std::vector<boost::shared_ptr<ICIMClass>>());
+    fProviders.clear();
 
     // Each step is guarded on its own: a stop request that cannot be sent
     // must not keep the repository from being removed.
@@ -214,10 +219,6 @@ void TPEGASUSNamespace::connect(std::string const& host, uint32_t port, std::str
                         "cannot connect to " + host + ":" + std::to_string(port));
 }
 
-void TPEGASUSNamespace::FindProviders()
-{
-}
-
 void TPEGASUSNamespace::filterProviders(std::vector<std::string>&)
 {
 }
@@ -244,10 +245,6 @@ void TPEGASUSNamespace::SetUpcallNamespace(boost::shared_ptr<ICIMNamespace> upca
 void TPEGASUSNamespace::AddUnderlyingNamespace(boost::shared_ptr<ICIMNamespace>, TCIMContext)
 {
     throw TKTAException(TKTAStatusCode::kReadOnly, "AddUnderlyingNamespace");
-}
-
-void TPEGASUSNamespace::EnumerateProviders(TProviderCallback const&, TCIMContext)
-{
 }
 
 void TPEGASUSNamespace::Subscribe(boost::shared_ptr<ICIMIndicationFilter>,

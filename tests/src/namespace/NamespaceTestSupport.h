@@ -3,11 +3,15 @@
 #ifndef NQRVKTA20_TESTS_NAMESPACETESTSUPPORT_H
 #define NQRVKTA20_TESTS_NAMESPACETESTSUPPORT_H
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -131,6 +135,39 @@ inline NQRVKTA20::TCIMContext MakeContext(
             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(upcall)));
     return context;
 }
+
+// A TCP socket listening on 127.0.0.1 on a port of the system's choice,
+// accepting nothing: enough for a client's connect to succeed.
+class Listener {
+public:
+    Listener() : fFd(socket(AF_INET, SOCK_STREAM, 0)), fPort(0)
+    {
+        sockaddr_in address;
+        memset(&address, 0, sizeof address);
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = inet_addr("127.0.0.1");
+        socklen_t size = sizeof address;
+        if (fFd < 0 || bind(fFd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            listen(fFd, 8) != 0 ||
+            getsockname(fFd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        fPort = ntohs(address.sin_port);
+    }
+    ~Listener() { Close(); }
+    Listener(Listener const&) = delete;
+    Listener& operator=(Listener const&) = delete;
+    void Close()
+    {
+        if (fFd >= 0)
+            close(fFd);
+        fFd = -1;
+    }
+    uint16_t Port() const { return fPort; }
+
+private:
+    int fFd;
+    uint16_t fPort;
+};
 
 // The host status code a call throws as TKTAException; 0 when it throws
 // nothing.

@@ -21,37 +21,6 @@ using namespace NQRVKTA20;
 
 namespace {
 
-// A listening socket on 127.0.0.1 at a port the system picks; connections
-// complete in its backlog without being accepted.
-class Listener {
-public:
-    Listener() : fFd(socket(AF_INET, SOCK_STREAM, 0))
-    {
-        sockaddr_in address;
-        memset(&address, 0, sizeof address);
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = inet_addr("127.0.0.1");
-        address.sin_port = 0;
-        bind(fFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(fFd, 8);
-        socklen_t size = sizeof address;
-        getsockname(fFd, reinterpret_cast<sockaddr*>(&address), &size);
-        fPort = ntohs(address.sin_port);
-    }
-    ~Listener() { Close(); }
-    void Close()
-    {
-        if (fFd >= 0)
-            close(fFd);
-        fFd = -1;
-    }
-    uint16_t Port() const { return fPort; }
-
-private:
-    int fFd;
-    uint16_t fPort;
-};
-
 class PegasusNamespaceConnect : public ::testing::Test {
 protected:
     PegasusNamespaceConnect()
@@ -83,7 +52,7 @@ TEST_F(PegasusNamespaceConnect, InitCreatesOneClientWithTenSecondTimeout)
 
 TEST_F(PegasusNamespaceConnect, ConnectsOnceAndThenReturnsAtOnce)
 {
-    Listener listener;
+    nsptest::Listener listener;
     fNamespace->Init();
     fNamespace->connect("127.0.0.1", listener.Port(), "", "");
     EXPECT_TRUE(fNamespace->isConnected());
@@ -106,7 +75,7 @@ TEST_F(PegasusNamespaceConnect, ThreeFailedTriesOneSecondApartGive42)
 {
     uint16_t port;
     {
-        Listener closed;
+        nsptest::Listener closed;
         port = closed.Port();
     }
     fNamespace->Init();

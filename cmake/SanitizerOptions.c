@@ -1,0 +1,28 @@
+/* Default run-time options of the sanitizers, linked into every program of a
+ * KTA_SANITIZE build.  The plug-in starts cimserver, cimmof and cimconfig with
+ * an environment of its own (no *SAN_OPTIONS), and the server detaches onto
+ * /dev/null, so reports are written to files instead:
+ * KTA_SANITIZER_LOG_DIR/<program>.<pid>.  Options in the environment are
+ * applied after these and win.  Not instrumented: the run-time calls these
+ * before it is ready. */
+#define KTA_SANITIZER_DEFAULTS \
+    "log_path=" KTA_SANITIZER_LOG_DIR "/report:log_exe_name=1"
+
+#define KTA_NOT_SANITIZED \
+    __attribute__((visibility("default"), used, \
+                   no_sanitize("address", "undefined", "thread")))
+
+KTA_NOT_SANITIZED const char* __tsan_default_options(void)
+{
+    return KTA_SANITIZER_DEFAULTS;
+}
+
+KTA_NOT_SANITIZED const char* __asan_default_options(void)
+{
+    return KTA_SANITIZER_DEFAULTS;
+}
+
+KTA_NOT_SANITIZED const char* __ubsan_default_options(void)
+{
+    return KTA_SANITIZER_DEFAULTS;
+}

@@ -1,0 +1,310 @@
+// The test vendor provider directories that the build assembles work with
+// the real server programs, without the plug-in: a root laid out like an
+// installation holds copies of them under pegasus/provider/, the staged
+// cimserver runs with that root's pegasus/ as PEGASUS_HOME and the provider
+// directories as its providerDir, each directory's MOF files are compiled
+// the way the plug-in compiles them, and our client then gets every
+// provider's instances.  Fails when a staged program, a schema file or a
+// provider file is missing.
+#include <signal.h>
+#include <unistd.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Pegasus/Client/CIMClient.h>
+
+#include "TOSSpecific.h"
+
+#include "../NamespaceTestSupport.h"
+
+using namespace Pegasus;
+namespace fs = std::filesystem;
+using NQRVKTA20::TOSSpecific;
+
+namespace {
+
+std::string const kStagePegasus = std::string(KTA_STAGE_DIR) + "/pegasus";
+std::string const kProviders = NSPTEST_PROVIDERS_DIR;
+std::vector<std::string> const kNames = {"nsptestalpha", "nsptestbeta", "nsptestgamma"};
+
+std::string Text(String const& s)
+{
+    return std::string(static_cast<const char*>(s.getCString()));
+}
+
+// A TCP port on 127.0.0.1 that was free a moment ago.
+unsigned FreePort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    unsigned port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        port = ntohs(addr.sin_port);
+    close(fd);
+    return port;
+}
+
+// A requested-class file's namespace and class names (entries without their
+// time-out and tag).
+struct RequestedClasses {
+    std::string nsp;
+    std::vector<std::string> classes;
+};
+
+RequestedClasses ReadRequestedClasses(std::string const& path)
+{
+    std::string const xml = nsptest::ReadFile(path);
+    RequestedClasses result;
+    std::smatch m;
+    if (std::regex_search(xml, m, std::regex("<nsp name=\"([^\"]*)\"")))
+        result.nsp = m[1];
+    std::regex const entry("<class name=\"([A-Za-z0-9_]+)[^\"]*\"");
+    for (std::sregex_iterator it(xml.begin(), xml.end(), entry), end; it != end; ++it)
+        result.classes.push_back((*it)[1]);
+    return result;
+}
+
+// The staged programs run in a root of their own, with the plug-in's
+// environment; the server started there is stopped (and, failing that,
+// killed) when the object goes, also after a failed assertion.
+class StagedServer {
+public:
+    StagedServer() : fPort(FreePort())
+    {
+        fs::create_directories(fRoot / "pegasus/provider");
+        for (const char* dir : {"bin", "lib", "pegSchema"})
+            fs::create_directory_symlink(kStagePegasus + "/" + dir,
+                                         fRoot / (std::string("pegasus/") + dir));
+    }
+    ~StagedServer()
+    {
+        if (!fStarted)
+            return;
+        Run("cimserver", {"-s"});
+        std::ifstream in(Home() + "/cimserver_start.conf");
+        int pid = 0;
+        if (in >> pid && pid > 0 && nsptest::ReadFile("/proc/" + std::to_string(pid) + "/comm") ==
+                                        "cimserver\n")
+            kill(pid, SIGKILL);
+    }
+    StagedServer(StagedServer const&) = delete;
+    StagedServer& operator=(StagedServer const&) = delete;
+
+    std::string Home() const { return fRoot / "pegasus"; }
+    unsigned Port() const { return fPort; }
+
+    // Runs a staged program; the result is its status and output, for
+    // messages.
+    std::pair<int, std::string> Run(std::string const& program,
+                                    std::vector<std::string> const& args) const
+    {
+        std::string output;
+        int const status = TOSSpecific::SpawnProcess(
+            program, args, Home() + "/bin/" + program,
+            {"PEGASUS_HOME=" + Home(), "LD_LIBRARY_PATH=" + Home() + "/lib", "PATH=/usr/bin:/bin"},
+            output, 120);
+        return {status, output};
+    }
+
+    ::testing::AssertionResult Succeeds(std::string const& program,
+                                        std::vector<std::string> const& args) const
+    {
+        auto const [status, output] = Run(program, args);
+        std::string line = program;
+        for (std::string const& a : args)
+            line += " " + a;
+        // cimmof goes on after an include file it cannot open; the classes
+        // that need it then fail, but say so only in the output.
+        if (status != 0 || output.find("Could not open include file") != std::string::npos)
+            return ::testing::AssertionFailure() << line << ": status " << status << "\n" << output;
+        return ::testing::AssertionSuccess();
+    }
+
+    ::testing::AssertionResult Start()
+    {
+        fStarted = true;
+        return Succeeds("cimserver", {"httpPort=" + std::to_string(fPort),
+                                      "enableHttpsConnection=false", "enableAuthentication=false",
+                                      "startFile=" + (fRoot / "start.conf")});
+    }
+
+private:
+    nsptest::TempDir fRoot;
+    unsigned fPort;
+    bool fStarted = false;
+};
+
+// Key values (as text) of the instances, sorted.
+std::vector<std::string> Keys(Array<CIMInstance> const& instances, const char* key)
+{
+    std::vector<std::string> keys;
+    for (Uint32 i = 0; i < instances.size(); i++) {
+        Uint32 const at = instances[i].findProperty(key);
+        keys.push_back(at == PEG_NOT_FOUND
+                           ? "<no " + std::string(key) + ">"
+                           : Text(instances[i].getProperty(at).getValue().toString()));
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+CIMValue ValueOf(Array<CIMInstance> const& instances, const char* key, const char* keyValue,
+                 const char* property)
+{
+    for (Uint32 i = 0; i < instances.size(); i++) {
+        Uint32 const k = instances[i].findProperty(key);
+        Uint32 const p = instances[i].findProperty(property);
+        if (k != PEG_NOT_FOUND && p != PEG_NOT_FOUND &&
+            Text(instances[i].getProperty(k).getValue().toString()) == keyValue)
+            return instances[i].getProperty(p).getValue();
+    }
+    return CIMValue();
+}
+
+std::string QualifierText(CIMClass const& cls, const char* qualifier, const char* property = nullptr)
+{
+    if (property == nullptr) {
+        Uint32 const q = cls.findQualifier(qualifier);
+        return q == PEG_NOT_FOUND ? "<none>" : Text(cls.getQualifier(q).getValue().toString());
+    }
+    Uint32 const p = cls.findProperty(property);
+    if (p == PEG_NOT_FOUND)
+        return "<no property>";
+    CIMConstProperty const prop = cls.getProperty(p);
+    Uint32 const q = prop.findQualifier(qualifier);
+    return q == PEG_NOT_FOUND ? "<none>" : Text(prop.getQualifier(q).getValue().toString());
+}
+
+TEST(ProviderDirectories, RegisterAndServeThroughTheStagedServer)
+{
+    for (const char* rel : {"bin/cimserver", "bin/cimmof", "bin/cimconfig",
+                            "pegSchema/PG_Internal/PG_Internal.mof",
+                            "pegSchema/PG_InterOp/PG_InterOp.mof", "pegSchema/CIM/CIM_Base.mof"})
+        ASSERT_TRUE(fs::exists(kStagePegasus + "/" + rel)) << "not staged: " << rel;
+    for (std::string const& name : kNames)
+        for (std::string const& file : {name + ".classes.xml", name + ".properties.mof",
+                                        name + ".registration.mof", "lib" + name + ".so"})
+            ASSERT_TRUE(fs::is_regular_file(kProviders + "/" + name + "/" + file))
+                << "not assembled: " << kProviders << "/" << name << "/" << file;
+
+    // The server, its schemas and its provider directories, as the plug-in
+    // sets them up.
+    StagedServer server;
+    std::string providerDir = "providerDir=";
+    for (std::string const& name : kNames) {
+        fs::copy(kProviders + "/" + name, server.Home() + "/provider/" + name);
+        providerDir += "provider/" + name + ":";
+    }
+    ASSERT_NE(0u, server.Port());
+    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Succeeds("cimmof", {"-n", "root/PG_Internal", "-aE",
+                                           server.Home() + "/pegSchema/PG_Internal/PG_Internal.mof"}));
+    ASSERT_TRUE(server.Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
+                                           server.Home() + "/pegSchema/PG_InterOp/PG_InterOp.mof"}));
+    ASSERT_TRUE(server.Succeeds("cimconfig", {"-s", providerDir}));
+
+    // Each directory's class definitions into its own namespace, then its
+    // registration; every requested class is then in that namespace.
+    CIMClient client;
+    client.setTimeout(30000);
+    client.connect("127.0.0.1", server.Port(), "", "");
+    std::map<std::string, RequestedClasses> requested;
+    for (std::string const& name : kNames) {
+        std::string const dir = server.Home() + "/provider/" + name + "/";
+        requested[name] = ReadRequestedClasses(dir + name + ".classes.xml");
+        RequestedClasses const& r = requested[name];
+        ASSERT_FALSE(r.nsp.empty()) << name;
+        ASSERT_TRUE(server.Succeeds("cimmof", {"-n", r.nsp, "-aE", dir + name + ".properties.mof"}));
+        ASSERT_TRUE(server.Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
+                                               dir + name + ".registration.mof"}));
+        for (std::string const& cls : r.classes)
+            EXPECT_NO_THROW(client.getClass(r.nsp.c_str(), cls.c_str())) << r.nsp << ":" << cls;
+    }
+    EXPECT_EQ((std::vector<std::string>{"NSPTEST_AlphaItem", "NSPTEST_AlphaGroup"}),
+              requested["nsptestalpha"].classes);
+    EXPECT_EQ("root/nsptest_beta", requested["nsptestbeta"].nsp);
+    EXPECT_EQ(3u, requested["nsptestgamma"].classes.size());
+
+    // What every class serves, by key (deep enumeration of the abstract
+    // base reaches its subclass's provider).
+    struct Served {
+        const char* nsp;
+        const char* cls;
+        const char* key;
+        std::vector<std::string> keys;
+    };
+    std::vector<Served> const served = {
+        {"root/nsptest_alpha", "NSPTEST_AlphaItem", "Name", {"item-1", "item-2", "item-3"}},
+        {"root/nsptest_alpha", "NSPTEST_AlphaGroup", "Name", {"group-1"}},
+        {"root/nsptest_beta", "NSPTEST_BetaPort", "PortNumber", {"1", "2"}},
+        {"root/nsptest_beta", "NSPTEST_BetaDevice", "DeviceID", {"beta-0"}},
+        {"root/nsptest_gamma", "NSPTEST_GammaLeaf", "Id", {"leaf-1", "leaf-2"}},
+        {"root/nsptest_gamma", "NSPTEST_GammaHidden", "Id", {"hidden-1"}},
+        {"root/nsptest_gamma", "NSPTEST_GammaBase", "Id", {"leaf-1", "leaf-2"}},
+    };
+    std::map<std::string, Array<CIMInstance>> instances;
+    for (Served const& s : served) {
+        try {
+            instances[s.cls] = client.enumerateInstances(s.nsp, s.cls);
+        } catch (CIMException const& e) {
+            ADD_FAILURE() << s.cls << ": " << Text(e.getMessage());
+        }
+        EXPECT_EQ(s.keys, Keys(instances[s.cls], s.key)) << s.cls;
+    }
+
+    // alpha: values of each type, an empty array kept apart from null, and
+    // one instance fetched by its path.
+    Array<CIMInstance> const& items = instances["NSPTEST_AlphaItem"];
+    EXPECT_EQ("20", Text(ValueOf(items, "Name", "item-2", "Size").toString()));
+    EXPECT_EQ("red green ", Text(ValueOf(items, "Name", "item-2", "Tags").toString()));
+    CIMValue const noTags = ValueOf(items, "Name", "item-3", "Tags");
+    EXPECT_TRUE(noTags.isArray() && !noTags.isNull() && noTags.getArraySize() == 0u);
+    Array<CIMKeyBinding> keys;
+    keys.append(CIMKeyBinding("Name", "item-1", CIMKeyBinding::STRING));
+    CIMInstance const one = client.getInstance(
+        "root/nsptest_alpha", CIMObjectPath(String(), CIMNamespaceName(), "NSPTEST_AlphaItem", keys));
+    EXPECT_EQ("10", Text(one.getProperty(one.findProperty("Size")).getValue().toString()));
+
+    // beta: a 64-bit value past 32 bits, and the qualifiers the host reads.
+    Array<CIMInstance> const& ports = instances["NSPTEST_BetaPort"];
+    CIMValue const speed = ValueOf(ports, "PortNumber", "2", "Speed");
+    EXPECT_EQ(CIMTYPE_UINT64, speed.getType());
+    EXPECT_EQ("10000000000", Text(speed.toString()));
+    EXPECT_EQ("3", Text(ValueOf(ports, "PortNumber", "2", "State").toString()));
+    CIMClass const port = client.getClass("root/nsptest_beta", "NSPTEST_BetaPort", false);
+    EXPECT_EQ("Bits per Second", QualifierText(port, "Units", "Speed"));
+    EXPECT_EQ("0 2 3 ", QualifierText(port, "ValueMap", "State"));
+    EXPECT_EQ("Unknown Up Down ", QualifierText(port, "Values", "State"));
+    EXPECT_EQ("beta-host", Text(ValueOf(instances["NSPTEST_BetaDevice"], "DeviceID", "beta-0",
+                                        "SystemName").toString()));
+
+    // gamma: the abstract base, the hidden class, and leaves reported as
+    // their own class.
+    EXPECT_EQ("TRUE", QualifierText(client.getClass("root/nsptest_gamma", "NSPTEST_GammaBase"),
+                                    "Abstract"));
+    EXPECT_EQ("TRUE", QualifierText(client.getClass("root/nsptest_gamma", "NSPTEST_GammaHidden"),
+                                    "DONTCOLLECT"));
+    for (Uint32 i = 0; i < instances["NSPTEST_GammaBase"].size(); i++)
+        EXPECT_EQ("NSPTEST_GammaLeaf",
+                  Text(instances["NSPTEST_GammaBase"][i].getClassName().getString()));
+    EXPECT_EQ("2", Text(ValueOf(instances["NSPTEST_GammaLeaf"], "Id", "leaf-2", "Depth").toString()));
+    client.disconnect();
+}
+
+} // namespace
