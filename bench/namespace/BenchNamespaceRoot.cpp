@@ -36,7 +36,16 @@ std::string makeTempDir()
 
 BenchNamespaceRoot::BenchNamespaceRoot(const std::string& stagedPegasus,
                                        const std::string& consumer)
-    : _root(makeTempDir()), _oldCwd(fs::current_path()),
+    : BenchNamespaceRoot(stagedPegasus, consumer, Setup())
+{
+    // The object is complete once the delegated constructor returned: when
+    // start() throws, the destructor releases it.
+    start();
+}
+
+BenchNamespaceRoot::BenchNamespaceRoot(const std::string& stagedPegasus,
+                                       const std::string& consumer, const Setup& setup)
+    : _root(makeTempDir()), _consumer(consumer), _oldCwd(fs::current_path()),
       _oldCalls(TPEGASUSNamespace::SystemCalls())
 {
     try {
@@ -51,24 +60,32 @@ BenchNamespaceRoot::BenchNamespaceRoot(const std::string& stagedPegasus,
             << "startFile=/var/tmp/cimserverqrv_tc_" << consumer << "_start.conf\n";
 
         fs::current_path(_root);
-        TPEGASUSNamespace::SystemCalls().sleep = noSleep;
-
-        // The host hands the plug-in its repository namespace as the address
-        // of a shared pointer that it owns.
-        _repository.reset(new NQRVKTA20::TInmemNamespace("repository"));
-        NQRVKTA20::TCIMContext context;
-        context["repository"] = NQRVKTA20::TCIMValue(
-            static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&_repository)));
-        context["consumer"] = NQRVKTA20::TCIMValue(consumer);
-        NQRVKTA20::TPEGASUSNamespaceProvider::GetInstance()->AllocateNamespace(context, false,
-                                                                              "");
-        _namespace = NQRVKTA20::TPEGASUSNamespaceProvider::GetNamespace();
-        if (!_namespace || !_namespace->isConnected())
-            throw std::runtime_error("the namespace did not connect to its server");
+        TPEGASUSNamespace::SystemCalls().sleep = setup.sleep ? setup.sleep : noSleep;
+        if (setup.moduleDirIsRoot) {
+            std::string& moduleDir = NQRVKTA20::TPEGASUSNamespaceProvider::GetfgModulePathName();
+            _oldModuleDir = moduleDir;
+            _moduleDirSet = true;
+            moduleDir = _root;
+        }
     } catch (...) {
         release();
         throw;
     }
+}
+
+void BenchNamespaceRoot::start()
+{
+    // The host hands the plug-in its repository namespace as the address of
+    // a shared pointer that it owns.
+    _repository.reset(new NQRVKTA20::TInmemNamespace("repository"));
+    NQRVKTA20::TCIMContext context;
+    context["repository"] = NQRVKTA20::TCIMValue(
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&_repository)));
+    context["consumer"] = NQRVKTA20::TCIMValue(_consumer);
+    NQRVKTA20::TPEGASUSNamespaceProvider::GetInstance()->AllocateNamespace(context, false, "");
+    _namespace = NQRVKTA20::TPEGASUSNamespaceProvider::GetNamespace();
+    if (!_namespace || !_namespace->isConnected())
+        throw std::runtime_error("the namespace did not connect to its server");
 }
 
 BenchNamespaceRoot::~BenchNamespaceRoot()
@@ -82,6 +99,9 @@ void BenchNamespaceRoot::release()
     _namespace.reset();
     _repository.reset();
     TPEGASUSNamespace::SystemCalls() = _oldCalls;
+    if (_moduleDirSet)
+        NQRVKTA20::TPEGASUSNamespaceProvider::GetfgModulePathName() = _oldModuleDir;
+    _moduleDirSet = false;
     std::error_code ignored;
     fs::current_path(_oldCwd, ignored);
     if (!_root.empty())

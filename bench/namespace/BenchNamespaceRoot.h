@@ -4,6 +4,9 @@
 // namespace's start-up sleeps skipped, and the namespace allocated through
 // the "pegasus" provider as a host does.  The destructor releases the
 // namespace (which stops its server) and removes the root.
+//
+// A benchmark that fills the root first (vendor provider directories) or
+// times the start itself makes the object with a Setup and calls start().
 #ifndef KTA_BENCH_NAMESPACE_BENCHNAMESPACEROOT_H
 #define KTA_BENCH_NAMESPACE_BENCHNAMESPACEROOT_H
 
@@ -20,15 +23,36 @@ namespace bench {
 class BenchNamespaceRoot
 {
 public:
+    struct Setup
+    {
+        // The plug-in's module directory (where it discovers providers
+        // below pegasus/provider and reads the server schema) is the root
+        // too, for the object's life; otherwise it stays the directory of
+        // the loaded plug-in library.
+        bool moduleDirIsRoot = false;
+        // Replaces TPEGASUSNamespace::SystemCalls().sleep for the object's
+        // life; null: a sleep that returns at once.
+        unsigned int (*sleep)(unsigned int seconds) = nullptr;
+    };
+
     // `stagedPegasus` is the staging tree's pegasus folder; `consumer`
     // names the server's start file (keep it unique per process).  Throws
     // std::runtime_error when the tree is not staged or the namespace does
     // not connect.
     BenchNamespaceRoot(const std::string& stagedPegasus, const std::string& consumer);
+    // The root made and made the working directory, the namespace not
+    // started yet: fill path(), then call start().
+    BenchNamespaceRoot(const std::string& stagedPegasus, const std::string& consumer,
+                       const Setup& setup);
     ~BenchNamespaceRoot();
 
     BenchNamespaceRoot(const BenchNamespaceRoot&) = delete;
     BenchNamespaceRoot& operator=(const BenchNamespaceRoot&) = delete;
+
+    // Allocates the namespace as a host does (AllocateNamespace: the server
+    // started, the providers registered).  Throws std::runtime_error when
+    // it does not connect; the object then still releases what it made.
+    void start();
 
     const boost::shared_ptr<NQRVKTA20::TPEGASUSNamespace>& ns() const { return _namespace; }
     const std::string& path() const { return _root; }
@@ -40,6 +64,9 @@ public:
 
 private:
     std::string _root;
+    std::string _consumer;
+    std::string _oldModuleDir;
+    bool _moduleDirSet = false;
     std::filesystem::path _oldCwd;
     NQRVKTA20::TPEGASUSNamespace::TSystemCalls _oldCalls;
     boost::shared_ptr<NQRVKTA20::ICIMNamespace> _repository;

@@ -397,8 +397,11 @@ CIMObjectPath ProviderManager::createRegistration(const CIMInstance& instance)
     }
     CIMObjectPath path =
         _repository.createInstance(PEGASUS_NAMESPACENAME_INTEROP, checked);
+    // Only the new registration is added: rebuilding the whole table from
+    // the repository after every instance made registering N providers
+    // quadratic.
     std::lock_guard<std::mutex> lock(_mutex);
-    loadRegistrationsLocked();
+    _registry.add(checked);
     return path;
 }
 

@@ -238,67 +238,92 @@ void ProviderRegistry::rebuild(const Array<CIMInstance>& modules,
     _modules.clear();
     _providers.clear();
     _routes.clear();
-
     for (Uint32 i = 0; i < modules.size(); i++)
-    {
-        Module module;
-        module.name = optionalString(modules[i], "Name");
-        module.location = optionalString(modules[i], "Location");
-        if (module.name.size() && module.location.size())
-            _modules[foldedKey(module.name)] = module;
-    }
+        addModule(modules[i]);
     for (Uint32 i = 0; i < providers.size(); i++)
-    {
-        String module = optionalString(providers[i], "ProviderModuleName");
-        String name = optionalString(providers[i], "Name");
-        if (module.size() && name.size())
-            _providers[joinKey(module, name)] = true;
-    }
+        addProvider(providers[i]);
     for (Uint32 i = 0; i < capabilities.size(); i++)
-    {
-        const CIMInstance& capability = capabilities[i];
-        String moduleName = optionalString(capability, "ProviderModuleName");
-        String providerName = optionalString(capability, "ProviderName");
-        auto module = _modules.find(foldedKey(moduleName));
-        if (module == _modules.end() ||
-            _providers.find(joinKey(moduleName, providerName)) ==
-                _providers.end())
-        {
-            continue;
-        }
-        CIMValue typesValue = propertyValue(capability, "ProviderType");
-        CIMValue namespacesValue = propertyValue(capability, "Namespaces");
-        String className = optionalString(capability, "ClassName");
-        if (typesValue.isNull() || namespacesValue.isNull() ||
-            !typesValue.isArray() || !namespacesValue.isArray() ||
-            typesValue.getType() != CIMTYPE_UINT16 ||
-            namespacesValue.getType() != CIMTYPE_STRING ||
-            !CIMName::legal(className))
-        {
-            continue;
-        }
-        Array<Uint16> types;
-        Array<String> namespaces;
-        typesValue.get(types);
-        namespacesValue.get(namespaces);
+        addCapabilities(capabilities[i]);
+}
 
-        ProviderRoute route;
-        route.moduleName = module->second.name;
-        route.providerName = providerName;
-        route.location = module->second.location;
-        for (Uint32 n = 0; n < namespaces.size(); n++)
+void ProviderRegistry::add(const CIMInstance& instance)
+{
+    switch (classify(instance.getClassName()))
+    {
+    case PROVIDER_MODULE:
+        addModule(instance);
+        return;
+    case PROVIDER:
+        addProvider(instance);
+        return;
+    case PROVIDER_CAPABILITIES:
+        addCapabilities(instance);
+        return;
+    case CONSUMER_CAPABILITIES:
+    case NOT_REGISTRATION:
+        return;
+    }
+}
+
+void ProviderRegistry::addModule(const CIMInstance& instance)
+{
+    Module module;
+    module.name = optionalString(instance, "Name");
+    module.location = optionalString(instance, "Location");
+    if (module.name.size() && module.location.size())
+        _modules[foldedKey(module.name)] = module;
+}
+
+void ProviderRegistry::addProvider(const CIMInstance& instance)
+{
+    String module = optionalString(instance, "ProviderModuleName");
+    String name = optionalString(instance, "Name");
+    if (module.size() && name.size())
+        _providers[joinKey(module, name)] = true;
+}
+
+void ProviderRegistry::addCapabilities(const CIMInstance& capability)
+{
+    String moduleName = optionalString(capability, "ProviderModuleName");
+    String providerName = optionalString(capability, "ProviderName");
+    auto module = _modules.find(foldedKey(moduleName));
+    if (module == _modules.end() ||
+        _providers.find(joinKey(moduleName, providerName)) == _providers.end())
+    {
+        return;
+    }
+    CIMValue typesValue = propertyValue(capability, "ProviderType");
+    CIMValue namespacesValue = propertyValue(capability, "Namespaces");
+    String className = optionalString(capability, "ClassName");
+    if (typesValue.isNull() || namespacesValue.isNull() ||
+        !typesValue.isArray() || !namespacesValue.isArray() ||
+        typesValue.getType() != CIMTYPE_UINT16 ||
+        namespacesValue.getType() != CIMTYPE_STRING ||
+        !CIMName::legal(className))
+    {
+        return;
+    }
+    Array<Uint16> types;
+    Array<String> namespaces;
+    typesValue.get(types);
+    namespacesValue.get(namespaces);
+
+    ProviderRoute route;
+    route.moduleName = module->second.name;
+    route.providerName = providerName;
+    route.location = module->second.location;
+    for (Uint32 n = 0; n < namespaces.size(); n++)
+    {
+        if (!CIMNamespaceName::legal(namespaces[n]))
+            continue;
+        for (Uint32 t = 0; t < types.size(); t++)
         {
-            if (!CIMNamespaceName::legal(namespaces[n]))
-                continue;
-            for (Uint32 t = 0; t < types.size(); t++)
-            {
-                // The first registration for a (namespace, class, type)
-                // keeps it; later ones for the same triple are ignored.
-                _routes.insert(std::make_pair(
-                    routeKey(CIMNamespaceName(namespaces[n]),
-                             CIMName(className), types[t]),
-                    route));
-            }
+            // The first registration for a (namespace, class, type)
+            // keeps it; later ones for the same triple are ignored.
+            _routes.insert(std::make_pair(
+                routeKey(CIMNamespaceName(namespaces[n]), CIMName(className),
+                         types[t]),
+                route));
         }
     }
 }

@@ -63,6 +63,11 @@ public:
                  const Array<CIMInstance>& providers,
                  const Array<CIMInstance>& capabilities);
 
+    // Adds one registration instance just stored (module, provider or
+    // capabilities; other instances are ignored), as rebuild() would have
+    // taken it.  Registrations arrive module first, then provider, then
+    // capabilities, so a new one never completes an earlier one.
+    void add(const CIMInstance& instance);
     // The route for (namespace, class, type), or 0.  Names compare
     // case-insensitively.  The pointer is valid until the next rebuild().
     const ProviderRoute* find(const CIMNamespaceName& nameSpace,
@@ -70,6 +75,10 @@ public:
                               ProviderType type) const;
 
 private:
+    void addModule(const CIMInstance& instance);
+    void addProvider(const CIMInstance& instance);
+    void addCapabilities(const CIMInstance& capability);
+
     struct Module
     {
         String name;
