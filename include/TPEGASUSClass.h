@@ -36,7 +36,12 @@
 #include "TPEGASUSQualifierList.h"
 
 namespace Pegasus {
+template <class T> class Array;
+class CIMClient;
+class CIMInstance;
 class CIMNamespaceName;
+class CIMParamValue;
+class CIMValue;
 }
 
 namespace NQRVKTA20 {
@@ -136,8 +141,15 @@ public:
     // A new TPEGASUSInstance of this class (the context is copied into
     // it); not registered.
     boost::shared_ptr<ICIMInstance> AllocateInstance(TCIMContext context) override;
-    // Instance enumeration from the providers' server namespaces is not
-    // offered yet: the callback is never called.
+    // Empties the instance cache, then asks the server namespace of every
+    // provider in turn for the instances of this class (deep as asked) and
+    // hands each, built as a TPEGASUSInstance with host values and cached,
+    // to `callback`; false ends the whole enumeration.  The client is the
+    // class's provider's (else the namespace's), its time-out 199 s for
+    // "AvailableDiagnosticService" classes, 301 s for "SoftwareIdentity"
+    // classes, else the class's own.  A failure is logged and confined to
+    // its property, instance or provider; a time-out is logged at
+    // severity 0 with a hint of what the user will miss.
     void EnumerateInstances(TInstanceCallback const& callback, bool deep,
                             TCIMContext context) override;
     // A new TPEGASUSMethodDecl of this class; not entered in the class.
@@ -201,8 +213,11 @@ public:
     // Map order; stops at the first false.
     void EnumerateQualifiers(TQualifierCallback const& callback,
                              TCIMContext context) const override;
-    // Method calls through the server are not offered yet: throws
-    // TKTAException 1.
+    // Calls method `name` on the server object at `reference` in the
+    // class's server namespace, with the arguments of `in` converted by
+    // their own types; output arguments are added to `out` (an entry
+    // present already keeps its value).  Server and transport exceptions
+    // reach the caller.
     TCIMValue InvokeMethod(TCIMReference const& reference, std::string const& name,
                            TCIMContext const& in, TCIMContext& out, TCIMContext context) override;
     // Empties the subtree (each child's ClearInstances, then the child
@@ -225,12 +240,28 @@ public:
                     boost::shared_ptr<ICIMClass> parent);
 
     // --- Instances --------------------------------------------------------
-    // Single-instance retrieval from the server is not offered yet: both
-    // give an empty pointer.
+    // The instance whose server path text equals the reference's path
+    // (byte for byte), built as in enumeration but neither cached nor
+    // handed to a callback; empty when none matches.  With a context entry
+    // "nsp", GetInstanceWithNsp; otherwise the class's own server namespace
+    // is read, and of several matches the last is returned.
     boost::shared_ptr<ICIMInstance> GetInstance(TCIMReference const& reference,
                                                 TCIMContext context);
+    // Reads only the providers whose namespace text equals the context's
+    // "nsp"; the first match is returned.
     boost::shared_ptr<ICIMInstance> GetInstanceWithNsp(TCIMReference const& reference,
                                                        TCIMContext context);
+
+    // --- Method results ---------------------------------------------------
+    // A method's return or output value as a host value; null for a null
+    // server value.
+    static TCIMValue MethodValue(std::string const& name, Pegasus::CIMValue const& value,
+                                 boost::shared_ptr<ICIMClass> const& cls);
+    // Adds each output argument to `out` (an entry present already keeps
+    // its value); with `logEach`, logs "adding output param : <name>".
+    static void AddMethodOutputs(Pegasus::Array<Pegasus::CIMParamValue> const& outParams,
+                                 TCIMContext& out, boost::shared_ptr<ICIMClass> const& cls,
+                                 bool logEach);
 
     // --- Accessors --------------------------------------------------------
     // Null before Initialize.
@@ -255,6 +286,14 @@ public:
 
 private:
     boost::shared_ptr<TPEGASUSNamespace> LockNamespace() const;
+    // The provider's client when the class has a provider, else the
+    // namespace's (TKTAException 42 when there is none).
+    Pegasus::CIMClient* ChooseClient() const;
+    boost::shared_ptr<TPEGASUSInstance> NewServerInstance();
+    // Converts and sets every property of `onServer` on `instance`; a
+    // property that fails is logged (naming `operation`) and skipped.
+    void FillInstance(TPEGASUSInstance& instance, Pegasus::CIMInstance const& onServer,
+                      std::string const& operation);
     boost::shared_ptr<TPEGASUSClass> RootClassOfNamespace() const;
 
     boost::weak_ptr<TPEGASUSClass> fSuperClass;

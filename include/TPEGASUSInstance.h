@@ -38,8 +38,15 @@ public:
     void AddToNamespace(TCIMContext context) override;
     // The server namespace the instance was read from; empty until set.
     std::string GetPegasusNSPStr() const override;
-    // Method calls through the server are not offered yet: throws
-    // TKTAException 1.
+    // Calls method `name` on this instance's server object, through the
+    // namespace's client (time-out 300 s).  Each argument of `in` whose
+    // parameter is qualified OUT, IN or both is sent in the matching
+    // direction as an object path read from its text; one with neither is
+    // not sent.  A method or argument the class does not declare throws the
+    // declaration lookup's TKTAException.  A server or transport error is
+    // logged and gives a null result, with `out` filled from the arguments
+    // sent as outputs.  Output arguments are added to `out` (an entry
+    // present already keeps its value).
     TCIMValue InvokeMethod(std::string const& name, TCIMContext& in, TCIMContext& out,
                            TCIMContext context) override;
 

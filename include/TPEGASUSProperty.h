@@ -14,8 +14,48 @@
 // "Inmem: " and with "SetPrevValue" for the previous value) and throws
 // TKTAException 14; nothing is stored.
 //
-// Display.  ToString, PrevValueToString and ToStringVector give the plain
-// value texts (TCIMValue::ToString; one text per array element).
+// Display.  ToString, PrevValueToString and ToStringVector turn the value
+// into text for users, steered by qualifiers of the declaration (names
+// match without regard to case; a qualifier counts only with a non-null
+// value of the type named):
+//   - Values (string[]) and ValueMap (string[]) give a value map for
+//     boolean and unsigned integer values: the text of the first entry whose
+//     range holds the value, else the default text (ValueMap ".."), else the
+//     number.  Without ValueMap, Values[i] stands for i.  ValueMap strings:
+//     "N" one value; "N.." a range open upwards, closed by the next numbered
+//     entry (its number - 1); "..N" the values after the previous entry up
+//     to N; ".." the default.  Numbers take a base from their prefix: 0x or
+//     0X hexadecimal, a leading 0 octal, otherwise decimal; leading blanks
+//     and a '+' are allowed.  A map whose lengths differ, or with ".." or
+//     "..N" right after an open range, is not used.
+//     Choices where the rules are silent: a ValueMap string (or the part
+//     after a leading "..") that holds no number - none at all, a negative
+//     one, "0x" without digits, or one beyond 64 bits - contributes no
+//     entry and leaves the running position alone; a number followed by
+//     fewer than two further non-blank characters is a single value, not an
+//     open range.  BuildValueMapEntryArray appends to the list it is given;
+//     when it answers false, the list may hold part of the map.
+//   - NULLDISPLAY (string): the text of a null value (else empty).
+//   - BASE (uint8): the base of integer texts (TCIMValue::ToString).
+//   - UNITS (string), for unsigned integers only: a long prefix ("Peta",
+//     "Tera", "Giga", "Mega", "Kilo", "Milli", "Micro", "Nano") is split
+//     off.  "Seconds" shows the host's interval text (TCIMDateTime
+//     ToUIString); an interval longer than the host's interval type holds
+//     throws its TKTAException 14; with a prefix above seconds (Kilo ... Peta)
+//     the interval stays zero.  "Bytes", "Bits" and "Bytes per Second"
+//     scale by 1024, "Bits per Second" by 1000: automatically while the
+//     amount exceeds the divisor (up to Peta), or down to DISPLAYFIXEDUNITS
+//     ("Tera", "Giga", "Mega" or "Kilo").  The amount is written with one
+//     decimal, a trailing ".0" dropped, then a blank and the unit: with
+//     ABBREVIATEUNITS (any non-null value) the short prefix and "B", "b",
+//     "B/s" or "bps" ("1.5 KB"), otherwise the long prefix and units with
+//     everything after the first character lower-cased ("1.5 Kilobytes").
+//     Other units show the number as BASE gives it.
+//   Qualifier lookups treat TKTAException 15 as absent and let any other
+//   status through.  They use the GetQualifier form with a found flag (no
+//   exception for an absent name), falling back to the plain form where an
+//   element does not offer it (TKTAException 1).  Each display call looks
+//   each qualifier up at most once, and only when the value needs it.
 //
 // Ownership: holds its declaration weakly (GetDeclaration is empty once it
 // is gone).  An operation that needs a declaration or a referenced class
@@ -24,6 +64,7 @@
 #ifndef NQRVKTA20_TPEGASUSPROPERTY_H
 #define NQRVKTA20_TPEGASUSPROPERTY_H
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +80,14 @@ class ICIMPropertyDecl;
 
 class TPEGASUSProperty : public ICIMProperty {
 public:
+    // One row of a value map: the values low ... high (inclusive) show
+    // `text`.  A high of all bits set marks a range still open upwards.
+    struct TValueMapEntry {
+        uint64_t low;
+        uint64_t high;
+        std::string text;
+    };
+
     // No value of its own, no previous value.
     explicit TPEGASUSProperty(boost::shared_ptr<const ICIMPropertyDecl> decl);
     // Then SetValue(value): the type checks apply and may throw.
@@ -72,8 +121,28 @@ public:
     std::string PrevValueToString() const override;
     std::vector<std::string> ToStringVector() const override;
 
+    // One ToStringWithQualifiers text per element (one text for a
+    // property that is not an array); no value maps.
+    std::vector<std::string> ToStringVectorWithBase() const;
+    // Null display, units and base (see Display above).
+    std::string ToStringWithQualifiers(TCIMValue const& value) const;
+    // value.ToString(BASE, or 10).
+    std::string ToStringWithBase(TCIMValue const& value) const;
+    // Appends the value map to `entries`; sets `defaultText` when there is
+    // a ValueMap (cleared, then the text of ".." if any).  False when the
+    // declaration has no usable value map.
+    bool BuildValueMapEntryArray(std::vector<TValueMapEntry>& entries,
+                                 std::string& defaultText) const;
+    // The text of the first entry holding `value` (boolean or unsigned
+    // integer; any other type throws TKTAException 1), else `defaultText`
+    // when not empty, else value.ToString(10).
+    std::string LookupInTable(TCIMValue const& value, std::vector<TValueMapEntry>& entries,
+                              std::string& defaultText) const;
+
 private:
     boost::shared_ptr<const ICIMPropertyDecl> LockDeclaration() const;
+    // The own value, else the default value of `decl`.
+    TCIMValue const& CurrentValue(ICIMPropertyDecl const& decl) const;
     // Throws (after the log line) when `value` does not fit the
     // declaration; `prefix` starts the log text.
     void CheckValue(TCIMValue const& value, std::string const& prefix) const;

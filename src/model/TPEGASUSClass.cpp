@@ -253,10 +253,6 @@ boost::shared_ptr<ICIMInstance> TPEGASUSClass::AllocateInstance(TCIMContext cont
     return boost::shared_ptr<ICIMInstance>(new TPEGASUSInstance(shared_from_this(), context));
 }
 
-void TPEGASUSClass::EnumerateInstances(TInstanceCallback const&, bool, TCIMContext)
-{
-}
-
 boost::shared_ptr<ICIMMethodDecl> TPEGASUSClass::AllocateMethodDecl(
     std::string const& name, TCIMValue::TCIMType returnType, TCIMContext)
 {
@@ -448,12 +444,6 @@ void TPEGASUSClass::EnumerateQualifiers(TQualifierCallback const& callback, TCIM
     fQualifiers.Enumerate(callback);
 }
 
-TCIMValue TPEGASUSClass::InvokeMethod(TCIMReference const&, std::string const& name,
-                                      TCIMContext const&, TCIMContext&, TCIMContext)
-{
-    throw TKTAException(TKTAStatusCode::kNotSupported, "method " + name + " of class " + fName);
-}
-
 void TPEGASUSClass::ClearInstances()
 {
     for (boost::shared_ptr<TPEGASUSClass> const& child : fChildClasses)
@@ -470,17 +460,6 @@ void TPEGASUSClass::ClearInstances()
     fStaticProperties.clear();
     fInstances.clear();
     fMethodDecls.clear();
-}
-
-boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstance(TCIMReference const&, TCIMContext)
-{
-    return boost::shared_ptr<ICIMInstance>();
-}
-
-boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstanceWithNsp(TCIMReference const&,
-                                                                  TCIMContext)
-{
-    return boost::shared_ptr<ICIMInstance>();
 }
 
 } // namespace NQRVKTA20

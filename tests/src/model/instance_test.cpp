@@ -101,15 +101,18 @@ TEST_F(PegasusInstance, AddToNamespaceNeedsAClassOfThePegasusNamespace)
     }
 }
 
-TEST_F(PegasusInstance, MethodCallsAreNotOfferedYet)
+TEST_F(PegasusInstance, MethodCallsNeedADeclarationAndAClient)
 {
+    // An argument is looked up in the class's declarations first.
     TCIMContext in, out;
-    try {
-        Make()->InvokeMethod("Reset", in, out, {});
-        FAIL() << "no exception";
-    } catch (TKTAException const& e) {
-        EXPECT_EQ(TKTAStatusCode::kNotSupported, e.GetStatusCode());
-    }
+    in["Delay"] = TCIMValue(5u);
+    EXPECT_EQ(TKTAStatusCode::kNotFound,
+              nsptest::StatusOf([&] { Make()->InvokeMethod("Reset", in, out, {}); }));
+    // Without a connected namespace there is no client to call.
+    TCIMContext none;
+    EXPECT_EQ(TKTAStatusCode::kConnectionFailed,
+              nsptest::StatusOf([&] { Make()->InvokeMethod("Reset", none, out, {}); }));
+    EXPECT_TRUE(out.empty());
 }
 
 } // namespace
