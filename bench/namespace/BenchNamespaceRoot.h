@@ -27,9 +27,11 @@ public:
     {
         // The plug-in's module directory (where it discovers providers
         // below pegasus/provider and reads the server schema) is the root
-        // too, for the object's life; otherwise it stays the directory of
-        // the loaded plug-in library.
-        bool moduleDirIsRoot = false;
+        // too, for the object's life, so that only the providers the
+        // benchmark writes there are registered; otherwise it stays the
+        // directory of the loaded plug-in library, whose pegasus/provider
+        // holds the sample providers.
+        bool moduleDirIsRoot = true;
         // Replaces TPEGASUSNamespace::SystemCalls().sleep for the object's
         // life; null: a sleep that returns at once.
         unsigned int (*sleep)(unsigned int seconds) = nullptr;

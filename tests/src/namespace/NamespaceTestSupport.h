@@ -27,6 +27,7 @@
 #include "TCoreLogger.h"
 #include "TKTAException.h"
 #include "TPEGASUSNamespace.h"
+#include "TPEGASUSNamespaceProvider.h"
 
 namespace nsptest {
 
@@ -74,6 +75,23 @@ public:
 
 private:
     std::filesystem::path fOld;
+};
+
+// Makes `dir` the plug-in's module directory (where it looks for vendor
+// providers and the server schema files) for the guard's life.
+class ModuleDirGuard {
+public:
+    explicit ModuleDirGuard(std::string const& dir)
+        : fOld(NQRVKTA20::TPEGASUSNamespaceProvider::GetfgModulePathName())
+    {
+        NQRVKTA20::TPEGASUSNamespaceProvider::GetfgModulePathName() = dir;
+    }
+    ~ModuleDirGuard() { NQRVKTA20::TPEGASUSNamespaceProvider::GetfgModulePathName() = fOld; }
+    ModuleDirGuard(ModuleDirGuard const&) = delete;
+    ModuleDirGuard& operator=(ModuleDirGuard const&) = delete;
+
+private:
+    std::string fOld;
 };
 
 inline void WriteFile(std::string const& path, std::string const& text)

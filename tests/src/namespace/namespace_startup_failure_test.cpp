@@ -59,6 +59,9 @@ TEST_P(PegasusNamespaceStartup, SixFailedAttemptsLeaveAnUnconnectedNamespace)
         };
     nsptest::TempDir root;
     nsptest::CwdGuard cwd(root.Path());
+    // The root is the module directory too: its provider folder holds no
+    // provider.
+    nsptest::ModuleDirGuard moduleDir(root.Path());
     nsptest::LogCapture log;
     NamespaceRelease release;
     fs::create_directories(root / "pegasus/provider/vendor");

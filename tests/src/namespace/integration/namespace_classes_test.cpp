@@ -89,6 +89,8 @@ protected:
         nsptest::WriteFile(root / "nsptest.mof", TestMof());
 
         sCwd.reset(new nsptest::CwdGuard(root.Path()));
+        // The root is the module directory too: no vendor provider.
+        sModule.reset(new nsptest::ModuleDirGuard(root.Path()));
         sCalls.reset(new nsptest::SystemCallsGuard);
         sRepository.reset(new TInmemNamespace("repository"));
         TCIMContext context = nsptest::MakeContext(&sRepository);
@@ -116,6 +118,7 @@ protected:
         TPEGASUSNamespaceProvider::ClearNamespace();
         sNamespace.reset();
         sCalls.reset();
+        sModule.reset();
         sCwd.reset();
         sRoot.reset();
     }
@@ -128,6 +131,7 @@ protected:
 
     static std::unique_ptr<nsptest::TempDir> sRoot;
     static std::unique_ptr<nsptest::CwdGuard> sCwd;
+    static std::unique_ptr<nsptest::ModuleDirGuard> sModule;
     static std::unique_ptr<nsptest::SystemCallsGuard> sCalls;
     static boost::shared_ptr<ICIMNamespace> sRepository;
     static boost::shared_ptr<TPEGASUSNamespace> sNamespace;
@@ -136,6 +140,7 @@ protected:
 
 std::unique_ptr<nsptest::TempDir> PegasusNamespaceClasses::sRoot;
 std::unique_ptr<nsptest::CwdGuard> PegasusNamespaceClasses::sCwd;
+std::unique_ptr<nsptest::ModuleDirGuard> PegasusNamespaceClasses::sModule;
 std::unique_ptr<nsptest::SystemCallsGuard> PegasusNamespaceClasses::sCalls;
 boost::shared_ptr<ICIMNamespace> PegasusNamespaceClasses::sRepository;
 boost::shared_ptr<TPEGASUSNamespace> PegasusNamespaceClasses::sNamespace;

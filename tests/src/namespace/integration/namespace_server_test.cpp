@@ -72,6 +72,9 @@ TEST(PegasusNamespaceServer, StartsServesAndStopsItsOwnServer)
         fs::create_directory_symlink(kStagePegasus + "/" + dir, root / (std::string("pegasus/") + dir));
     nsptest::WriteFile(root / "pegasus/cimserver_planned.conf", "startFile=" + startFile + "\n");
     nsptest::CwdGuard cwd(root.Path());
+    // The root is the module directory too: its provider folders hold no
+    // provider, so none is registered.
+    nsptest::ModuleDirGuard moduleDir(root.Path());
     nsptest::LogCapture log;
 
     boost::shared_ptr<ICIMNamespace> repository(new TInmemNamespace("repository"));

@@ -29,6 +29,7 @@
 #include "TOSSpecific.h"
 
 #include "../NamespaceTestSupport.h"
+#include "StagedServer.h"
 
 using namespace Pegasus;
 namespace fs = std::filesystem;
@@ -45,112 +46,6 @@ std::string Text(String const& s)
 {
     return std::string(static_cast<const char*>(s.getCString()));
 }
-
-// A TCP port on 127.0.0.1 that was free a moment ago.
-unsigned FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    unsigned port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    close(fd);
-    return port;
-}
-
-// A requested-class file's namespace and class names (entries without their
-// time-out and tag).
-struct RequestedClasses {
-    std::string nsp;
-    std::vector<std::string> classes;
-};
-
-RequestedClasses ReadRequestedClasses(std::string const& path)
-{
-    std::string const xml = nsptest::ReadFile(path);
-    RequestedClasses result;
-    std::smatch m;
-    if (std::regex_search(xml, m, std::regex("<nsp name=\"([^\"]*)\"")))
-        result.nsp = m[1];
-    std::regex const entry("<class name=\"([A-Za-z0-9_]+)[^\"]*\"");
-    for (std::sregex_iterator it(xml.begin(), xml.end(), entry), end; it != end; ++it)
-        result.classes.push_back((*it)[1]);
-    return result;
-}
-
-// The staged programs run in a root of their own, with the plug-in's
-// environment; the server started there is stopped (and, failing that,
-// killed) when the object goes, also after a failed assertion.
-class StagedServer {
-public:
-    StagedServer() : fPort(FreePort())
-    {
-        fs::create_directories(fRoot / "pegasus/provider");
-        for (const char* dir : {"bin", "lib", "pegSchema"})
-            fs::create_directory_symlink(kStagePegasus + "/" + dir,
-                                         fRoot / (std::string("pegasus/") + dir));
-    }
-    ~StagedServer()
-    {
-        if (!fStarted)
-            return;
-        Run("cimserver", {"-s"});
-        std::ifstream in(Home() + "/cimserver_start.conf");
-        int pid = 0;
-        if (in >> pid && pid > 0 && nsptest::ReadFile("/proc/" + std::to_string(pid) + "/comm") ==
-                                        "cimserver\n")
-            kill(pid, SIGKILL);
-    }
-    StagedServer(StagedServer const&) = delete;
-    StagedServer& operator=(StagedServer const&) = delete;
-
-    std::string Home() const { return fRoot / "pegasus"; }
-    unsigned Port() const { return fPort; }
-
-    // Runs a staged program; the result is its status and output, for
-    // messages.
-    std::pair<int, std::string> Run(std::string const& program,
-                                    std::vector<std::string> const& args) const
-    {
-        std::string output;
-        int const status = TOSSpecific::SpawnProcess(
-            program, args, Home() + "/bin/" + program,
-            {"PEGASUS_HOME=" + Home(), "LD_LIBRARY_PATH=" + Home() + "/lib", "PATH=/usr/bin:/bin"},
-            output, 120);
-        return {status, output};
-    }
-
-    ::testing::AssertionResult Succeeds(std::string const& program,
-                                        std::vector<std::string> const& args) const
-    {
-        auto const [status, output] = Run(program, args);
-        std::string line = program;
-        for (std::string const& a : args)
-            line += " " + a;
-        // cimmof goes on after an include file it cannot open; the classes
-        // that need it then fail, but say so only in the output.
-        if (status != 0 || output.find("Could not open include file") != std::string::npos)
-            return ::testing::AssertionFailure() << line << ": status " << status << "\n" << output;
-        return ::testing::AssertionSuccess();
-    }
-
-    ::testing::AssertionResult Start()
-    {
-        fStarted = true;
-        return Succeeds("cimserver", {"httpPort=" + std::to_string(fPort),
-                                      "enableHttpsConnection=false", "enableAuthentication=false",
-                                      "startFile=" + (fRoot / "start.conf")});
-    }
-
-private:
-    nsptest::TempDir fRoot;
-    unsigned fPort;
-    bool fStarted = false;
-};
 
 // Key values (as text) of the instances, sorted.
 std::vector<std::string> Keys(Array<CIMInstance> const& instances, const char* key)
@@ -207,7 +102,7 @@ TEST(ProviderDirectories, RegisterAndServeThroughTheStagedServer)
 
     // The server, its schemas and its provider directories, as the plug-in
     // sets them up.
-    StagedServer server;
+    nsptest::StagedServer server;
     std::string providerDir = "providerDir=";
     for (std::string const& name : kNames) {
         fs::copy(kProviders + "/" + name, server.Home() + "/provider/" + name);
@@ -226,11 +121,11 @@ TEST(ProviderDirectories, RegisterAndServeThroughTheStagedServer)
     CIMClient client;
     client.setTimeout(30000);
     client.connect("127.0.0.1", server.Port(), "", "");
-    std::map<std::string, RequestedClasses> requested;
+    std::map<std::string, nsptest::RequestedClasses> requested;
     for (std::string const& name : kNames) {
         std::string const dir = server.Home() + "/provider/" + name + "/";
-        requested[name] = ReadRequestedClasses(dir + name + ".classes.xml");
-        RequestedClasses const& r = requested[name];
+        requested[name] = nsptest::ReadRequestedClasses(dir + name + ".classes.xml");
+        nsptest::RequestedClasses const& r = requested[name];
         ASSERT_FALSE(r.nsp.empty()) << name;
         ASSERT_TRUE(server.Succeeds("cimmof", {"-n", r.nsp, "-aE", dir + name + ".properties.mof"}));
         ASSERT_TRUE(server.Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
