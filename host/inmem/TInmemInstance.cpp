@@ -1,6 +1,9 @@
 #include "TInmemInstance.h"
 
+#include <utility>
 #include <vector>
+
+#include <boost/make_shared.hpp>
 
 #include "ICIMClass.h"
 #include "ICIMPropertyDecl.h"
@@ -21,15 +24,17 @@ boost::shared_ptr<TInmemProperty> HolderIn(TPropertyMap& properties, ICIMClass& 
                                            std::string const& name)
 {
     std::string key = InmemNormalizeName(name);
-    TPropertyMap::iterator found = properties.find(key);
-    if (found != properties.end())
+    // One search serves both the lookup and the insertion of a new holder.
+    TPropertyMap::iterator found = properties.lower_bound(key);
+    if (found != properties.end() && found->first == key)
         return found->second;
     boost::shared_ptr<ICIMPropertyDecl> decl = cls.GetPropertyDecl(name, TCIMContext());
     if (!decl)
         throw TKTAException(TKTAStatusCode::kNotFound,
                             "class " + cls.GetName(TCIMContext()) + " has no property " + name);
-    boost::shared_ptr<TInmemProperty> holder(new TInmemProperty(decl));
-    properties[key] = holder;
+    // The holder and its reference count in one allocation.
+    boost::shared_ptr<TInmemProperty> holder = boost::make_shared<TInmemProperty>(decl);
+    properties.emplace_hint(found, std::move(key), holder);
     return holder;
 }
 

@@ -3,6 +3,8 @@
 // given object path.
 #include "TPEGASUSClass.h"
 
+#include <vector>
+
 #include <Pegasus/Client/CIMClient.h>
 #include <Pegasus/Client/CIMClientException.h>
 
@@ -59,6 +61,86 @@ std::string ReferencedClassName(std::string const& path, std::string const& prop
     return rest.substr(0, dot);
 }
 
+// The text and the lookup key of a server property name, remembered by
+// the property's position: the instances of one answer name their
+// properties alike, and comparing a name costs less than converting and
+// checking it again.
+struct TPropertyName {
+    Pegasus::String server;
+    std::string text;
+    std::string key;
+    bool haveText = false;
+    bool haveKey = false;
+};
+typedef std::vector<TPropertyName> TPropertyNames;
+
+// Converts and sets every property of `onServer` on `instance`; a property
+// that fails is logged (naming `operation`) and skipped.  `className` and
+// `nsp` are the class's name and server namespace text; `names` carries the
+// converted names from one instance to the next.
+void FillFromServer(TPEGASUSInstance& instance, Pegasus::CIMInstance const& onServer,
+                    std::string const& operation, std::string const& className,
+                    std::string const& nsp, boost::shared_ptr<TPEGASUSNamespace> const& ns,
+                    TPropertyNames& names)
+{
+    // The path text is needed only to name the class a reference refers to.
+    std::string path;
+    bool havePath = false;
+    Pegasus::Uint32 const count = onServer.getPropertyCount();
+    if (names.size() < count)
+        names.resize(count);
+    boost::shared_ptr<ICIMClass> const cls = instance.GetClass(TCIMContext());
+    for (Pegasus::Uint32 i = 0; i < count; ++i) {
+        Pegasus::CIMConstProperty const property = onServer.getProperty(i);
+        Pegasus::String const& serverName = property.getName().getString();
+        TPropertyName& name = names[i];
+        if (!name.haveText || !Pegasus::String::equal(name.server, serverName)) {
+            name.haveText = name.haveKey = false;
+            name.text = TPEGASUSNamespace::PegasusText(serverName);
+            name.server = serverName;
+            name.haveText = true;
+        }
+        std::string const& pname = name.text;
+        try {
+            if (!name.haveKey) {
+                name.key = TPEGASUSNamespace::NormalizeName(pname);
+                name.haveKey = true;
+            }
+            std::string const& key = name.key;
+            TCIMValue value;
+            if (property.getType() == Pegasus::CIMTYPE_REFERENCE && ns) {
+                if (!havePath) {
+                    path = TPEGASUSNamespace::PegasusText(onServer.getPath().toString());
+                    havePath = true;
+                }
+                std::string const referenced = ReferencedClassName(path, pname);
+                if (!referenced.empty()) {
+                    TCIMContext context;
+                    context["nsp"] = TCIMValue(nsp);
+                    value.SetReferencedClass(ns->GetClass(referenced, context));
+                }
+            }
+            Pegasus::CIMValue const& onServerValue = property.getValue();
+            if (!onServerValue.isNull())
+                pegValToKTA(pname, onServerValue, property.getType(), property.isArray(), value,
+                            cls);
+            // A missing instance id is shown as an empty one.
+            if (pname.find("InstanceID") != std::string::npos && value.ToString(10).empty())
+                value.Set(value.ToString(10));
+            if (className == "OMC_ProcessorSlot" && pname == "Number") {
+                instance.GetProperty("Number", TCIMContext());
+                int const number = value;
+                instance.SetPropertyValue(key, TCIMValue(static_cast<unsigned short>(number)),
+                                          TCIMContext());
+            } else {
+                instance.SetPropertyValue(key, value, TCIMContext());
+            }
+        } catch (TKTAException const&) {
+            LogLine(3, "4TPEGASUSClass::" + operation + " - Unable to retrieve property: " + pname);
+        }
+    }
+}
+
 } // namespace
 
 Pegasus::CIMClient* TPEGASUSClass::ChooseClient() const
@@ -79,41 +161,8 @@ boost::shared_ptr<TPEGASUSInstance> TPEGASUSClass::NewServerInstance()
 void TPEGASUSClass::FillInstance(TPEGASUSInstance& instance, Pegasus::CIMInstance const& onServer,
                                  std::string const& operation)
 {
-    boost::shared_ptr<TPEGASUSNamespace> ns = LockNamespace();
-    std::string const path = TPEGASUSNamespace::PegasusText(onServer.getPath().toString());
-    for (Pegasus::Uint32 i = 0; i < onServer.getPropertyCount(); ++i) {
-        Pegasus::CIMConstProperty const property = onServer.getProperty(i);
-        std::string const pname = TPEGASUSNamespace::PegasusText(property.getName().getString());
-        try {
-            std::string const key = TPEGASUSNamespace::NormalizeName(pname);
-            TCIMValue value;
-            if (property.getType() == Pegasus::CIMTYPE_REFERENCE && ns) {
-                std::string const referenced = ReferencedClassName(path, pname);
-                if (!referenced.empty()) {
-                    TCIMContext context;
-                    context["nsp"] = TCIMValue(fPegasusNSPStr);
-                    value.SetReferencedClass(ns->GetClass(referenced, context));
-                }
-            }
-            Pegasus::CIMValue const& onServerValue = property.getValue();
-            if (!onServerValue.isNull())
-                pegValToKTA(pname, onServerValue, property.getType(), property.isArray(), value,
-                            instance.GetClass(TCIMContext()));
-            // A missing instance id is shown as an empty one.
-            if (pname.find("InstanceID") != std::string::npos && value.ToString(10).empty())
-                value.Set(value.ToString(10));
-            if (fName == "OMC_ProcessorSlot" && pname == "Number") {
-                instance.GetProperty("Number", TCIMContext());
-                int const number = value;
-                instance.SetPropertyValue(key, TCIMValue(static_cast<unsigned short>(number)),
-                                          TCIMContext());
-            } else {
-                instance.SetPropertyValue(key, value, TCIMContext());
-            }
-        } catch (TKTAException const&) {
-            LogLine(3, "4TPEGASUSClass::" + operation + " - Unable to retrieve property: " + pname);
-        }
-    }
+    TPropertyNames names;
+    FillFromServer(instance, onServer, operation, fName, fPegasusNSPStr, LockNamespace(), names);
 }
 
 void TPEGASUSClass::EnumerateInstances(TInstanceCallback const& callback, bool deepInheritance,
@@ -135,6 +184,7 @@ void TPEGASUSClass::EnumerateInstances(TInstanceCallback const& callback, bool d
     else if (fName.find("SoftwareIdentity") != std::string::npos)
         timeout = 301000;
 
+    TPropertyNames names;
     for (boost::shared_ptr<TPEGASUSProvider> const& provider : providers) {
         std::string const nsp = provider->GetNameSpaceName(TCIMContext());
         try {
@@ -167,10 +217,16 @@ void TPEGASUSClass::EnumerateInstances(TInstanceCallback const& callback, bool d
                 for (Pegasus::Uint32 i = 0; i < instances.size(); ++i) {
                     try {
                         boost::shared_ptr<TPEGASUSInstance> instance = NewServerInstance();
-                        FillInstance(*instance, instances[i], "EnumerateInstances");
+                        FillFromServer(*instance, instances[i], "EnumerateInstances", fName,
+                                       fPegasusNSPStr, ns, names);
                         instance->setPegNameSpace(*fPegasusNSP);
                         instance->SetPegasusNSPStr(nsp);
                         instance->setPegInstanceName(instances[i].getPath());
+                        // The server's copy is no longer needed: freeing it
+                        // now lets the host instances reuse its memory, so
+                        // the enumeration's peak stays near the larger of
+                        // the two instead of their sum.
+                        instances[i] = Pegasus::CIMInstance();
                         AddInstance(instance);
                         if (fName == "CIM_RecordAppliesToElement") {
                             LogLine(3, "TPEGASUSClass::EnumerateInstances Antecedent = " +

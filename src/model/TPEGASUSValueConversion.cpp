@@ -146,10 +146,11 @@ void ArrayToKTA(Pegasus::CIMValue const& value, Pegasus::CIMType type, TCIMValue
     case CIMTYPE_STRING:
         // Array elements go through the String stream insertion (not
         // getCString), so characters above 0xFF arrive as "\xHHHH".
-        // One stream serves the whole array: building a stream costs more
-        // than writing a short text into it.
+        // One stream per thread serves every array: building a stream
+        // costs more than writing a short text into it.
         {
-            std::ostringstream text;
+            static thread_local std::ostringstream text;
+            text.clear();
             FillArray<String>(value, type, out, [&text](String const& element) {
                 text.str(std::string());
                 text << element;
