@@ -36,6 +36,12 @@ public:
 
     // Registers the instance with its class (TPEGASUSClass::AddInstance).
     void AddToNamespace(TCIMContext context) override;
+    // The property holders of the in-memory instance, handed out as
+    // TPEGASUSInstanceProperty objects: the same values, shown through the
+    // plug-in's display formatting (ToString and its kin).
+    boost::shared_ptr<ICIMProperty> GetProperty(std::string const& name,
+                                                TCIMContext context) override;
+    void EnumerateProperties(TPropertyCallback const& callback, TCIMContext context) override;
     // The server namespace the instance was read from; empty until set.
     std::string GetPegasusNSPStr() const override;
     // Calls method `name` on this instance's server object, through the

@@ -138,6 +138,12 @@ public:
     // when not empty, else value.ToString(10).
     std::string LookupInTable(TCIMValue const& value, std::vector<TValueMapEntry>& entries,
                               std::string& defaultText) const;
+    // The display text of `value` (any value of the declared type) as
+    // ToString gives it for the property's own value, and the element texts
+    // as ToStringVector gives them: for holders that keep their value
+    // elsewhere.
+    std::string DisplayText(TCIMValue const& value) const;
+    std::vector<std::string> DisplayTexts(TCIMValue const& value) const;
 
 private:
     boost::shared_ptr<const ICIMPropertyDecl> LockDeclaration() const;

@@ -12,6 +12,7 @@
 #include "ICIMQualifier.h"
 #include "TKTAException.h"
 #include "TPEGASUSClass.h"
+#include "TPEGASUSInstanceProperty.h"
 #include "TPEGASUSNamespace.h"
 #include "TRootObject.h"
 
@@ -36,6 +37,23 @@ void TPEGASUSInstance::AddToNamespace(TCIMContext)
     boost::shared_ptr<TPEGASUSInstance> self =
         boost::static_pointer_cast<TPEGASUSInstance>(shared_from_this());
     cls->AddInstance(self);
+}
+
+boost::shared_ptr<ICIMProperty> TPEGASUSInstance::GetProperty(std::string const& name,
+                                                              TCIMContext context)
+{
+    return boost::shared_ptr<ICIMProperty>(
+        new TPEGASUSInstanceProperty(TInmemInstance::GetProperty(name, context)));
+}
+
+void TPEGASUSInstance::EnumerateProperties(TPropertyCallback const& callback, TCIMContext context)
+{
+    TInmemInstance::EnumerateProperties(
+        [&callback](boost::shared_ptr<ICIMProperty> holder) {
+            return callback(
+                boost::shared_ptr<ICIMProperty>(new TPEGASUSInstanceProperty(holder)));
+        },
+        context);
 }
 
 std::string TPEGASUSInstance::GetPegasusNSPStr() const

@@ -653,8 +653,20 @@ std::string TPEGASUSProperty::PrevValueToString() const
 std::vector<std::string> TPEGASUSProperty::ToStringVector() const
 {
     boost::shared_ptr<const ICIMPropertyDecl> decl = LockDeclaration();
+    return DisplayTexts(CurrentValue(*decl));
+}
+
+std::string TPEGASUSProperty::DisplayText(TCIMValue const& value) const
+{
+    boost::shared_ptr<const ICIMPropertyDecl> decl = LockDeclaration();
     TDisplayQualifiers qualifiers(*decl);
-    TCIMValue const& value = CurrentValue(*decl);
+    return Display(qualifiers, decl->GetType(TCIMContext()), value);
+}
+
+std::vector<std::string> TPEGASUSProperty::DisplayTexts(TCIMValue const& value) const
+{
+    boost::shared_ptr<const ICIMPropertyDecl> decl = LockDeclaration();
+    TDisplayQualifiers qualifiers(*decl);
     TCIMValue::TCIMType type = decl->GetType(TCIMContext());
     if (!value.IsNull() && type.IsArray() && IsMapType(type.GetElementType())) {
         TValueMapRows map;

@@ -71,6 +71,36 @@ TEST_F(PegasusInstance, KeepsTheServerIdentityItIsGiven)
     EXPECT_EQ("X.Name=\"a\"", Text(instance->getPegInstanceName().toString()));
 }
 
+TEST_F(PegasusInstance, PropertiesShowTheirValuesThroughTheDisplayRules)
+{
+    boost::shared_ptr<ICIMPropertyDecl> size =
+        fClass->AllocatePropertyDecl("Size", TCIMValue(kUint64), {});
+    boost::shared_ptr<ICIMQualifierDecl> units = fNamespace->AllocateQualifierDecl(
+        "Units", TCIMValue(kString), ICIMQualifierDecl::kScopeProperty,
+        ICIMQualifierDecl::kFlavorNone, {});
+    size->AddQualifier(size->AllocateQualifier(units, TCIMValue(std::string("Bytes")), {}), {});
+    fClass->AddPropertyDecl(size);
+
+    boost::shared_ptr<TPEGASUSInstance> instance = Make();
+    instance->SetPropertyValue("Size", TCIMValue(1536ull), {});
+    boost::shared_ptr<ICIMProperty> property = instance->GetProperty("size", {});
+    EXPECT_EQ("1.5 Kilobytes", property->ToString());
+    EXPECT_EQ(std::vector<std::string>({"1.5 Kilobytes"}), property->ToStringVector());
+    // Changes through the handed-out object are the instance's own.
+    property->SetValue(TCIMValue(1024ull), {});
+    EXPECT_EQ(TCIMValue(1024ull), instance->GetProperty("Size", {})->GetValue({}));
+    EXPECT_EQ("1024 Bytes", instance->GetProperty("Size", {})->ToString());
+
+    std::vector<std::string> shown;
+    instance->EnumerateProperties(
+        [&shown](boost::shared_ptr<ICIMProperty> p) {
+            shown.push_back(p->ToString());
+            return true;
+        },
+        {});
+    EXPECT_EQ(std::vector<std::string>({"", "1024 Bytes"}), shown);
+}
+
 TEST_F(PegasusInstance, AddToNamespaceRegistersWithItsClassUnderItsPath)
 {
     boost::shared_ptr<TPEGASUSInstance> first = Make(), second = Make();
