@@ -11,6 +11,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   procps psmisc sblim-wbemcli
+  # the HTML report tests load the page in headless Chromium
+  chromium
 )
 
 missing=()

@@ -35,15 +35,21 @@ function(kta_stage_program target)
     INSTALL_RPATH "${rpath}")
 endfunction()
 
-# kta_add_tests(LIBS lib... [ONE_PROCESS stem...]): one GoogleTest program per
-# *_test.cpp file in the calling folder, each test case registered with CTest.
-# The programs named in ONE_PROCESS (file stems) are registered as one CTest
-# test each instead, so that their cases share what the program starts once
-# (a started namespace).  Test programs get
+# kta_add_tests(LIBS lib... [ONE_PROCESS stem...] [RESOURCE_LOCK name]): one
+# GoogleTest program per *_test.cpp file in the calling folder, each test case
+# registered with CTest.  The programs named in ONE_PROCESS (file stems) are
+# registered as one CTest test each instead, so that their cases share what
+# the program starts once (a started namespace).  RESOURCE_LOCK keeps every
+# test of the folder from running at the same time as another test holding
+# the same lock (CTest runs tests in parallel).  Test programs get
 # KTA_STAGE_DIR, KTA_SOURCE_DIR and KTA_SHARED_DIR (the read-only shared data
 # beside the checkout) as compile definitions.
 function(kta_add_tests)
-  cmake_parse_arguments(ARG "" "" "LIBS;ONE_PROCESS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "LIBS;ONE_PROCESS" ${ARGN})
+  set(lock_properties)
+  if(ARG_RESOURCE_LOCK)
+    set(lock_properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" prefix "${rel}")
@@ -61,11 +67,11 @@ function(kta_add_tests)
     if(name IN_LIST ARG_ONE_PROCESS)
       add_test(NAME ${target} COMMAND ${target}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-      set_tests_properties(${target} PROPERTIES TIMEOUT 300)
+      set_tests_properties(${target} PROPERTIES TIMEOUT 300 ${lock_properties})
     else()
       gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-        PROPERTIES TIMEOUT 300)
+        PROPERTIES TIMEOUT 300 ${lock_properties})
     endif()
   endforeach()
 endfunction()
