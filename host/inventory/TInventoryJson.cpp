@@ -88,29 +88,11 @@ TInventoryInstance InstanceFrom(json const& value)
 
 } // namespace
 
-json ReportToJson(TInventoryReport const& report)
+namespace {
+
+// The report's own members, every provider left out.
+json HeadJson(TInventoryReport const& report)
 {
-    json providers = json::array();
-    for (TInventoryProvider const& provider : report.fProviders) {
-        json classes = json::array();
-        for (TInventoryClass const& cls : provider.fClasses) {
-            json instances = json::array();
-            for (TInventoryInstance const& instance : cls.fInstances)
-                instances.push_back(InstanceJson(instance));
-            classes.push_back({{"name", cls.fName},
-                               {"seconds", cls.fSeconds},
-                               {"error", ErrorJson(cls.fError)},
-                               {"instanceCount", cls.fInstances.size()},
-                               {"instances", instances}});
-        }
-        providers.push_back({{"name", provider.fName},
-                             {"module", provider.fModule},
-                             {"description", provider.fDescription},
-                             {"pluginType", provider.fPluginType},
-                             {"seconds", provider.fSeconds},
-                             {"error", ErrorJson(provider.fError)},
-                             {"classes", classes}});
-    }
     return {{"format", kFormatName},
             {"version", kReportFormatVersion},
             {"hostname", report.fHostname},
@@ -125,8 +107,49 @@ json ReportToJson(TInventoryReport const& report)
               {"instances", report.InstanceCount()},
               {"errors", report.ErrorCount()}}},
             {"errors", report.fErrors},
-            {"providers", providers},
             {"changes", ChangesJson(report.fChanges)}};
+}
+
+json ProviderHeadJson(TInventoryProvider const& provider)
+{
+    return {{"name", provider.fName},
+            {"module", provider.fModule},
+            {"description", provider.fDescription},
+            {"pluginType", provider.fPluginType},
+            {"seconds", provider.fSeconds},
+            {"error", ErrorJson(provider.fError)}};
+}
+
+json ClassHeadJson(TInventoryClass const& cls)
+{
+    return {{"name", cls.fName},
+            {"seconds", cls.fSeconds},
+            {"error", ErrorJson(cls.fError)},
+            {"instanceCount", cls.fInstances.size()}};
+}
+
+} // namespace
+
+json ReportToJson(TInventoryReport const& report)
+{
+    json providers = json::array();
+    for (TInventoryProvider const& provider : report.fProviders) {
+        json classes = json::array();
+        for (TInventoryClass const& cls : provider.fClasses) {
+            json instances = json::array();
+            for (TInventoryInstance const& instance : cls.fInstances)
+                instances.push_back(InstanceJson(instance));
+            json entry = ClassHeadJson(cls);
+            entry["instances"] = instances;
+            classes.push_back(entry);
+        }
+        json entry = ProviderHeadJson(provider);
+        entry["classes"] = classes;
+        providers.push_back(entry);
+    }
+    json document = HeadJson(report);
+    document["providers"] = providers;
+    return document;
 }
 
 TInventoryReport ReportFromJson(json const& document)
@@ -202,11 +225,52 @@ TInventoryReport ReadJsonReport(std::string const& path)
     }
 }
 
+namespace {
+
+// Property texts come from the machine and need not be valid UTF-8; invalid
+// bytes are replaced rather than failing the whole report.
+std::string Dumped(json const& value)
+{
+    return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+// Writes the members of `object` (without its braces), each on a line of
+// its own, followed by a comma when `more` members follow.
+void WriteMembers(std::ostream& out, json const& object, std::string const& indent, bool more)
+{
+    std::size_t left = object.size();
+    for (auto const& member : object.items()) {
+        out << indent << Dumped(json(member.key())) << ": " << Dumped(member.value());
+        out << (--left > 0 || more ? ",\n" : "\n");
+    }
+}
+
+} // namespace
+
 void WriteJsonReport(std::ostream& out, TInventoryReport const& report)
 {
-    // Property texts come from the machine and need not be valid UTF-8;
-    // invalid bytes are replaced rather than failing the whole report.
-    out << ReportToJson(report).dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+    // The same document ReportToJson gives, written piece by piece: a large
+    // inventory (thousands of packages) is never held twice in memory.
+    out << "{\n";
+    WriteMembers(out, HeadJson(report), "  ", true);
+    out << "  \"providers\": [";
+    for (std::size_t p = 0; p < report.fProviders.size(); ++p) {
+        TInventoryProvider const& provider = report.fProviders[p];
+        out << (p ? ",\n" : "\n") << "    {\n";
+        WriteMembers(out, ProviderHeadJson(provider), "      ", true);
+        out << "      \"classes\": [";
+        for (std::size_t c = 0; c < provider.fClasses.size(); ++c) {
+            TInventoryClass const& cls = provider.fClasses[c];
+            out << (c ? ",\n" : "\n") << "        {\n";
+            WriteMembers(out, ClassHeadJson(cls), "          ", true);
+            out << "          \"instances\": [";
+            for (std::size_t i = 0; i < cls.fInstances.size(); ++i)
+                out << (i ? ",\n" : "\n") << "            " << Dumped(InstanceJson(cls.fInstances[i]));
+            out << (cls.fInstances.empty() ? "]\n" : "\n          ]\n") << "        }";
+        }
+        out << (provider.fClasses.empty() ? "]\n" : "\n      ]\n") << "    }";
+    }
+    out << (report.fProviders.empty() ? "]\n" : "\n  ]\n") << "}\n";
 }
 
 } // namespace NQRVKTA20
