@@ -84,6 +84,11 @@ public:
         std::string const& name);
     // Removes the qualifier of the same name; TKTAException 15 when absent.
     void RemoveQualifier(boost::shared_ptr<ICIMQualifier> qualifier);
+    // The qualifier stored under a lower-cased name, or empty.
+    boost::shared_ptr<TPEGASUSQualifier> FindQualifierNormalized(std::string const& key) const
+    {
+        return fQualifiers.FindNormalized(key);
+    }
     // Drops every qualifier (breaks the cycles through them).
     void ClearQualifiers() { fQualifiers.Clear(); }
 

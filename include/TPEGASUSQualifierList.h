@@ -34,6 +34,12 @@ public:
     void Add(boost::shared_ptr<ICIMQualifier> qualifier);
     // The qualifier of that name, or empty.
     boost::shared_ptr<TPEGASUSQualifier> Find(std::string const& name) const;
+    // The same for a name already lower-cased (no normalisation).
+    boost::shared_ptr<TPEGASUSQualifier> FindNormalized(std::string const& key) const
+    {
+        TMap::const_iterator found = fMap.find(key);
+        return found == fMap.end() ? boost::shared_ptr<TPEGASUSQualifier>() : found->second;
+    }
     // The iterator of that name (end() when absent) and whether it was
     // found.
     std::pair<TMap::iterator, bool> Lookup(std::string const& name);

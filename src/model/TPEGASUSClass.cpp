@@ -188,10 +188,10 @@ void TPEGASUSClass::EnumerateKeyNames(TKeyNameCallback const& callback, TCIMCont
 {
     for (TPropertyDeclMap::value_type const& entry : fPropertyDecls) {
         // A property without a Key qualifier is simply no key: look the
-        // qualifier up without the throwing accessor.
-        std::pair<TPEGASUSQualifierList::TMap::iterator, bool> key =
-            entry.second->LookupQualifier("KEY");
-        if (!key.second || !QualifierIsTrue(key.first->second))
+        // qualifier up without the throwing accessor.  Instance paths are
+        // built from this for every instance, so the name is given
+        // lower-cased already.
+        if (!QualifierIsTrue(entry.second->FindQualifierNormalized("key")))
             continue;
         if (!callback(&entry.second->GetName(TCIMContext())))
             return;
