@@ -29,6 +29,30 @@ std::string MessageOf(Pegasus::Exception const& e)
     return TPEGASUSNamespace::PegasusText(e.getMessage());
 }
 
+// The failure lines of one server instance's scope, the same in every
+// reading operation.
+void LogInstanceFailure(std::string const& className, Pegasus::Uint32 index)
+{
+    LogLine(3, "DEBUG2:TPEGASUSClass::EI KTA Error for: " + className + ", pegInst " +
+                   std::to_string(index));
+}
+
+void LogInstanceFailure(std::string const& className, Pegasus::Uint32 index,
+                        Pegasus::Exception const& e)
+{
+    LogLine(3, "DEBUG3:TPEGASUSClass::EI Error from Pegasus for: " + className + ", pegInst " +
+                   std::to_string(index) + " returned exception: " + MessageOf(e));
+}
+
+// "<antecedent> Dependent<dependent>": the two ends of a record's
+// association, for the log.
+std::string AppliesToText(ICIMInstance& instance)
+{
+    return instance.GetProperty("Antecedent", TCIMContext())->GetValue(TCIMContext()).ToString(10) +
+           " Dependent" +
+           instance.GetProperty("Dependent", TCIMContext())->GetValue(TCIMContext()).ToString(10);
+}
+
 // What a user misses when the enumeration of a class times out.
 std::string TimeoutHint(std::string const& className)
 {
@@ -230,25 +254,16 @@ void TPEGASUSClass::EnumerateInstances(TInstanceCallback const& callback, bool d
                         AddInstance(instance);
                         if (fName == "CIM_RecordAppliesToElement") {
                             LogLine(3, "TPEGASUSClass::EnumerateInstances Antecedent = " +
-                                           instance->GetProperty("Antecedent", TCIMContext())
-                                               ->GetValue(TCIMContext())
-                                               .ToString(10) +
-                                           " Dependent" +
-                                           instance->GetProperty("Dependent", TCIMContext())
-                                               ->GetValue(TCIMContext())
-                                               .ToString(10));
+                                           AppliesToText(*instance));
                         }
                         LogLine(3, "TPEGASUSClass::EnumerateInstances nsp=" +
                                        instance->GetPegasusNSPStr() + "\n");
                         if (!callback(instance))
                             return;
                     } catch (TKTAException const&) {
-                        LogLine(3, "DEBUG2:TPEGASUSClass::EI KTA Error for: " + fName +
-                                       ", pegInst " + std::to_string(i));
+                        LogInstanceFailure(fName, i);
                     } catch (Pegasus::Exception const& e) {
-                        LogLine(3, "DEBUG3:TPEGASUSClass::EI Error from Pegasus for: " + fName +
-                                       ", pegInst " + std::to_string(i) +
-                                       " returned exception: " + MessageOf(e));
+                        LogInstanceFailure(fName, i, e);
                     }
                 }
             } catch (Pegasus::ConnectionTimeoutException const& e) {
@@ -306,12 +321,9 @@ boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstance(TCIMReference const& 
                     result->setPegNameSpace(*fPegasusNSP);
                     result->setPegInstanceName(instances[i].getPath());
                 } catch (TKTAException const&) {
-                    LogLine(3, "DEBUG2:TPEGASUSClass::EI KTA Error for: " + fName + ", pegInst " +
-                                   std::to_string(i));
+                    LogInstanceFailure(fName, i);
                 } catch (Pegasus::Exception const& e) {
-                    LogLine(3, "DEBUG3:TPEGASUSClass::EI Error from Pegasus for: " + fName +
-                                   ", pegInst " + std::to_string(i) +
-                                   " returned exception: " + MessageOf(e));
+                    LogInstanceFailure(fName, i, e);
                 }
             }
         } catch (Pegasus::Exception const& e) {
@@ -381,13 +393,7 @@ boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstanceWithNsp(TCIMReference 
                         FillInstance(*instance, instances[i], "GetInstanceWithNsp");
                         if (fName == "CIM_RecordAppliesToElement") {
                             LogLine(3, "TPEGASUSClass::GetInstanceWithNsp Antecedent = " +
-                                           instance->GetProperty("Antecedent", TCIMContext())
-                                               ->GetValue(TCIMContext())
-                                               .ToString(10) +
-                                           " Dependent" +
-                                           instance->GetProperty("Dependent", TCIMContext())
-                                               ->GetValue(TCIMContext())
-                                               .ToString(10));
+                                           AppliesToText(*instance));
                         }
                         LogLine(3, "TPEGASUSClass::GetInstanceWithNsp nsp=" +
                                        instance->GetPegasusNSPStr() + "\n");
@@ -396,12 +402,9 @@ boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstanceWithNsp(TCIMReference 
                         instance->SetPegasusNSPStr(providerNsp);
                         return instance;
                     } catch (TKTAException const&) {
-                        LogLine(3, "DEBUG2:TPEGASUSClass::EI KTA Error for: " + fName +
-                                       ", pegInst " + std::to_string(i));
+                        LogInstanceFailure(fName, i);
                     } catch (Pegasus::Exception const& e) {
-                        LogLine(3, "DEBUG3:TPEGASUSClass::EI Error from Pegasus for: " + fName +
-                                       ", pegInst " + std::to_string(i) +
-                                       " returned exception: " + MessageOf(e));
+                        LogInstanceFailure(fName, i, e);
                     }
                 }
             } catch (Pegasus::Exception const& e) {
