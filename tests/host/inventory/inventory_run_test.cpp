@@ -1,9 +1,13 @@
 // kta-inventory end to end on this machine, through a root that shares the
 // staging tree: one run collects the JSON report that most cases read (and
-// renders it as text without a server); one run writes the HTML page with
-// the changes since an edited copy of that report, which headless Chromium
-// loads; one run invokes a method on the loopback port.  All cases share
+// renders it as text without a server); one run, after the test took space
+// on the root file system, writes the HTML page with the changes since an
+// edited copy of that report, which headless Chromium loads; one run invokes a method on the loopback port.  All cases share
 // one process.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <regex>
 #include <set>
 
@@ -216,6 +220,35 @@ TEST_F(InventoryRun, HtmlPageShowsTheChangesSinceAnEditedBaseline)
     ASSERT_FALSE(processor.empty());
     invtest::WriteFile(*sDir / "baseline.json", baseline.dump());
 
+    // A real change between the runs: 512 MB taken on the root file system.
+    std::string rootFileSystem;
+    for (json const& provider : sReport.at("providers"))
+        for (json const& cls : provider.at("classes"))
+            if (cls.at("name") == "KTA_FileSystem")
+                for (json const& instance : cls.at("instances"))
+                    for (json const& property : instance.at("properties"))
+                        if (property.at("name") == "Root" && property.at("value") == "/")
+                            rootFileSystem = instance.at("path");
+    ASSERT_FALSE(rootFileSystem.empty()) << "no file system \"/\" in the report";
+    struct stat rootInfo, fillInfo;
+    std::string const fill = "/var/tmp/kta-inventory-test-fill-" + std::to_string(getpid());
+    int const fd = open(fill.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0) << fill;
+    struct FillRemoval {
+        std::string path;
+        int fd;
+        ~FillRemoval()
+        {
+            close(fd);
+            unlink(path.c_str());
+        }
+    } removal{fill, fd};
+    ASSERT_EQ(0, stat("/", &rootInfo));
+    ASSERT_EQ(0, fstat(fd, &fillInfo));
+    ASSERT_EQ(rootInfo.st_dev, fillInfo.st_dev) << fill << " is not on the root file system";
+    ASSERT_EQ(0, posix_fallocate(fd, 0, 512LL * 1024 * 1024));
+    fsync(fd);
+
     invtest::TRun const run = invtest::RunWithServer(
         {"--root", sRoot, "--format", "html", "--baseline", "baseline.json", "-o", "page.html",
          "--consumer", invtest::UniqueConsumer("html"), "--log", "html.log"},
@@ -261,6 +294,9 @@ TEST_F(InventoryRun, HtmlPageShowsTheChangesSinceAnEditedBaseline)
     EXPECT_TRUE(has(loopback));
     EXPECT_TRUE(has("Removed instances: 1"));
     EXPECT_TRUE(has(gone));
+    // The space taken between the runs.
+    EXPECT_TRUE(has("<tr><td>" + rootFileSystem + "</td><td>AvailableSpace</td>"))
+        << section.substr(0, 3000);
     // Other values (free memory, the clock) change between the runs too.
     EXPECT_TRUE(
         has("<tr><td>" + processor + "</td><td>ElementName</td><td>&lt;Old &amp; slow&gt;</td>"))
