@@ -28,7 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string const kStagePegasus = std::string(KTA_STAGE_DIR) + "/pegasus";
 
 std::string Text(String const& s) { return static_cast<const char*>(s.getCString()); }
 
@@ -100,27 +99,11 @@ protected:
     // connects the client.
     ::testing::AssertionResult Serve(std::string const& name)
     {
-        std::string const staged = kStagePegasus + "/provider/" + name;
-        for (std::string const& file : {name + ".classes.xml", name + ".properties.mof",
-                                        name + ".registration.mof", "lib" + name + ".so"})
-            if (!fs::is_regular_file(staged + "/" + file))
-                return ::testing::AssertionFailure() << "not staged: " << staged << "/" << file;
-        std::string const home = fServer.Home();
-        std::string const dir = home + "/provider/" + name;
-        fs::copy(staged, dir);
-        fNsp = nsptest::ReadRequestedClasses(dir + "/" + name + ".classes.xml").nsp;
-        for (auto result :
-             {fServer.Start(),
-              fServer.Succeeds("cimmof", {"-n", "root/PG_Internal", "-aE",
-                                          home + "/pegSchema/PG_Internal/PG_Internal.mof"}),
-              fServer.Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
-                                          home + "/pegSchema/PG_InterOp/PG_InterOp.mof"}),
-              fServer.Succeeds("cimconfig", {"-s", "providerDir=provider/" + name}),
-              fServer.Succeeds("cimmof", {"-n", fNsp, "-aE", dir + "/" + name + ".properties.mof"}),
-              fServer.Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
-                                          dir + "/" + name + ".registration.mof"})})
-            if (!result)
-                return result;
+        nsptest::RequestedClasses requested;
+        ::testing::AssertionResult served = fServer.ServeStagedProvider(name, requested);
+        if (!served)
+            return served;
+        fNsp = requested.nsp;
         fClient.setTimeout(60000);
         fClient.connect("127.0.0.1", fServer.Port(), "", "");
         return ::testing::AssertionSuccess();

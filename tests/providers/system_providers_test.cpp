@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string const kStagePegasus = std::string(KTA_STAGE_DIR) + "/pegasus";
 
 std::string Text(String const& s)
 {
@@ -108,28 +107,9 @@ protected:
     // client; every requested class is then known in the namespace.
     ::testing::AssertionResult Serve(std::string const& name)
     {
-        std::string const staged = kStagePegasus + "/provider/" + name;
-        for (std::string const& file : {name + ".classes.xml", name + ".properties.mof",
-                                        name + ".registration.mof", "lib" + name + ".so"})
-            if (!fs::is_regular_file(staged + "/" + file))
-                return ::testing::AssertionFailure() << "not staged: " << staged << "/" << file;
-        std::string const dir = fServer.Home() + "/provider/" + name;
-        fs::copy(staged, dir);
-        fRequested = nsptest::ReadRequestedClasses(dir + "/" + name + ".classes.xml");
-        std::string const home = fServer.Home();
-        for (auto result :
-             {fServer.Start(),
-              fServer.Succeeds("cimmof", {"-n", "root/PG_Internal", "-aE",
-                                          home + "/pegSchema/PG_Internal/PG_Internal.mof"}),
-              fServer.Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
-                                          home + "/pegSchema/PG_InterOp/PG_InterOp.mof"}),
-              fServer.Succeeds("cimconfig", {"-s", "providerDir=provider/" + name}),
-              fServer.Succeeds("cimmof", {"-n", fRequested.nsp, "-aE",
-                                          dir + "/" + name + ".properties.mof"}),
-              fServer.Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
-                                          dir + "/" + name + ".registration.mof"})})
-            if (!result)
-                return result;
+        ::testing::AssertionResult served = fServer.ServeStagedProvider(name, fRequested);
+        if (!served)
+            return served;
         fClient.setTimeout(60000);
         fClient.connect("127.0.0.1", fServer.Port(), "", "");
         for (std::string const& cls : fRequested.classes)

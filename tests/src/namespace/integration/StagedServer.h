@@ -127,6 +127,39 @@ public:
                                       "startFile=" + (fRoot / "start.conf")});
     }
 
+    // Starts the server with one provider folder of the staging tree
+    // (pegasus/provider/<name>, copied: its MOF includes are relative)
+    // registered as the plug-in registers providers: the server schemas,
+    // providerDir, the properties MOF into the provider's namespace, the
+    // registration MOF into root/PG_InterOp.  `requested` receives the
+    // provider's requested-class file.  Fails when a staged file is missing.
+    ::testing::AssertionResult ServeStagedProvider(std::string const& name,
+                                                   RequestedClasses& requested)
+    {
+        std::string const staged = std::string(KTA_STAGE_DIR) + "/pegasus/provider/" + name;
+        for (std::string const& file : {name + ".classes.xml", name + ".properties.mof",
+                                        name + ".registration.mof", "lib" + name + ".so"})
+            if (!fs::is_regular_file(staged + "/" + file))
+                return ::testing::AssertionFailure() << "not staged: " << staged << "/" << file;
+        std::string const home = Home();
+        std::string const dir = home + "/provider/" + name;
+        fs::copy(staged, dir);
+        requested = ReadRequestedClasses(dir + "/" + name + ".classes.xml");
+        for (auto result :
+             {Start(),
+              Succeeds("cimmof", {"-n", "root/PG_Internal", "-aE",
+                                  home + "/pegSchema/PG_Internal/PG_Internal.mof"}),
+              Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
+                                  home + "/pegSchema/PG_InterOp/PG_InterOp.mof"}),
+              Succeeds("cimconfig", {"-s", "providerDir=provider/" + name}),
+              Succeeds("cimmof", {"-n", requested.nsp, "-aE", dir + "/" + name + ".properties.mof"}),
+              Succeeds("cimmof", {"-n", "root/PG_InterOp", "-aE",
+                                  dir + "/" + name + ".registration.mof"})})
+            if (!result)
+                return result;
+        return ::testing::AssertionSuccess();
+    }
+
 private:
     TempDir fRoot;
     unsigned fPort;
