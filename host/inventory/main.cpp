@@ -10,6 +10,7 @@
 // collected (bad command line, missing installation, a server that could not
 // be started).
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -104,19 +105,25 @@ std::string HostName()
 
 // The output: standard output, or a file written beside its final name and
 // moved into place at the end, so that a failed run leaves an earlier
-// report (perhaps the baseline) alone.
+// report (perhaps the baseline) alone.  A path that exists and is not a
+// regular file (/dev/null, a terminal, a pipe) is written directly: moving
+// a file onto it would replace the device or pipe itself.
 class TOutput {
 public:
     explicit TOutput(std::string const& path) : fPath(path)
     {
-        if (!fPath.empty() && fPath != "-")
-            fFile.open(Partial(), std::ios::trunc);
+        if (fPath.empty() || fPath == "-")
+            return;
+        struct stat info;
+        fDirect = stat(fPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+        fFile.open(fDirect ? fPath : Partial(), fDirect ? std::ios::out : std::ios::trunc);
     }
     ~TOutput()
     {
         if (fFile.is_open()) {
             fFile.close();
-            std::remove(Partial().c_str());
+            if (!fDirect)
+                std::remove(Partial().c_str());
         }
     }
     bool IsOpen() const { return fPath.empty() || fPath == "-" || fFile.is_open(); }
@@ -132,6 +139,8 @@ public:
             return static_cast<bool>(std::cout);
         }
         fFile.close();
+        if (fDirect)
+            return !fFile.fail();
         if (!fFile.fail() && std::rename(Partial().c_str(), fPath.c_str()) == 0)
             return true;
         std::remove(Partial().c_str());
@@ -141,6 +150,7 @@ public:
 private:
     std::string Partial() const { return fPath + ".partial"; }
     std::string fPath;
+    bool fDirect = false;
     std::ofstream fFile;
 };
 

@@ -8,8 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <regex>
 #include <set>
+#include <sstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -184,6 +187,42 @@ TEST_F(InventoryRun, TextFromTheSameReportAlignsItsValues)
     }
     EXPECT_EQ(sReport.at("summary").at("instances").get<std::size_t>(), blocks);
     EXPECT_TRUE(keySeen);
+}
+
+TEST_F(InventoryRun, OutputOntoAPipeIsWrittenInPlace)
+{
+    // A path that is no regular file (a pipe here; /dev/null for a user) is
+    // written directly: a report moved into place would replace it.
+    std::string const fifo = *sDir / "report.fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    // Read without blocking, so that a program that never opens the pipe
+    // cannot hang the test.
+    int const readEnd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
+    std::atomic<bool> done(false);
+    std::string received;
+    std::thread reader([readEnd, &done, &received] {
+        char buffer[65536];
+        for (;;) {
+            bool const last = done;
+            ssize_t n;
+            while ((n = read(readEnd, buffer, sizeof buffer)) > 0)
+                received.append(buffer, static_cast<std::size_t>(n));
+            if (last)
+                return;
+            usleep(10 * 1000);
+        }
+    });
+    invtest::TRun const run = invtest::Run(
+        {"--from-json", "report.json", "--log", "fifo.log", "-o", fifo}, sDir->Path());
+    done = true;
+    reader.join();
+    close(readEnd);
+    EXPECT_EQ(0, run.fStatus) << run.fErr;
+    struct stat info;
+    ASSERT_EQ(0, stat(fifo.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe was replaced";
+    EXPECT_NE(std::string::npos, received.find("Inventory of "));
 }
 
 TEST_F(InventoryRun, HtmlPageShowsTheChangesSinceAnEditedBaseline)
