@@ -53,6 +53,44 @@ std::string AppliesToText(ICIMInstance& instance)
            instance.GetProperty("Dependent", TCIMContext())->GetValue(TCIMContext()).ToString(10);
 }
 
+// Whether the provider's server namespace knows the class; logs the
+// "Do not have class" line of `operation` when it does not.
+bool NamespaceHasClass(Pegasus::CIMClient& client, TPEGASUSProvider& provider,
+                       std::string const& nsp, std::string const& className,
+                       const char* operation)
+{
+    try {
+        Pegasus::CIMNamespaceName const* pegNamespace = provider.GetPegNamespace();
+        if (pegNamespace == nullptr)
+            throw Pegasus::Exception("the provider names no CIM namespace");
+        client.getClass(*pegNamespace, Pegasus::CIMName(className.c_str()), false, true, false,
+                        Pegasus::CIMPropertyList());
+        return true;
+    } catch (Pegasus::Exception const& e) {
+        LogLine(3, std::string("TPEGASUSClass:") + operation + ". NSP :" + nsp +
+                       " Do not have class " + className + "with pegasus exeption: " +
+                       MessageOf(e));
+        return false;
+    }
+}
+
+// The class's instances in `nameSpace` (localOnly, no qualifiers or class
+// origins); a malformed answer is logged and gives none.
+Pegasus::Array<Pegasus::CIMInstance> ReadInstances(Pegasus::CIMClient& client,
+                                                   Pegasus::CIMNamespaceName const& nameSpace,
+                                                   std::string const& className,
+                                                   bool deepInheritance)
+{
+    try {
+        return client.enumerateInstances(nameSpace, Pegasus::CIMName(className.c_str()),
+                                         deepInheritance, true, false, false,
+                                         Pegasus::CIMPropertyList());
+    } catch (Pegasus::CIMClientMalformedHTTPException const& e) {
+        LogLine(3, MessageOf(e));
+        return Pegasus::Array<Pegasus::CIMInstance>();
+    }
+}
+
 // What a user misses when the enumeration of a class times out.
 std::string TimeoutHint(std::string const& className)
 {
@@ -201,7 +239,6 @@ void TPEGASUSClass::EnumerateInstances(TInstanceCallback const& callback, bool d
     if (providers.empty())
         return;
 
-    Pegasus::CIMName const className(fName.c_str());
     Pegasus::Uint32 timeout = static_cast<Pegasus::Uint32>(fTimeout);
     if (fName.find("AvailableDiagnosticService") != std::string::npos)
         timeout = 199000;
@@ -216,26 +253,10 @@ void TPEGASUSClass::EnumerateInstances(TInstanceCallback const& callback, bool d
             try {
                 client->setTimeout(timeout);
                 LogLine(3, "TPEGASUSClass:EnumerateInstances. Calling NSP =  " + nsp);
-                Pegasus::CIMNamespaceName const* pegNamespace = provider->GetPegNamespace();
-                try {
-                    if (pegNamespace == nullptr)
-                        throw Pegasus::Exception("the provider names no CIM namespace");
-                    client->getClass(*pegNamespace, className, false, true, false,
-                                     Pegasus::CIMPropertyList());
-                } catch (Pegasus::Exception const& e) {
-                    LogLine(3, "TPEGASUSClass:EnumerateInstances. NSP :" + nsp +
-                                   " Do not have class " + fName +
-                                   "with pegasus exeption: " + MessageOf(e));
+                if (!NamespaceHasClass(*client, *provider, nsp, fName, "EnumerateInstances"))
                     continue;
-                }
-                Pegasus::Array<Pegasus::CIMInstance> instances;
-                try {
-                    instances = client->enumerateInstances(*pegNamespace, className,
-                                                           deepInheritance, true, false, false,
-                                                           Pegasus::CIMPropertyList());
-                } catch (Pegasus::CIMClientMalformedHTTPException const& e) {
-                    LogLine(3, MessageOf(e));
-                }
+                Pegasus::Array<Pegasus::CIMInstance> instances = ReadInstances(
+                    *client, *provider->GetPegNamespace(), fName, deepInheritance);
                 LogLine(3, "DEBUG: TPEGASUSClass:EnumerateInstances get instance of " + fName +
                                " count: " + std::to_string(instances.size()) + "\n");
                 for (Pegasus::Uint32 i = 0; i < instances.size(); ++i) {
@@ -295,14 +316,8 @@ boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstance(TCIMReference const& 
             client->setTimeout(static_cast<Pegasus::Uint32>(fTimeout));
             LogLine(3, "DEBUG: TPEGASUSClass:GetInstance pegclient object before GetInstance "
                        "call ()\n");
-            Pegasus::Array<Pegasus::CIMInstance> instances;
-            try {
-                instances = client->enumerateInstances(*fPegasusNSP, Pegasus::CIMName(fName.c_str()),
-                                                       false, true, false, false,
-                                                       Pegasus::CIMPropertyList());
-            } catch (Pegasus::CIMClientMalformedHTTPException const& e) {
-                LogLine(3, MessageOf(e));
-            }
+            Pegasus::Array<Pegasus::CIMInstance> instances =
+                ReadInstances(*client, *fPegasusNSP, fName, false);
             LogLine(3, "DEBUG: TPEGASUSClass:GetInstance get instance of " + fName + "\n" + fName +
                            " instance size " + std::to_string(instances.size()) + "\n");
             for (Pegasus::Uint32 i = 0; i < instances.size(); ++i) {
@@ -347,7 +362,6 @@ boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstanceWithNsp(TCIMReference 
     if (!ns)
         throw TKTAException(TKTAStatusCode::kNotFound, "the namespace of " + fName + " is gone");
     std::list<boost::shared_ptr<TPEGASUSProvider>> const providers = ns->GetProvidersContainer();
-    Pegasus::CIMName const className(fName.c_str());
 
     for (boost::shared_ptr<TPEGASUSProvider> const& provider : providers) {
         std::string const providerNsp = provider->GetNameSpaceName(context);
@@ -358,26 +372,11 @@ boost::shared_ptr<ICIMInstance> TPEGASUSClass::GetInstanceWithNsp(TCIMReference 
                 LogLine(3, "TPEGASUSClass:GetInstanceWithNsp. Calling NSP =  " + providerNsp);
                 if (providerNsp != nsp)
                     continue;
-                Pegasus::CIMNamespaceName const* pegNamespace = provider->GetPegNamespace();
-                try {
-                    if (pegNamespace == nullptr)
-                        throw Pegasus::Exception("the provider names no CIM namespace");
-                    client->getClass(*pegNamespace, className, false, true, false,
-                                     Pegasus::CIMPropertyList());
-                } catch (Pegasus::Exception const& e) {
-                    LogLine(3, "TPEGASUSClass:GetInstanceWithNsp. NSP :" + providerNsp +
-                                   " Do not have class " + fName +
-                                   "with pegasus exeption: " + MessageOf(e));
+                if (!NamespaceHasClass(*client, *provider, providerNsp, fName,
+                                       "GetInstanceWithNsp"))
                     continue;
-                }
-                Pegasus::Array<Pegasus::CIMInstance> instances;
-                try {
-                    instances = client->enumerateInstances(*pegNamespace, className, false, true,
-                                                           false, false,
-                                                           Pegasus::CIMPropertyList());
-                } catch (Pegasus::CIMClientMalformedHTTPException const& e) {
-                    LogLine(3, MessageOf(e));
-                }
+                Pegasus::Array<Pegasus::CIMInstance> instances =
+                    ReadInstances(*client, *provider->GetPegNamespace(), fName, false);
                 LogLine(3, "DEBUG: TPEGASUSClass:GetInstanceWithNsp get instance of " + fName +
                                " count: " + std::to_string(instances.size()) + "\n");
                 for (Pegasus::Uint32 i = 0; i < instances.size(); ++i) {
