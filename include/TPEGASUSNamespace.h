@@ -200,6 +200,14 @@ public:
     // TKTAException 42.
     void connect(std::string const& host, uint32_t port, std::string const& user,
                  std::string const& password);
+    // Connects `client` in up to three tries (time-out 65535000 ms before
+    // each), logging "<owner>::connect succeeded \n" or, per failed try,
+    // "<owner>::connect failed: <message> try to reconnect <n>" and 1 s of
+    // sleep; after the third failure throws TKTAException 42.  The
+    // namespace's and the providers' clients connect this way.
+    static void ConnectClient(Pegasus::CIMClient& client, std::string const& owner,
+                              std::string const& host, uint32_t port, std::string const& user,
+                              std::string const& password);
     // closeCimserver(true), then cleanCimserver(); exceptions pass through.
     void cleanup();
 

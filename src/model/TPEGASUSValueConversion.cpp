@@ -151,7 +151,7 @@ void ArrayToKTA(Pegasus::CIMValue const& value, Pegasus::CIMType type, TCIMValue
         {
             static thread_local std::ostringstream text;
             text.clear();
-            FillArray<String>(value, type, out, [&text](String const& element) {
+            FillArray<String>(value, type, out, [](String const& element) {
                 text.str(std::string());
                 text << element;
                 return TCIMValue(text.str());

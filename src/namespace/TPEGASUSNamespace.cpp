@@ -198,18 +198,24 @@ void TPEGASUSNamespace::connect(std::string const& host, uint32_t port, std::str
     LogLine(3, "TPEGASUSNamespace::connect enter");
     if (!fPegClient)
         throw TKTAException(TKTAStatusCode::kConnectionFailed, "no CIM client");
+    ConnectClient(*fPegClient, "TPEGASUSNamespace", host, port, user, password);
+    fConnected = true;
+}
+
+void TPEGASUSNamespace::ConnectClient(Pegasus::CIMClient& client, std::string const& owner,
+                                      std::string const& host, uint32_t port,
+                                      std::string const& user, std::string const& password)
+{
     for (int attempt = 1; attempt <= 3; ++attempt) {
         try {
-            fPegClient->setTimeout(65535000);
-            fPegClient->connect(Pegasus::String(host.c_str()), port,
-                                Pegasus::String(user.c_str()),
-                                Pegasus::String(password.c_str()));
-            fConnected = true;
-            LogLine(3, "TPEGASUSNamespace::connect succeeded \n");
+            client.setTimeout(65535000);
+            client.connect(Pegasus::String(host.c_str()), port, Pegasus::String(user.c_str()),
+                           Pegasus::String(password.c_str()));
+            LogLine(3, owner + "::connect succeeded \n");
             return;
         } catch (Pegasus::Exception const& e) {
             std::ostringstream text;
-            text << "TPEGASUSNamespace::connect failed: " << PegasusText(e.getMessage())
+            text << owner << "::connect failed: " << PegasusText(e.getMessage())
                  << " try to reconnect " << attempt;
             LogLine(3, text.str());
             SystemCalls().sleep(1);

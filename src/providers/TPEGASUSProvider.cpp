@@ -2,7 +2,6 @@
 // the provider's own CIM client.
 #include "TPEGASUSProvider.h"
 
-#include <sstream>
 
 #include <Pegasus/Client/CIMClient.h>
 #include <Pegasus/Common/CIMName.h>
@@ -161,26 +160,9 @@ void TPEGASUSProvider::connectPegasusClient(std::string const& host, unsigned sh
     LogLine(3, "TPEGASUSProvider::connect enter");
     if (!fPegClient)
         throw TKTAException(TKTAStatusCode::kConnectionFailed, "no CIM client");
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        try {
-            fPegClient->setTimeout(65535000);
-            fPegClient->connect(Pegasus::String(host.c_str()), port,
-                                Pegasus::String(user.c_str()),
-                                Pegasus::String(password.c_str()));
-            fConnected = true;
-            LogLine(3, "TPEGASUSProvider::connect succeeded \n");
-            return;
-        } catch (Pegasus::Exception const& e) {
-            std::ostringstream text;
-            text << "TPEGASUSProvider::connect failed: "
-                 << TPEGASUSNamespace::PegasusText(e.getMessage()) << " try to reconnect "
-                 << attempt;
-            LogLine(3, text.str());
-            TPEGASUSNamespace::SystemCalls().sleep(1);
-        }
-    }
-    throw TKTAException(TKTAStatusCode::kConnectionFailed,
-                        "cannot connect to " + host + ":" + std::to_string(port));
+    TPEGASUSNamespace::ConnectClient(*fPegClient, "TPEGASUSProvider", host, port, user,
+                                     password);
+    fConnected = true;
 }
 
 } // namespace NQRVKTA20
