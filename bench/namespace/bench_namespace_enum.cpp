@@ -48,6 +48,7 @@
 #include <Pegasus/Common/Exception.h>
 
 #include "../server/BenchReport.h"
+#include "BenchMeasure.h"
 #include "BenchNamespaceRoot.h"
 #include "ICIMProperty.h"
 #include "ICIMPropertyDecl.h"
@@ -58,6 +59,8 @@
 #include "TPEGASUSProperty.h"
 
 namespace {
+
+using namespace benchmeasure;
 
 namespace fs = std::filesystem;
 using bench::BenchNamespaceRoot;
@@ -84,33 +87,6 @@ struct Options
     std::vector<std::string> logModes = {"off", "file"};
 };
 
-double wallMs()
-{
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// CPU time of this process, all threads (the client and the plug-in, not
-// the server).
-double cpuMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-long statusKb(const char* field)
-{
-    std::ifstream in("/proc/self/status");
-    const std::string prefix = std::string(field) + ":";
-    std::string line;
-    while (std::getline(in, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
 // Minor page faults of this process so far (each first touch of a fresh
 // page of memory).
 long minorFaults()
@@ -118,13 +94,6 @@ long minorFaults()
     rusage usage;
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_minflt;
-}
-
-// Bytes handed out by malloc and not freed yet (small and mmapped blocks).
-double heapInUseBytes()
-{
-    struct mallinfo2 info = mallinfo2();
-    return double(info.uordblks) + double(info.hblkhd);
 }
 
 // Gives the free heap back to the system and makes the current resident
@@ -138,43 +107,10 @@ long resetPeak()
     clear.close();
     if (!clear)
         throw std::runtime_error("cannot reset the peak through /proc/self/clear_refs");
-    return statusKb("VmRSS");
-}
-
-std::string logFilePath()
-{
-    return "/tmp/nspbench-enum-" + std::to_string(::getpid()) + ".log";
-}
-
-void configureLogger(const std::string& mode)
-{
-    TCoreLogger& logger = *TCoreLogger::Instance();
-    if (mode == "file") {
-        std::ofstream(logFilePath(), std::ios::trunc);
-        logger.SetLogFile(logFilePath());
-        logger.SetFileSeverityLimit(5);
-        logger.SetStderrSeverityLimit(-1);
-    } else {  // "off"
-        logger.SetLogFile("");
-        logger.SetFileSeverityLimit(2);
-        logger.SetStderrSeverityLimit(2);
-    }
-}
-
-std::string logTitle(const std::string& mode)
-{
-    return mode == "file" ? "severity 3 written to a log file" : "severity 3 off";
+    return StatusKb("VmRSS");
 }
 
 // --- The workload -------------------------------------------------------------
-
-void writeFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path);
-    out << text;
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
 
 // gen_bench_mof.py's output for `count` instances.
 std::string generatedMof(const Options& options, unsigned count)
@@ -205,15 +141,15 @@ std::string writeWorkload(const Options& options, const std::string& root)
         throw std::runtime_error("gen_bench_mof.py wrote no instance");
     const fs::path dir = fs::path(root) / "pegasus/provider" / kProvider;
     fs::create_directories(dir);
-    writeFile(dir / (std::string(kProvider) + ".properties.mof"), mof.substr(0, first + 1));
+    WriteFile(dir / (std::string(kProvider) + ".properties.mof"), mof.substr(0, first + 1));
     fs::copy_file(options.sharedDir + "/cim-schema/qualifiers.mof", dir / "qualifiers.mof");
     std::ostringstream xml;
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kta>\n  <timeout value=\"60\"/>\n"
         << "  <nsp name=\"" << kServerNamespace << "\"/>\n  <module name=\"" << kProvider
         << "\"/>\n  <class name=\"" << kClassName << "\"/>\n</kta>\n";
-    writeFile(dir / (std::string(kProvider) + ".classes.xml"), xml.str());
+    WriteFile(dir / (std::string(kProvider) + ".classes.xml"), xml.str());
     const std::string instances = root + "/" + kProvider + ".instances.mof";
-    writeFile(instances, mof.substr(first + 1));
+    WriteFile(instances, mof.substr(first + 1));
     return instances;
 }
 
@@ -318,20 +254,20 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
     // The bare client.
     {
         const long rss0 = resetPeak();
-        const double heap0 = heapInUseBytes();
+        const double heap0 = HeapInUseBytes();
         const long faults0 = minorFaults();
-        const double cpu0 = cpuMs();
-        const double t0 = wallMs();
+        const double cpu0 = CpuMs();
+        const double t0 = WallMs();
         Pegasus::Array<Pegasus::CIMInstance> all = bareEnumerate(client);
-        const double elapsed = wallMs() - t0;
-        const double cpu = cpuMs() - cpu0;
+        const double elapsed = WallMs() - t0;
+        const double cpu = CpuMs() - cpu0;
         const long faults = minorFaults() - faults0;
-        const double arrayBytes = heapInUseBytes() - heap0;
-        const long hwm = statusKb("VmHWM");
+        const double arrayBytes = HeapInUseBytes() - heap0;
+        const long hwm = StatusKb("VmHWM");
         check(all.size(), options.instances, "the bare client");
-        const double t1 = wallMs();
+        const double t1 = WallMs();
         Pegasus::Array<Pegasus::CIMInstance>().swap(all);
-        const double freed = wallMs() - t1;
+        const double freed = WallMs() - t1;
         bareMs = elapsed;
         bareFreedMs = elapsed + freed;
         bareHwmMb = double(hwm - rss0) / 1024.0;
@@ -350,16 +286,16 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
     TKept kept;
     kept.reserve(options.instances);
     const long rss0 = resetPeak();
-    const double heap0 = heapInUseBytes();
+    const double heap0 = HeapInUseBytes();
     const long faults0 = minorFaults();
-    const double cpu0 = cpuMs();
-    const double t0 = wallMs();
+    const double cpu0 = CpuMs();
+    const double t0 = WallMs();
     pluginEnumerate(cls, kept);
-    const double elapsed = wallMs() - t0;
-    const double cpu = cpuMs() - cpu0;
+    const double elapsed = WallMs() - t0;
+    const double cpu = CpuMs() - cpu0;
     const long faults = minorFaults() - faults0;
-    const long hwm = statusKb("VmHWM");
-    const double heldBytes = heapInUseBytes() - heap0;
+    const long hwm = StatusKb("VmHWM");
+    const double heldBytes = HeapInUseBytes() - heap0;
     check(kept.size(), options.instances, "the plug-in");
     std::set<std::string> ids;
     for (const boost::shared_ptr<ICIMInstance>& instance : kept)
@@ -369,9 +305,9 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
     check(ids.size(), options.instances, "distinct InstanceID values: the plug-in");
 
     // Display: the whole host pass, then ToString alone over the same values.
-    double t1 = wallMs();
+    double t1 = WallMs();
     const std::size_t values = displayPass(kept);
-    const double display = wallMs() - t1;
+    const double display = WallMs() - t1;
     std::vector<std::unique_ptr<TPEGASUSProperty>> shown;
     std::vector<boost::shared_ptr<ICIMProperty>> host;
     shown.reserve(values);
@@ -385,12 +321,12 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
                 return true;
             },
             TCIMContext());
-    t1 = wallMs();
+    t1 = WallMs();
     toStringPass(shown);
-    const double toString = wallMs() - t1;
-    t1 = wallMs();
+    const double toString = WallMs() - t1;
+    t1 = WallMs();
     hostToStringPass(host);
-    const double hostToString = wallMs() - t1;
+    const double hostToString = WallMs() - t1;
     shown.clear();
     host.clear();
     dropInstances(cls, kept);
@@ -418,7 +354,7 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
 void report(const Options& options, const std::string& mode, Figures& f)
 {
     const std::string n = std::to_string(options.instances);
-    Table times("EnumerateInstances of " + n + " " + kClassName + ", " + logTitle(mode) + " (" +
+    Table times("EnumerateInstances of " + n + " " + kClassName + ", " + LogTitle(mode) + " (" +
                 bench::machineLoad() + ")");
     times.add("bare CIMClient enumerateInstances", f.bare, "ms", 1);
     times.add("plug-in EnumerateInstances into kept host instances", f.plugin, "ms", 1);
@@ -433,7 +369,7 @@ void report(const Options& options, const std::string& mode, Figures& f)
     times.add("plug-in: minor page faults of this process", f.pluginFaults, "", 0);
     times.print();
 
-    Table memory("Memory of this process, " + logTitle(mode));
+    Table memory("Memory of this process, " + LogTitle(mode));
     memory.add("bare: heap in use by the decoded Array<CIMInstance>", f.bareArrayMb, "MB", 1);
     memory.add("bare: peak resident growth (VmHWM) over the call", f.bareHwmMb, "MB", 1);
     memory.add("plug-in: heap in use afterwards, instances kept (H)", f.heldMb, "MB", 1);
@@ -444,7 +380,7 @@ void report(const Options& options, const std::string& mode, Figures& f)
     memory.print();
 
     Table display("Display of every property value (" + std::to_string(f.values) +
-                  " values), " + logTitle(mode));
+                  " values), " + LogTitle(mode));
     display.add("host pass: EnumerateProperties, TPEGASUSProperty(decl, value), ToString",
                 f.displayNs, "ns/value", 0);
     display.add("TPEGASUSProperty::ToString alone (target 1,000)", f.toStringNs, "ns/value", 0);
@@ -475,19 +411,19 @@ int main(int argc, char** argv)
     try {
         std::printf("# bench_namespace_enum: %d runs, %s\n", options.runs,
                     bench::machineLoad().c_str());
-        configureLogger(options.logModes.front());
+        ConfigureLogger(options.logModes.front(), "enum");
         BenchNamespaceRoot::Setup setup;
         setup.moduleDirIsRoot = true;
         BenchNamespaceRoot root(options.pegasusDir, "nspbench_enum_" + std::to_string(::getpid()),
                                 setup);
         const std::string instancesMof = writeWorkload(options, root.path());
-        double t0 = wallMs();
+        double t0 = WallMs();
         root.start();
-        const double start = wallMs() - t0;
+        const double start = WallMs() - t0;
         TPEGASUSNamespace& ns = *root.ns();
-        t0 = wallMs();
+        t0 = WallMs();
         ns.callCimmof(kServerNamespace, instancesMof);
-        const double load = wallMs() - t0;
+        const double load = WallMs() - t0;
         TCIMContext context;
         context["nsp"] = NQRVKTA20::TCIMValue(std::string(kServerNamespace));
         boost::shared_ptr<NQRVKTA20::TPEGASUSClass> cls =
@@ -507,7 +443,7 @@ int main(int argc, char** argv)
         for (int i = 0; i < options.warmups; ++i)
             oneRun(options, client, *cls, nullptr);
         for (const std::string& mode : options.logModes) {
-            configureLogger(mode);
+            ConfigureLogger(mode, "enum");
             Figures figures;
             for (int run = 0; run < options.runs; ++run)
                 oneRun(options, client, *cls, &figures);
@@ -521,6 +457,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_namespace_enum: %s\n", e.what());
         return 1;
     }
-    std::remove(logFilePath().c_str());
+    std::remove(LogFilePath("enum").c_str());
     return 0;
 }

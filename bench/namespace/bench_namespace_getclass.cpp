@@ -40,6 +40,7 @@
 #include <Pegasus/Common/Exception.h>
 
 #include "../server/BenchReport.h"
+#include "BenchMeasure.h"
 #include "BenchNamespaceRoot.h"
 #include "TCoreLogger.h"
 #include "TPEGASUSClass.h"
@@ -47,6 +48,8 @@
 #include "TRootObject.h"
 
 namespace {
+
+using namespace benchmeasure;
 
 using bench::BenchNamespaceRoot;
 using bench::Samples;
@@ -64,72 +67,6 @@ struct Options
     std::vector<std::string> logModes = {"file", "off"};
     long cachedCalls = 300000;
 };
-
-double wallMs()
-{
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// CPU time of this process, all threads: the client and the plug-in, not
-// the server.
-double cpuMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-long vmRssKb()
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.compare(0, 6, "VmRSS:") == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
-// Bytes handed out by malloc and not freed yet (small and mmapped blocks).
-double heapInUseBytes()
-{
-    struct mallinfo2 info = mallinfo2();
-    return double(info.uordblks) + double(info.hblkhd);
-}
-
-std::string logFilePath()
-{
-    return "/tmp/nspbench-" + std::to_string(::getpid()) + ".log";
-}
-
-void configureLogger(const std::string& mode)
-{
-    TCoreLogger& logger = *TCoreLogger::Instance();
-    if (mode == "file") {
-        std::ofstream(logFilePath(), std::ios::trunc);
-        logger.SetLogFile(logFilePath());
-        logger.SetFileSeverityLimit(5);
-        logger.SetStderrSeverityLimit(-1);
-    } else if (mode == "off") {
-        logger.SetLogFile("");
-        logger.SetFileSeverityLimit(2);
-        logger.SetStderrSeverityLimit(2);
-    } else {  // "stderr": the logger's own defaults
-        logger.SetLogFile("");
-        logger.SetFileSeverityLimit(5);
-        logger.SetStderrSeverityLimit(3);
-    }
-}
-
-std::string logTitle(const std::string& mode)
-{
-    if (mode == "file")
-        return "severity 3 written to a log file";
-    if (mode == "off")
-        return "severity 3 off";
-    return "logger defaults, severity 3 to standard error";
-}
 
 std::vector<std::string> classNames(uint16_t port, const std::string& nameSpace)
 {
@@ -164,11 +101,11 @@ double bareClientPass(uint16_t port, const std::string& nameSpace,
     Pegasus::CIMClient client;
     client.connect("127.0.0.1", port, "", "");
     const Pegasus::CIMNamespaceName ns(nameSpace.c_str());
-    double cpu0 = cpuMs();
-    double t0 = wallMs();
+    double cpu0 = CpuMs();
+    double t0 = WallMs();
     bareGetClasses(client, ns, names, times);
-    double elapsed = wallMs() - t0;
-    cpu = cpuMs() - cpu0;
+    double elapsed = WallMs() - t0;
+    cpu = CpuMs() - cpu0;
     return elapsed;
 }
 
@@ -197,12 +134,12 @@ struct ModeFigures
 template <typename Body>
 double nsPerCall(const std::vector<std::string>& names, long calls, Body body)
 {
-    double t0 = wallMs();
+    double t0 = WallMs();
     long done = 0;
     while (done < calls)
         for (std::size_t i = 0; i < names.size() && done < calls; ++i, ++done)
             body(names[i]);
-    return (wallMs() - t0) * 1e6 / double(calls);
+    return (WallMs() - t0) * 1e6 / double(calls);
 }
 
 volatile std::size_t gSink;
@@ -234,17 +171,17 @@ __attribute__((noinline)) void cachedLookups(TPEGASUSNamespace& ns,
 
 void oneRun(const Options& options, const std::string& mode, int run, ModeFigures& figures)
 {
-    configureLogger(mode);
+    ConfigureLogger(mode, "getclass");
     const std::string consumer =
         "nspbench_" + std::to_string(::getpid()) + "_" + mode + "_" + std::to_string(run);
-    double t0 = wallMs();
+    double t0 = WallMs();
     BenchNamespaceRoot root(options.pegasusDir, consumer);
-    const double start = wallMs() - t0;
+    const double start = WallMs() - t0;
     TPEGASUSNamespace& ns = *root.ns();
 
-    t0 = wallMs();
+    t0 = WallMs();
     ns.callCimmof(options.nameSpace, options.schema);
-    const double schemaLoad = (wallMs() - t0) / 1000.0;
+    const double schemaLoad = (WallMs() - t0) / 1000.0;
     // cimmof's status is not examined by the namespace: a schema that did
     // not load shows here.
     const std::vector<std::string> names = classNames(ns.GetPort(), options.nameSpace);
@@ -258,15 +195,15 @@ void oneRun(const Options& options, const std::string& mode, int run, ModeFigure
     // Every class once through the namespace.
     TCIMContext context;
     context["nsp"] = NQRVKTA20::TCIMValue(options.nameSpace);
-    long rss0 = vmRssKb();
-    double heap0 = heapInUseBytes();
-    double cpu0 = cpuMs();
-    t0 = wallMs();
+    long rss0 = StatusKb("VmRSS");
+    double heap0 = HeapInUseBytes();
+    double cpu0 = CpuMs();
+    t0 = WallMs();
     std::size_t failed = pluginPass(ns, names, context);
-    double plugin = wallMs() - t0;
-    figures.pluginCpu.add(cpuMs() - cpu0);
-    double rssKb = double(vmRssKb() - rss0);
-    double heapBytes = heapInUseBytes() - heap0;
+    double plugin = WallMs() - t0;
+    figures.pluginCpu.add(CpuMs() - cpu0);
+    double rssKb = double(StatusKb("VmRSS") - rss0);
+    double heapBytes = HeapInUseBytes() - heap0;
     figures.plugin.add(plugin);
     figures.failed = failed;
     figures.registered = ns.GetClasses().size();
@@ -297,9 +234,9 @@ void oneRun(const Options& options, const std::string& mode, int run, ModeFigure
     for (const std::string& name : names)
         other.push_back(otherCase(name));
     const TCIMContext empty;
-    t0 = wallMs();
+    t0 = WallMs();
     cachedLookups(ns, other, options.cachedCalls);
-    figures.cached.add((wallMs() - t0) * 1e6 / double(options.cachedCalls));
+    figures.cached.add((WallMs() - t0) * 1e6 / double(options.cachedCalls));
     figures.normalize.add(nsPerCall(other, options.cachedCalls, [&](const std::string& name) {
         gSink = gSink + TPEGASUSNamespace::NormalizeName(name).size();
     }));
@@ -324,15 +261,15 @@ void oneRun(const Options& options, const std::string& mode, int run, ModeFigure
         gSink = gSink + copy.size();
     }));
 
-    t0 = wallMs();
+    t0 = WallMs();
     root.release();
-    figures.release.add(wallMs() - t0);
+    figures.release.add(WallMs() - t0);
 }
 
 void report(const Options& options, const std::string& mode, const ModeFigures& f)
 {
     const double classes = double(f.classes);
-    Table passes("GetClass of every class once, fresh namespace, " + logTitle(mode) + " (" +
+    Table passes("GetClass of every class once, fresh namespace, " + LogTitle(mode) + " (" +
                  std::to_string(f.classes) + " classes, " + bench::machineLoad() + ")");
     passes.add("plug-in: GetClass of every class, in enumeration order", f.plugin, "ms", 0);
     passes.add("bare CIMClient: getClass of every class once", f.bare, "ms", 0);
@@ -351,7 +288,7 @@ void report(const Options& options, const std::string& mode, const ModeFigures& 
     if (f.failed != 0)
         std::printf("\n%zu classes could not be had through the namespace.\n", f.failed);
 
-    Table cached("GetClass of a registered class in another letter case, " + logTitle(mode) +
+    Table cached("GetClass of a registered class in another letter case, " + LogTitle(mode) +
                  " (" + std::to_string(options.cachedCalls) + " calls over all classes)");
     cached.add("GetClass, answered from the registry (target 1,000 ns)", f.cached, "ns/call", 0);
     cached.add("of which NormalizeName of the name", f.normalize, "ns/call", 0);
@@ -362,7 +299,7 @@ void report(const Options& options, const std::string& mode, const ModeFigures& 
     cached.add("(copy of an empty TCIMContext)", f.contextCopy, "ns/call", 0);
     cached.print();
 
-    Table memory("Memory of the class registry, " + logTitle(mode));
+    Table memory("Memory of the class registry, " + LogTitle(mode));
     memory.add("classes registered (" + std::to_string(f.classes) + " listed)",
                double(f.registered), "", 0);
     memory.add("VmRSS growth over GetClass of the whole schema (first namespace of the "
@@ -374,7 +311,7 @@ void report(const Options& options, const std::string& mode, const ModeFigures& 
                1);
     memory.print();
 
-    Table setup("Set-up and release, " + logTitle(mode));
+    Table setup("Set-up and release, " + LogTitle(mode));
     setup.add("namespace start (AllocateNamespace, sleeps skipped)", f.start, "ms", 0);
     setup.add("cimmof of the schema (the namespace's callCimmof)", f.schemaLoad, "s", 2);
     setup.add("release of the namespace (classes freed, server stopped)", f.release, "ms", 0);
@@ -386,7 +323,7 @@ void report(const Options& options, const std::string& mode, const ModeFigures& 
 // and its classes are gone.  For a leak checker.
 int releaseCheck(const Options& options, std::size_t count)
 {
-    configureLogger(options.logModes.front());
+    ConfigureLogger(options.logModes.front(), "getclass");
     boost::weak_ptr<TPEGASUSNamespace> weakNamespace;
     std::vector<boost::weak_ptr<NQRVKTA20::ICIMClass>> weakClasses;
     std::size_t loaded = 0;
@@ -416,7 +353,7 @@ int releaseCheck(const Options& options, std::size_t count)
         alive += weak.expired() ? 0 : 1;
     std::printf("after the release: namespace %s, %zu classes still alive\n",
                 weakNamespace.expired() ? "gone" : "ALIVE", alive);
-    std::remove(logFilePath().c_str());
+    std::remove(LogFilePath("getclass").c_str());
     return weakNamespace.expired() && alive == 0 && loaded == weakClasses.size() ? 0 : 1;
 }
 
@@ -454,9 +391,9 @@ int main(int argc, char** argv)
                 for (int attempt = 1;; ++attempt) {
                     try {
                         // After the run, when its own lists are gone too.
-                        const double heapBefore = heapInUseBytes();
+                        const double heapBefore = HeapInUseBytes();
                         oneRun(options, mode, run, figures);
-                        figures.heapLeftKb.add((heapInUseBytes() - heapBefore) / 1024.0);
+                        figures.heapLeftKb.add((HeapInUseBytes() - heapBefore) / 1024.0);
                         break;
                     } catch (const std::exception& e) {
                         // A server started by someone else on the port the
@@ -476,13 +413,13 @@ int main(int argc, char** argv)
     } catch (const Pegasus::Exception& e) {
         std::fprintf(stderr, "bench_namespace_getclass: %s (the log, if any: %s)\n",
                      TPEGASUSNamespace::PegasusText(e.getMessage()).c_str(),
-                     logFilePath().c_str());
+                     LogFilePath("getclass").c_str());
         return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_namespace_getclass: %s (the log, if any: %s)\n", e.what(),
-                     logFilePath().c_str());
+                     LogFilePath("getclass").c_str());
         return 1;
     }
-    std::remove(logFilePath().c_str());
+    std::remove(LogFilePath("getclass").c_str());
     return 0;
 }

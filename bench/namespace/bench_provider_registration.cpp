@@ -52,6 +52,7 @@
 #include <Pegasus/Common/Exception.h>
 
 #include "../server/BenchReport.h"
+#include "BenchMeasure.h"
 #include "BenchNamespaceRoot.h"
 #include "TConfig.h"
 #include "TCoreLogger.h"
@@ -60,6 +61,8 @@
 #include "TPEGASUSProvider.h"
 
 namespace {
+
+using namespace benchmeasure;
 
 namespace fs = std::filesystem;
 using bench::BenchNamespaceRoot;
@@ -88,13 +91,6 @@ double realMs()
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-double selfCpuMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
 std::string modeTitle(const std::string& mode)
 {
     return mode == "on" ? "\"pegasus_multi_thread\" on" : "sequential";
@@ -112,14 +108,6 @@ std::string providerName(int i)
 std::string className(int i, int k)
 {
     return "BENCH" + std::to_string(i) + "_" + kKinds[k];
-}
-
-void writeFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path);
-    out << text;
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
 }
 
 // Provider i below root/pegasus/provider/bench_<i>/: the first class holds
@@ -152,7 +140,7 @@ void writeProvider(const std::string& root, int i, bool cimBase)
             << "    sint32 Reading;\n\n"
             << "    [Description (\"Whether the " << kKinds[k] << " is in use.\")]\n"
             << "    boolean Enabled;\n};\n";
-    writeFile(dir / (name + ".properties.mof"), mof.str());
+    WriteFile(dir / (name + ".properties.mof"), mof.str());
 
     const std::string provider = "BENCH" + std::to_string(i) + "_Provider";
     std::ostringstream reg;
@@ -169,7 +157,7 @@ void writeProvider(const std::string& root, int i, bool cimBase)
             << "\";\n    ProviderName = \"" << provider << "\";\n    CapabilityID = \""
             << className(i, k) << "\";\n    ClassName = \"" << className(i, k)
             << "\";\n    Namespaces = { \"" << nameSpace << "\" };\n    ProviderType = { 2 };\n};\n";
-    writeFile(dir / (name + ".registration.mof"), reg.str());
+    WriteFile(dir / (name + ".registration.mof"), reg.str());
 
     std::ostringstream xml;
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kta>\n  <timeout value=\"60\"/>\n"
@@ -177,7 +165,7 @@ void writeProvider(const std::string& root, int i, bool cimBase)
     for (int k = 0; k < kClassesPerProvider; ++k)
         xml << "  <class name=\"" << className(i, k) << "\"/>\n";
     xml << "</kta>\n";
-    writeFile(dir / (name + ".classes.xml"), xml.str());
+    WriteFile(dir / (name + ".classes.xml"), xml.str());
 }
 
 // --- What the seams record -------------------------------------------------
@@ -268,7 +256,7 @@ Sample sampleNow()
     Trace& t = trace();
     Sample s;
     s.real = realMs();
-    s.selfCpu = selfCpuMs();
+    s.selfCpu = CpuMs();
     std::lock_guard<std::mutex> guard(t.lock);
     pid_t server = serverPid(t);
     s.serverCpu = server > 0 ? processCpuMs(server) : 0;
@@ -433,20 +421,6 @@ struct RunFigures
            finishServerCpu = 0;
 };
 
-std::string logFilePath()
-{
-    return "/tmp/nspbench-provreg-" + std::to_string(::getpid()) + ".log";
-}
-
-void configureLogger()
-{
-    NQRVKTA20::TCoreLogger& logger = *NQRVKTA20::TCoreLogger::Instance();
-    std::ofstream(logFilePath(), std::ios::trunc);
-    logger.SetLogFile(logFilePath());
-    logger.SetFileSeverityLimit(5);
-    logger.SetStderrSeverityLimit(-1);
-}
-
 bool holds(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -455,7 +429,7 @@ bool holds(const std::string& text, const std::string& part)
 RunFigures analyse(const Trace& t, double t0, double t1)
 {
     RunFigures f;
-    const std::vector<LogRecord> records = readLog(logFilePath());
+    const std::vector<LogRecord> records = readLog(LogFilePath("provreg"));
     std::size_t regAt = 0, finishAt = 0;
     const double findProviders = recordTime(records, "TPEGASUSNamespace::Prefilter:");
     const double beforeReg = recordTime(records, "before reg...", 0, &regAt);
@@ -564,7 +538,7 @@ void checkProviders(TPEGASUSNamespace& ns, int count)
 
 RunFigures oneRun(const Options& options, const std::string& mode, int count, int run)
 {
-    configureLogger();
+    ConfigureLogger("file", "provreg");
     ConfigGuard config(mode);
     const std::string consumer = "nspbench_provreg_" + std::to_string(::getpid()) + "_" + mode +
                                  "_" + std::to_string(count) + "_" + std::to_string(run);
@@ -859,13 +833,13 @@ int main(int argc, char** argv)
     } catch (const Pegasus::Exception& e) {
         std::fprintf(stderr, "bench_provider_registration: %s (the log: %s)\n",
                      TPEGASUSNamespace::PegasusText(e.getMessage()).c_str(),
-                     logFilePath().c_str());
+                     LogFilePath("provreg").c_str());
         return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_provider_registration: %s (the log: %s)\n", e.what(),
-                     logFilePath().c_str());
+                     LogFilePath("provreg").c_str());
         return 1;
     }
-    std::remove(logFilePath().c_str());
+    std::remove(LogFilePath("provreg").c_str());
     return 0;
 }
