@@ -40,6 +40,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -69,6 +70,7 @@ using bench::Table;
 using NQRVKTA20::ICIMInstance;
 using NQRVKTA20::ICIMProperty;
 using NQRVKTA20::TCIMContext;
+using NQRVKTA20::TCIMValue;
 using NQRVKTA20::TCoreLogger;
 using NQRVKTA20::TPEGASUSNamespace;
 using NQRVKTA20::TPEGASUSProperty;
@@ -175,6 +177,25 @@ __attribute__((noinline)) void pluginEnumerate(NQRVKTA20::TPEGASUSClass& cls, TK
         false, TCIMContext());
 }
 
+// The values of one instance by property name, as the plug-in sets them.
+typedef std::vector<std::pair<std::string, TCIMValue>> TValues;
+
+// The host instances alone: the same instances built from values converted
+// beforehand (AllocateInstance, SetPropertyValue, the class's AddInstance),
+// with no client and no conversion.  What any plug-in pays at least for
+// handing over these instances, the floor below the plug-in's own cost.
+__attribute__((noinline)) void hostFloor(NQRVKTA20::TPEGASUSClass& cls,
+                                         const std::vector<TValues>& all, TKept& kept)
+{
+    for (const TValues& values : all) {
+        boost::shared_ptr<ICIMInstance> instance = cls.AllocateInstance(TCIMContext());
+        for (const std::pair<std::string, TCIMValue>& value : values)
+            instance->SetPropertyValue(value.first, value.second, TCIMContext());
+        cls.AddInstance(instance);
+        kept.push_back(instance);
+    }
+}
+
 volatile std::size_t gSink;
 
 // Every property of every instance as a host shows it: the host's property
@@ -224,7 +245,7 @@ struct Figures
     Samples bare, bareFreed, bareCpu, bareRate, plugin, pluginCpu, pluginRate, ratio, ratioFreed;
     Samples bareArrayMb, bareHwmMb, heldMb, heldPerInstanceKb, pluginHwmMb, hwmRatio,
         peakOverBare;
-    Samples bareFaults, pluginFaults;
+    Samples bareFaults, pluginFaults, cpuRatio, floorMs, floorRatio;
     Samples displayNs, toStringNs, hostToStringNs;
     std::size_t values = 0;
 };
@@ -250,7 +271,7 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
             Figures* figures)
 {
     const double count = double(options.instances);
-    double bareMs = 0, bareFreedMs = 0, bareHwmMb = 0;
+    double bareMs = 0, bareFreedMs = 0, bareHwmMb = 0, bareCpu = 0;
     // The bare client.
     {
         const long rss0 = resetPeak();
@@ -269,6 +290,7 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
         Pegasus::Array<Pegasus::CIMInstance>().swap(all);
         const double freed = WallMs() - t1;
         bareMs = elapsed;
+        bareCpu = cpu;
         bareFreedMs = elapsed + freed;
         bareHwmMb = double(hwm - rss0) / 1024.0;
         if (figures) {
@@ -329,6 +351,27 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
     const double hostToString = WallMs() - t1;
     shown.clear();
     host.clear();
+    std::vector<TValues> all;
+    all.reserve(kept.size());
+    for (const boost::shared_ptr<ICIMInstance>& instance : kept) {
+        all.emplace_back();
+        instance->EnumerateProperties(
+            [&](boost::shared_ptr<ICIMProperty> property) {
+                if (!property->IsDefaultValue(TCIMContext()))
+                    all.back().emplace_back(
+                        property->GetDeclaration(TCIMContext())->GetName(TCIMContext()),
+                        property->GetValue(TCIMContext()));
+                return true;
+            },
+            TCIMContext());
+    }
+    dropInstances(cls, kept);
+
+    // The floor: the same host instances built without client or conversion.
+    kept.reserve(options.instances);
+    t1 = WallMs();
+    hostFloor(cls, all, kept);
+    const double floor = WallMs() - t1;
     dropInstances(cls, kept);
 
     if (figures) {
@@ -336,6 +379,9 @@ void oneRun(const Options& options, Pegasus::CIMClient& client, NQRVKTA20::TPEGA
         figures->ratio.add(elapsed / bareMs);
         figures->ratioFreed.add(elapsed / bareFreedMs);
         figures->pluginCpu.add(cpu);
+        figures->cpuRatio.add(cpu / bareCpu);
+        figures->floorMs.add(floor);
+        figures->floorRatio.add((bareMs + floor) / bareMs);
         figures->pluginFaults.add(double(faults));
         figures->pluginRate.add(count * 1000.0 / elapsed);
         figures->heldMb.add(heldBytes / 1048576.0);
@@ -365,6 +411,9 @@ void report(const Options& options, const std::string& mode, Figures& f)
     times.add("plug-in: instances per second", f.pluginRate, "instances/s", 0, true);
     times.add("bare: CPU time of this process", f.bareCpu, "ms", 0);
     times.add("plug-in: CPU time of this process", f.pluginCpu, "ms", 0);
+    times.add("ratio of the CPU times, plug-in / bare", f.cpuRatio, "x", 2);
+    times.add("host instances alone, built from converted values (floor)", f.floorMs, "ms", 1);
+    times.add("floor ratio: (bare + host instances alone) / bare", f.floorRatio, "x", 2);
     times.add("bare: minor page faults of this process", f.bareFaults, "", 0);
     times.add("plug-in: minor page faults of this process", f.pluginFaults, "", 0);
     times.print();

@@ -1,5 +1,6 @@
 #include "TInmemInstance.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -15,34 +16,81 @@ namespace NQRVKTA20 {
 
 namespace {
 
-typedef std::map<std::string, boost::shared_ptr<TInmemProperty>> TPropertyMap;
+typedef TInmemInstance::TPropertySlots TSlots;
 
-// The holder for `name` in `properties`, made from the class's declaration
-// when missing. Shared by the live map and the staging copy of
-// ModifyInstance so that both apply the same checks.
-boost::shared_ptr<TInmemProperty> HolderIn(TPropertyMap& properties, ICIMClass& cls,
-                                           std::string const& name)
+// Slot order against a name in any letter case (keys are lower-cased).
+bool KeyBefore(TInmemInstance::TSlot const& slot, std::string const& name)
 {
-    std::string key = InmemNormalizeName(name);
-    // One search serves both the lookup and the insertion of a new holder.
-    TPropertyMap::iterator found = properties.lower_bound(key);
-    if (found != properties.end() && found->first == key)
-        return found->second;
+    return InmemCompareNoCase(slot.key, name) < 0;
+}
+
+bool KeyIs(TInmemInstance::TSlot const& slot, std::string const& name)
+{
+    return InmemCompareNoCase(slot.key, name) == 0;
+}
+
+// Holders for every property `cls` declares, made in one allocation: an
+// instance costs one block of holders instead of one allocation (with its
+// own reference count) per property, and a lookup is a binary search.
+void LoadDeclared(TSlots& slots, ICIMClass& cls)
+{
+    std::vector<boost::shared_ptr<ICIMPropertyDecl>> decls;
+    decls.reserve(16);
+    cls.EnumeratePropertyDecls(
+        [&decls](boost::shared_ptr<ICIMPropertyDecl> decl) {
+            if (decl)
+                decls.push_back(decl);
+            return true;
+        },
+        TCIMContext());
+    if (decls.empty())
+        return;
+    boost::shared_ptr<std::vector<TInmemProperty>> block =
+        boost::make_shared<std::vector<TInmemProperty>>();
+    block->reserve(decls.size());
+    slots.reserve(decls.size());
+    for (boost::shared_ptr<ICIMPropertyDecl> const& decl : decls) {
+        block->emplace_back(decl);
+        // The holder shares the block's reference count.
+        slots.push_back(TInmemInstance::TSlot{InmemNormalizeName(decl->GetName(TCIMContext())),
+                                              boost::shared_ptr<TInmemProperty>(block,
+                                                                                &block->back())});
+    }
+    // Classes usually hand out their declarations in name order already.
+    auto const byKey = [](TInmemInstance::TSlot const& a, TInmemInstance::TSlot const& b) {
+        return a.key < b.key;
+    };
+    if (!std::is_sorted(slots.begin(), slots.end(), byKey))
+        std::sort(slots.begin(), slots.end(), byKey);
+}
+
+// The holder for `name` in `slots`; the class's declarations give every
+// holder on the first call, and one declared later is added on its own.
+// Shared by the live holders and the staging copy of ModifyInstance so
+// that both apply the same checks.
+boost::shared_ptr<TInmemProperty> HolderIn(TSlots& slots, ICIMClass& cls, std::string const& name)
+{
+    if (slots.empty())
+        LoadDeclared(slots, cls);
+    TSlots::iterator found = std::lower_bound(slots.begin(), slots.end(), name, KeyBefore);
+    if (found != slots.end() && KeyIs(*found, name))
+        return found->holder;
     boost::shared_ptr<ICIMPropertyDecl> decl = cls.GetPropertyDecl(name, TCIMContext());
     if (!decl)
         throw TKTAException(TKTAStatusCode::kNotFound,
                             "class " + cls.GetName(TCIMContext()) + " has no property " + name);
-    // The holder and its reference count in one allocation.
     boost::shared_ptr<TInmemProperty> holder = boost::make_shared<TInmemProperty>(decl);
-    properties.emplace_hint(found, std::move(key), holder);
+    slots.insert(found, TInmemInstance::TSlot{InmemNormalizeName(name), holder});
     return holder;
 }
 
-TPropertyMap DeepCopy(TPropertyMap const& properties)
+TSlots DeepCopy(TSlots const& slots)
 {
-    TPropertyMap copy;
-    for (auto const& entry : properties)
-        copy[entry.first].reset(new TInmemProperty(*entry.second));
+    TSlots copy;
+    copy.reserve(slots.size());
+    for (TInmemInstance::TSlot const& slot : slots)
+        copy.push_back(
+            TInmemInstance::TSlot{slot.key, boost::make_shared<TInmemProperty>(*slot.holder)});
     return copy;
 }
 
@@ -86,7 +134,7 @@ void TInmemInstance::CopyFrom(TInmemInstance const& other)
 {
     if (this == &other)
         return;
-    TPropertyMap copy = DeepCopy(other.fProperties);
+    TSlots copy = DeepCopy(other.fProperties);
     fClass = other.fClass;
     fKind = other.fKind;
     fProperties.swap(copy);
@@ -130,7 +178,7 @@ void TInmemInstance::ModifyInstance(boost::shared_ptr<ICIMInstance> modified, TC
             return true;
         },
         TCIMContext());
-    TPropertyMap staged = DeepCopy(fProperties);
+    TSlots staged = DeepCopy(fProperties);
     for (auto const& change : changes)
         HolderIn(staged, *fClass, change.first)->SetValue(change.second, TCIMContext());
     fProperties.swap(staged);
@@ -153,9 +201,10 @@ std::string TInmemInstance::GetPathText() const
     TCIMContext none;
     TInmemKeyBindings keys;
     for (std::string const& name : KeyNames(*fClass)) {
-        TPropertyMap::const_iterator found = fProperties.find(InmemNormalizeName(name));
-        if (found != fProperties.end()) {
-            keys.push_back(std::make_pair(name, found->second->GetValue(none)));
+        TSlots::const_iterator found =
+            std::lower_bound(fProperties.begin(), fProperties.end(), name, KeyBefore);
+        if (found != fProperties.end() && KeyIs(*found, name)) {
+            keys.push_back(std::make_pair(name, found->holder->GetValue(none)));
             continue;
         }
         boost::shared_ptr<ICIMPropertyDecl> decl = fClass->GetPropertyDecl(name, none);
@@ -210,9 +259,9 @@ void TInmemInstance::EnumerateProperties(TPropertyCallback const& callback, TCIM
     for (std::string const& name : declared)
         Holder(name);
     // Walk a copy: the callback may set properties of this instance.
-    TPropertyMap snapshot(fProperties);
-    for (auto const& entry : snapshot)
-        if (!callback(entry.second))
+    TSlots snapshot(fProperties);
+    for (TSlot const& slot : snapshot)
+        if (!callback(slot.holder))
             return;
 }
 

@@ -24,8 +24,8 @@
 #ifndef NQRVKTA20_TINMEMINSTANCE_H
 #define NQRVKTA20_TINMEMINSTANCE_H
 
-#include <map>
 #include <string>
+#include <vector>
 
 #include <boost/enable_shared_from_this.hpp>
 #include <boost/shared_ptr.hpp>
@@ -94,16 +94,24 @@ public:
     // The object path text GetReference would put into its reference.
     std::string GetPathText() const;
 
-private:
-    typedef std::map<std::string, boost::shared_ptr<TInmemProperty>> TPropertyMap;
+    // One property holder and its lower-cased name.
+    struct TSlot {
+        std::string key;
+        boost::shared_ptr<TInmemProperty> holder;
+    };
+    // Holders in ascending order of their keys.
+    typedef std::vector<TSlot> TPropertySlots;
 
+private:
     boost::shared_ptr<TInmemProperty> Holder(std::string const& name);
     void CopyFrom(TInmemInstance const& other);
     static std::string PathOf(ICIMInstance& instance);
 
     boost::shared_ptr<ICIMClass> fClass;
     int fKind;
-    TPropertyMap fProperties;
+    // Empty until a property is first asked for; then a holder for every
+    // property the class declares (see Holder).
+    TPropertySlots fProperties;
 };
 
 } // namespace NQRVKTA20

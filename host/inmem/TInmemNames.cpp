@@ -1,5 +1,7 @@
 #include "TInmemNames.h"
 
+#include <algorithm>
+
 #include "TKTAException.h"
 
 namespace NQRVKTA20 {
@@ -53,9 +55,21 @@ void InmemRequireValidName(std::string const& name)
         throw TKTAException(TKTAStatusCode::kInvalidName, "'" + name + "' is not a valid CIM name");
 }
 
+int InmemCompareNoCase(std::string const& a, std::string const& b)
+{
+    std::string::size_type const common = std::min(a.size(), b.size());
+    for (std::string::size_type i = 0; i < common; ++i) {
+        unsigned char const x = static_cast<unsigned char>(LowerAscii(a[i]));
+        unsigned char const y = static_cast<unsigned char>(LowerAscii(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
 bool InmemLessNoCase(std::string const& a, std::string const& b)
 {
-    return InmemNormalizeName(a) < InmemNormalizeName(b);
+    return InmemCompareNoCase(a, b) < 0;
 }
 
 } // namespace NQRVKTA20

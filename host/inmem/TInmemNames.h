@@ -20,6 +20,10 @@ bool InmemIsValidName(std::string const& name);
 // Throws TKTAException 25 (invalid name) unless InmemIsValidName(name).
 void InmemRequireValidName(std::string const& name);
 
+// Compares the lower-cased forms without making them: negative, zero or
+// positive as `a` sorts before, equal to or after `b`.
+int InmemCompareNoCase(std::string const& a, std::string const& b);
+
 // Less-than on the lower-cased forms (for case-insensitive ordering).
 bool InmemLessNoCase(std::string const& a, std::string const& b);
 

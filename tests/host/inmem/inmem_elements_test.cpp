@@ -41,6 +41,13 @@ TEST(InmemNames, ValidityAndNormalisation)
     EXPECT_EQ(InmemNormalizeName("CIM_Abc_XYZ9"), "cim_abc_xyz9");
     EXPECT_TRUE(InmemLessNoCase("abstract", "KEY"));
     EXPECT_FALSE(InmemLessNoCase("Key", "KEY"));
+    // Three-way, by the lower-cased forms: a prefix sorts first, "_" (0x5F)
+    // sorts before every lower-case letter whatever case it is compared with.
+    EXPECT_EQ(InmemCompareNoCase("InstanceID", "instanceid"), 0);
+    EXPECT_LT(InmemCompareNoCase("Name", "NAMES"), 0);
+    EXPECT_GT(InmemCompareNoCase("names", "NAME"), 0);
+    EXPECT_LT(InmemCompareNoCase("A_b", "AAb"), 0);
+    EXPECT_GT(InmemCompareNoCase("\xc3", "Z"), 0) << "bytes above 0x7F sort last";
 }
 
 TEST(InmemQualifierDecl, FlavorBitsAndNameComparison)

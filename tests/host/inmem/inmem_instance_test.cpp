@@ -70,6 +70,31 @@ TEST_F(InmemInstance, UnsetPropertyReportsDeclarationDefault)
     EXPECT_TRUE(w->GetProperty("Enabled", NoContext())->GetValue(NoContext()).IsNull());
 }
 
+// Holders are made together for every declared property: each must stay
+// usable after its instance is gone, and a property the class declares
+// later must still get one.
+TEST_F(InmemInstance, HoldersOutliveTheInstanceAndLaterDeclarationsAreFound)
+{
+    boost::shared_ptr<ICIMProperty> name;
+    {
+        boost::shared_ptr<TInmemInstance> w = Widget("kept", 1);
+        name = w->GetProperty("Name", NoContext());
+        model.Property(widget, "Color", TCIMValue(kString));
+        w->SetPropertyValue("color", TCIMValue(std::string("red")), NoContext());
+        EXPECT_EQ(w->GetProperty("COLOR", NoContext())->GetValue(NoContext()),
+                  TCIMValue(std::string("red")));
+        std::vector<std::string> seen;
+        w->EnumerateProperties(
+            [&seen](boost::shared_ptr<ICIMProperty> p) {
+                seen.push_back(p->GetDeclaration(NoContext())->GetName(NoContext()));
+                return true;
+            },
+            NoContext());
+        EXPECT_EQ(seen, (std::vector<std::string>{"Color", "Enabled", "Id", "Name", "Size"}));
+    }
+    EXPECT_EQ(name->GetValue(NoContext()), TCIMValue(std::string("kept")));
+}
+
 TEST_F(InmemInstance, UnknownNameThrows15)
 {
     boost::shared_ptr<TInmemInstance> w = Widget("a", 1);
