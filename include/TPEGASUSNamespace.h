@@ -248,6 +248,11 @@ public:
     static std::string NormalizeName(std::string const& name);
     // A server text as UTF-8 (empty for a null text).
     static std::string PegasusText(Pegasus::String const& text);
+    // Sets `out` to the text and returns true when every character is
+    // ASCII (1 to 0x7F), the case of nearly every server text; false (and
+    // `out` unspecified) otherwise.  Those texts read the same in every
+    // 8-bit form, so callers need no conversion for them.
+    static bool PegasusAsciiText(Pegasus::String const& text, std::string& out);
 
     // The client (null before Init); owned by the namespace.
     Pegasus::CIMClient* getPegClient() const { return fPegClient.get(); }

@@ -152,6 +152,9 @@ void ArrayToKTA(Pegasus::CIMValue const& value, Pegasus::CIMType type, TCIMValue
             static thread_local std::ostringstream text;
             text.clear();
             FillArray<String>(value, type, out, [](String const& element) {
+                std::string ascii;
+                if (TPEGASUSNamespace::PegasusAsciiText(element, ascii))
+                    return TCIMValue(ascii);
                 text.str(std::string());
                 text << element;
                 return TCIMValue(text.str());

@@ -120,8 +120,26 @@ void TPEGASUSNamespace::cleanup()
     cleanCimserver();
 }
 
+bool TPEGASUSNamespace::PegasusAsciiText(Pegasus::String const& text, std::string& out)
+{
+    Pegasus::Uint32 const size = text.size();
+    Pegasus::Char16 const* units = text.getChar16Data();
+    out.resize(size);
+    for (Pegasus::Uint32 i = 0; i < size; ++i) {
+        Pegasus::Uint16 const unit = units[i];
+        if (unit == 0 || unit > 0x7F)
+            return false;
+        out[i] = static_cast<char>(unit);
+    }
+    return true;
+}
+
 std::string TPEGASUSNamespace::PegasusText(Pegasus::String const& text)
 {
+    // Most texts are ASCII: copied straight, without the UTF-8 buffer.
+    std::string ascii;
+    if (PegasusAsciiText(text, ascii))
+        return ascii;
     Pegasus::CString utf8 = text.getCString();
     const char* chars = utf8;
     return chars ? std::string(chars) : std::string();

@@ -204,6 +204,26 @@ TEST_F(ValueConversionTest, StringArrayElementsTakeTheStreamForm)
     // Unlike scalars, array elements above 0xFF come out as "\xHHHH".
     TCIMValue host = ToHost(PegArray<Pegasus::String>({Pegasus::String("a\xE2\x98\xBA")}));
     EXPECT_EQ(HostArray(kString, {std::string("a\\x263A")}), host);
+    // Latin-1 letters are single bytes in an array, UTF-8 in a scalar;
+    // plain ASCII reads the same in both.
+    struct Case {
+        const char* serverUtf8;
+        std::string scalar;
+        std::string element;
+    } const cases[] = {
+        {"plain text 09", "plain text 09", "plain text 09"},
+        {"caf\xC3\xA9", "caf\xC3\xA9", "caf\xE9"},
+        {"\x7F\xC2\x80", "\x7F\xC2\x80", "\x7F\x80"},
+        {"\xE2\x98\xBA", "\xE2\x98\xBA", "\\x263A"},
+        {"", "", ""},
+    };
+    for (Case const& c : cases) {
+        EXPECT_EQ(TCIMValue(c.scalar), ToHost(CIMValue(Pegasus::String(c.serverUtf8))))
+            << c.scalar;
+        EXPECT_EQ(HostArray(kString, {c.element}),
+                  ToHost(PegArray<Pegasus::String>({Pegasus::String(c.serverUtf8)})))
+            << c.element;
+    }
 }
 
 TEST_F(ValueConversionTest, UnsupportedServerTypesLeaveTheHostValueAlone)
