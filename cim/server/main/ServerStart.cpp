@@ -155,11 +155,12 @@ int startServer(const std::string& home, const ServerCommandLine& line)
                                             reason));
     }
 
+    // The start lock alone says whether a server runs for this home: a
+    // start file left by a killed server names nothing that counts.
     StartLock lock(sys, home);
-    pid_t runningPid = 0;
     try
     {
-        if (!lock.tryAcquire() || runningServer(home, runningPid))
+        if (!lock.tryAcquire())
         {
             std::cerr << "Unable to start CIMServer. CIMServer is already "
                          "running." << std::endl;

@@ -168,6 +168,26 @@ TEST(CimserverStopTest, DashSStopsWithinASecondAndCleansUp)
     EXPECT_EQ(status.out, "The CIM Server is not running.\n");
 }
 
+TEST(CimserverStopTest, DashSSignalsOnlyTheServerOfItsHome)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start({"shutdownTimeout=2"}).status, 0);
+    const pid_t pid = server.pid();
+    ASSERT_GT(pid, 0);
+    // The start file now names a process that is called cimserver but
+    // holds no lock of this home (another home's server, a reused pid).
+    TempHome elsewhere;
+    DecoyCimserver decoy(elsewhere);
+    server.home().write("cimserver_start.conf", std::to_string(decoy.pid()) + "\n");
+
+    RunResult stop = server.run("cimserver", {"-s"});
+    EXPECT_EQ(stop.status, 0) << stop.err;
+    EXPECT_EQ(stop.out, "CIM Server stopped.\n");
+    EXPECT_TRUE(waitUntilGone(pid, std::chrono::seconds(2)));
+    EXPECT_TRUE(isCimserverProcess(decoy.pid())) << "the other process was killed";
+    EXPECT_TRUE(server.home().exists("cimserver_start.conf")) << "not the server's file";
+}
+
 TEST(CimserverStopTest, SigtermStopsGracefully)
 {
     CimserverProcess server;
@@ -200,6 +220,19 @@ TEST(CimserverNoServerTest, StopWithoutServer)
     EXPECT_EQ(stop.err,
               "Unable to connect to CIM Server.  CIM Server may not be "
               "running.\n");
+}
+
+TEST(CimserverNoServerTest, StaleStartFileDoesNotBlockAStart)
+{
+    CimserverProcess server;
+    TempHome elsewhere;
+    DecoyCimserver decoy(elsewhere);
+    server.home().write("cimserver_start.conf", std::to_string(decoy.pid()) + "\n");
+    RunResult start = server.start();
+    EXPECT_EQ(start.status, 0) << start.err;
+    EXPECT_NE(server.pid(), decoy.pid());
+    EXPECT_TRUE(holdsStartLock(server.home().path(), server.pid()));
+    EXPECT_TRUE(isCimserverProcess(decoy.pid()));
 }
 
 TEST(CimserverNoServerTest, BusyPortIsReportedByTheParent)
