@@ -82,6 +82,10 @@ void installSignalHandlers()
     ::sigaction(SIGHUP, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file-size limit (ulimit -f) a write then fails with EFBIG,
+    // which fails the one request that made it, instead of the signal
+    // ending the whole server.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int fail(const std::string& message)

@@ -217,6 +217,17 @@ public:
         return run("cimserver", args);
     }
 
+    // start(), run under a file-size limit of `blocks` 512-byte blocks.
+    RunResult startWithFileSizeLimit(unsigned blocks)
+    {
+        std::vector<std::string> args = {
+            "-c", "ulimit -f " + std::to_string(blocks) + " && exec \"$0\" \"$@\"",
+            stagedProgram("cimserver"), "httpPort=" + std::to_string(_port),
+            "startFile=" + _startFile};
+        _started = true;
+        return runProgram("/bin/sh", args, environment());
+    }
+
     pid_t pid() const
     {
         pid_t pid = 0;

@@ -235,6 +235,48 @@ TEST(CimserverNoServerTest, StaleStartFileDoesNotBlockAStart)
     EXPECT_TRUE(isCimserverProcess(decoy.pid()));
 }
 
+TEST(CimserverNoServerTest, FileSizeLimitFailsTheRequestNotTheServer)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.startWithFileSizeLimit(4096).status, 0);  // 2 MB
+    const pid_t pid = server.pid();
+    CIMClient client;
+    client.connect("127.0.0.1", server.port(), "", "");
+    const CIMNamespaceName ns("root/big");
+    client.setQualifier(ns, CIMQualifierDecl("Key", Boolean(false), CIMScope::PROPERTY));
+    client.createClass(ns, [] {
+        CIMClass c("Big_Blob");
+        c.addProperty(CIMProperty("Id", String()).addQualifier(CIMQualifier("Key", true)));
+        c.addProperty(CIMProperty("Data", String()));
+        return c;
+    }());
+    // Far more than the limit allows the repository to grow.
+    CIMInstance blob("Big_Blob");
+    blob.addProperty(CIMProperty("Id", String("b1")));
+    blob.addProperty(CIMProperty("Data", String(std::string(3 << 20, 'x').c_str())));
+    try
+    {
+        client.createInstance(ns, blob);
+        ADD_FAILURE() << "an instance past the file-size limit was stored";
+    }
+    catch (const CIMException& e)
+    {
+        EXPECT_EQ(e.getCode(), CIM_ERR_FAILED);
+    }
+    catch (const Exception& e)
+    {
+        ADD_FAILURE() << "no CIM error answer: " << e.getMessage().getCString();
+    }
+    // Still serving, and the repository still takes small writes.
+    EXPECT_TRUE(isCimserverProcess(pid));
+    CIMClient again;
+    again.connect("127.0.0.1", server.port(), "", "");
+    EXPECT_EQ(again.enumerateInstanceNames(ns, "Big_Blob").size(), 0u);
+    blob.getProperty(blob.findProperty("Data")).setValue(CIMValue(String("small")));
+    again.createInstance(ns, blob);
+    EXPECT_EQ(again.enumerateInstanceNames(ns, "Big_Blob").size(), 1u);
+}
+
 TEST(CimserverNoServerTest, BusyPortIsReportedByTheParent)
 {
     CimserverProcess server;
