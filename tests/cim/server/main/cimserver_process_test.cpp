@@ -188,6 +188,39 @@ TEST(CimserverStopTest, DashSSignalsOnlyTheServerOfItsHome)
     EXPECT_TRUE(server.home().exists("cimserver_start.conf")) << "not the server's file";
 }
 
+TEST(CimserverStopTest, LogAndTraceRecordWhatTheServerDid)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start().status, 0);
+    const std::string pid = std::to_string(server.pid());
+    EXPECT_EQ(server.home().mode("logs"), 0700u);
+    EXPECT_NE(server.home().read("logs/cimserver.log")
+                  .find("INFORMATION Server: CIM Server started: process " + pid + ", HTTP port " +
+                        std::to_string(server.port()) + " on 127.0.0.1"),
+              std::string::npos)
+        << server.home().read("logs/cimserver.log");
+
+    // Tracing is switched on while the server runs and shows each operation.
+    for (const char* setting : {"traceComponents=Dispatcher", "traceLevel=3"})
+        EXPECT_EQ(server.run("cimconfig", {"-s", setting}).status, 0) << setting;
+    RunResult get = server.run("cimconfig", {"-g", "httpPort"});
+    EXPECT_EQ(get.status, 0);
+    EXPECT_NE(server.home().read("trace/cimserver.trc")
+                  .find("[3] Dispatcher: GetInstance in root/PG_Internal"),
+              std::string::npos)
+        << server.home().read("trace/cimserver.trc");
+
+    // What is not offered is refused, not silently ignored.
+    RunResult memory = server.run("cimconfig", {"-s", "traceFacility=Memory"});
+    EXPECT_EQ(memory.status, 1);
+    EXPECT_NE(memory.out.find("the in-memory trace is not offered"), std::string::npos)
+        << memory.out << memory.err;
+
+    ASSERT_EQ(server.stop().status, 0);
+    const std::string log = server.home().read("logs/cimserver.log");
+    EXPECT_NE(log.find("INFORMATION Server: CIM Server stopped."), std::string::npos) << log;
+}
+
 TEST(CimserverStopTest, SigtermStopsGracefully)
 {
     CimserverProcess server;
