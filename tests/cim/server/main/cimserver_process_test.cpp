@@ -8,6 +8,8 @@
 #include <Pegasus/Client/CIMClient.h>
 #include <Pegasus/Common/Constants.h>
 
+#include <sys/un.h>
+
 #include "CimserverProcess.h"
 
 using namespace Pegasus;
@@ -253,6 +255,36 @@ TEST(CimserverNoServerTest, StopWithoutServer)
     EXPECT_EQ(stop.err,
               "Unable to connect to CIM Server.  CIM Server may not be "
               "running.\n");
+}
+
+TEST(CimserverNoServerTest, StopKillsNothingItCannotIdentify)
+{
+    // Something holds the start lock and takes connections on the local
+    // socket but never answers, while the start file names a bystander.
+    TempHome home;
+    home.write("cimserver_current.conf", "shutdownTimeout=1\n");
+    StartLock lock(SystemCalls::real(), home.path());
+    ASSERT_TRUE(lock.tryAcquire());
+    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof(addr.sun_path), "%s",
+                  home.file("cimxml.socket").c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    TempHome elsewhere;
+    DecoyCimserver decoy(elsewhere);
+    home.write("cimserver_start.conf", std::to_string(decoy.pid()) + "\n");
+
+    RunResult stop = runProgram(stagedProgram("cimserver"), {"-s"},
+                                {"PEGASUS_HOME=" + home.path(), "PATH=/usr/bin:/bin"});
+    ::close(listener);
+    EXPECT_EQ(stop.status, 1);
+    EXPECT_EQ(stop.err,
+              "Shutdown timeout expired.  The CIM Server process could not be identified by "
+              "its start lock, so it was not killed.\n");
+    EXPECT_TRUE(isCimserverProcess(decoy.pid()));
+    EXPECT_TRUE(holdsStartLock(home.path(), ::getpid()));
 }
 
 TEST(CimserverNoServerTest, StaleStartFileDoesNotBlockAStart)
