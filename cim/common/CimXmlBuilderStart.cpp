@@ -310,6 +310,15 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
     Frame& f = push(tag);
     switch (tag)
     {
+    case T::CIM:
+        if (_request)
+        {
+            if (const char* v = CimXmlParser::attribute(a, "CIMVERSION"))
+                _request->cimVersion = v;
+            if (const char* v = CimXmlParser::attribute(a, "DTDVERSION"))
+                _request->dtdVersion = v;
+        }
+        break;
     case T::MESSAGE:
     {
         const char* id = required(a, "ID", tag);

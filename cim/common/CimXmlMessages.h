@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -296,6 +297,10 @@ struct CimXmlRequestMessage
 {
     std::string messageId;
     std::string protocolVersion;   // PROTOCOLVERSION of MESSAGE
+    // CIMVERSION and DTDVERSION of the CIM element, as sent; std::nullopt
+    // when the attribute is absent.
+    std::optional<std::string> cimVersion;
+    std::optional<std::string> dtdVersion;
     bool isIntrinsic = true;       // IMETHODCALL (true) or METHODCALL
     String methodName;             // NAME of the call
     CIMNamespaceName nameSpace;    // from LOCALNAMESPACEPATH (of the target path
@@ -310,8 +315,9 @@ struct CimXmlRequestMessage
     CIMObjectPath objectName;
     Array<CIMParamValue> parameters;
 
-    // A multiple-operation request (MULTIREQ): isMultiple is set, messageId
-    // and protocolVersion are the MESSAGE's, and calls holds one decoded
+    // A multiple-operation request (MULTIREQ): isMultiple is set, messageId,
+    // protocolVersion, cimVersion and dtdVersion are the document's, and
+    // calls holds one decoded
     // request per SIMPLEREQ, in order, each with that message ID.  The
     // members above are then empty.
     bool isMultiple = false;

@@ -11,6 +11,7 @@
 #include "CimXmlParser.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ public:
     // MESSAGE ID and PROTOCOLVERSION, once the parse is through.
     const std::string& messageId() const { return _messageId; }
     const std::string& protocolVersion() const { return _protocolVersion; }
+    // CIMVERSION and DTDVERSION of the CIM element, if it has them.
+    const std::optional<std::string>& cimVersion() const { return _cimVersion; }
+    const std::optional<std::string>& dtdVersion() const { return _dtdVersion; }
 
     // Throws unless the document held a complete multiple message.
     void checkComplete() const
@@ -47,7 +51,13 @@ public:
             return;
         }
         if (tag == CimXmlTag::CIM)
+        {
+            if (const char* v = CimXmlParser::attribute(attributes, "CIMVERSION"))
+                _cimVersion = v;
+            if (const char* v = CimXmlParser::attribute(attributes, "DTDVERSION"))
+                _dtdVersion = v;
             return;
+        }
         if (tag == CimXmlTag::MESSAGE)
         {
             const char* id = CimXmlParser::attribute(attributes, "ID");
@@ -135,6 +145,8 @@ private:
     std::unique_ptr<CimXmlBuilder> _builder;
     std::string _messageId;
     std::string _protocolVersion;
+    std::optional<std::string> _cimVersion;
+    std::optional<std::string> _dtdVersion;
     bool _multipleSeen = false;
 };
 

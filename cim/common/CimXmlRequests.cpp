@@ -406,6 +406,8 @@ CimXmlRequestMessage CimXmlRequestDecoder::decodeMultiple(const char* data, std:
     splitter.checkComplete();
     message.messageId = splitter.messageId();
     message.protocolVersion = splitter.protocolVersion();
+    message.cimVersion = splitter.cimVersion();
+    message.dtdVersion = splitter.dtdVersion();
     for (const CimXmlRequestMessage& call : message.calls)
         checkCall(call);
     return message;

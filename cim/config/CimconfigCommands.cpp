@@ -54,6 +54,23 @@ std::string keyOf(const CIMObjectPath& path)
 
 // ---- with a running server ----------------------------------------------
 
+// The answer never came or made no sense (connection closed, an HTTP error,
+// a body that is not CIM-XML): one line saying so.  Whether a change was
+// applied is then unknown, which the line says too.
+int transportFailure(const char* verb, const Exception& e, std::ostream& err)
+{
+    std::string message = text(e.getMessage());
+    for (char& c : message)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    err << "Failed to " << verb << " the config property: no valid answer "
+        << "from the CIM Server (" << message << ")"
+        << (std::string(verb) == "get" ? "." : "; the change may or may not "
+                                                "have been made.")
+        << std::endl;
+    return 1;
+}
+
 int getOnline(CIMClient& client, const CimconfigRequest& r,
               std::ostream& out, std::ostream& err)
 {
@@ -83,6 +100,10 @@ int getOnline(CIMClient& client, const CimconfigRequest& r,
             err << text(e.getMessage()) << std::endl;
         }
         return 1;
+    }
+    catch (const Exception& e)
+    {
+        return transportFailure("get", e, err);
     }
     if (r.current)
         out << "Current value: " << stringProperty(instance, "CurrentValue")
@@ -133,6 +154,10 @@ int updateOnline(CIMClient& client, const CimconfigRequest& r,
             break;
         }
         return 1;
+    }
+    catch (const Exception& e)
+    {
+        return transportFailure(reset ? "unset" : "set", e, err);
     }
 
     if (reset)

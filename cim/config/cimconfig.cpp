@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <Pegasus/Common/Exception.h>
+
 #include "CimconfigCommandLine.h"
 #include "CimconfigCommands.h"
 #include "LocalSocketPath.h"
@@ -25,6 +27,18 @@ int main(int argc, char** argv)
                   << std::endl;
         return 1;
     }
-    return runCimconfig(request, LocalSocketPath::pegasusHome(), std::cout,
-                        std::cerr);
+    try
+    {
+        return runCimconfig(request, LocalSocketPath::pegasusHome(),
+                            std::cout, std::cerr);
+    }
+    catch (const Exception& e)
+    {
+        std::cerr << "cimconfig: " << e.getMessage().getCString() << std::endl;
+    }
+    catch (const std::exception& e)
+    {
+        std::cerr << "cimconfig: " << e.what() << std::endl;
+    }
+    return 1;
 }

@@ -119,6 +119,12 @@ ProviderManager::~ProviderManager()
     terminateAll();
 }
 
+void ProviderManager::setEventSink(EventSink sink)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    _eventSink = std::move(sink);
+}
+
 void ProviderManager::setProviderDirs(
     const std::vector<std::string>& providerDirs)
 {
@@ -320,23 +326,59 @@ ProviderManager::ProviderLease ProviderManager::acquire(
 void ProviderManager::load(LoadedProvider& entry, const ProviderRoute& route,
                            const std::vector<std::string>& dirs)
 {
-    CIMProvider* provider = ProviderLibrary::createProvider(
-        dirs, route.location, route.moduleName, route.providerName);
+    EventSink sink;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        sink = _eventSink;
+    }
+    const std::string name = "Provider " +
+        std::string(route.providerName.getCString()) + " of module " +
+        std::string(route.moduleName.getCString());
 
-    bool initialized = false;
+    CIMProvider* provider = 0;
+    try
+    {
+        provider = ProviderLibrary::createProvider(
+            dirs, route.location, route.moduleName, route.providerName);
+    }
+    catch (const Exception& e)
+    {
+        if (sink)
+            sink(true, name + " could not be loaded: " +
+                           std::string(e.getMessage().getCString()));
+        throw;
+    }
+
+    std::string problem;
     try
     {
         CIMOMHandle cimom;
         provider->initialize(cimom);
-        initialized = true;
+    }
+    catch (const Exception& e)
+    {
+        problem = e.getMessage().getCString();
+    }
+    catch (const std::exception& e)
+    {
+        problem = e.what();
     }
     catch (...)
     {
+        problem = "an unknown exception was thrown";
+    }
+    if (sink)
+    {
+        if (problem.empty())
+            sink(false, name + " loaded from " +
+                            std::string(route.location.getCString()) + ".");
+        else
+            sink(true, name + " failed to initialize: " + problem);
     }
 
     std::lock_guard<std::mutex> lock(_mutex);
     entry.provider = provider;
-    if (initialized)
+    if (problem.empty())
     {
         entry.state = LoadedProvider::READY;
     }

@@ -32,6 +32,7 @@
 #include "ProviderRegistry.h"
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -57,6 +58,14 @@ public:
 
     ProviderManager(const ProviderManager&) = delete;
     ProviderManager& operator=(const ProviderManager&) = delete;
+
+    // Told, for the server's log, of every provider loaded from a library
+    // and of every one whose library could not be loaded or whose
+    // initialize() failed (`failed` true), with a one-line text naming the
+    // provider, its module and what happened.  Called on the loading
+    // thread without the manager's lock.  Set it before requests arrive.
+    typedef std::function<void(bool failed, const std::string& text)> EventSink;
+    void setEventSink(EventSink sink);
 
     // Replaces the provider directories.  Libraries already loaded stay
     // loaded; the new directories apply to later loads.
@@ -143,6 +152,7 @@ private:
     mutable std::mutex _mutex;
     std::condition_variable _changed;
     std::vector<std::string> _providerDirs;
+    EventSink _eventSink;
     ProviderRegistry _registry;
     // Built-in providers by "namespace\nclass" (lower case).
     std::map<std::string, std::shared_ptr<LoadedProvider>> _builtins;

@@ -47,6 +47,55 @@ HttpRejection reject(const char* cimError, std::string detail)
     return r;
 }
 
+// A version this server speaks: "M.N" or "M.N.U" (decimal numbers) with
+// major number `major`.  Only the major number is judged, since minor and
+// update versions are backward compatible.
+bool versionHasMajor(std::string_view v, std::string_view major)
+{
+    std::size_t parts = 0;
+    while (true)
+    {
+        std::size_t dot = v.find('.');
+        std::string_view part = v.substr(0, dot);
+        if (part.empty() || part.size() > 9 ||
+            part.find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
+        if (parts++ == 0 && part != major)
+            return false;
+        if (dot == std::string_view::npos)
+            break;
+        v.remove_prefix(dot + 1);
+    }
+    return parts >= 2;
+}
+
+// A version the server does not speak: 501 Not Implemented with the
+// CIMError value that names which version it is.
+HttpRejection unsupportedVersion(const char* cimError, const char* what, std::string_view v)
+{
+    HttpRejection r = reject(cimError, std::string(what) + " \"" + std::string(v) +
+                                           "\" is not supported.");
+    r.status = 501;
+    r.reason = "Not Implemented";
+    return r;
+}
+
+// The CIM element's CIMVERSION (2.x) and DTDVERSION (2.x) and the MESSAGE
+// element's PROTOCOLVERSION (1.x).  An absent CIM attribute is let pass.
+std::optional<HttpRejection> checkDocumentVersions(const CimXmlRequestMessage& request)
+{
+    if (request.cimVersion && !versionHasMajor(*request.cimVersion, "2"))
+        return unsupportedVersion("unsupported-cim-version", "CIMVERSION",
+                                  *request.cimVersion);
+    if (request.dtdVersion && !versionHasMajor(*request.dtdVersion, "2"))
+        return unsupportedVersion("unsupported-dtd-version", "DTDVERSION",
+                                  *request.dtdVersion);
+    if (!versionHasMajor(request.protocolVersion, "1"))
+        return unsupportedVersion("unsupported-protocol-version", "PROTOCOLVERSION",
+                                  request.protocolVersion);
+    return std::nullopt;
+}
+
 std::string utf8(const String& s)
 {
     CString c = s.getCString();
@@ -194,15 +243,8 @@ std::optional<HttpRejection> checkRequestHead(const CimHttpRequestHead& head)
     if (head.cimProtocolVersion)
     {
         std::string_view v = trim(*head.cimProtocolVersion);
-        if (v.size() < 2 || v[0] != '1' || v[1] != '.')
-        {
-            HttpRejection r = reject("unsupported-protocol-version",
-                                     "CIMProtocolVersion \"" + std::string(v) +
-                                         "\" is not supported.");
-            r.status = 501;
-            r.reason = "Not Implemented";
-            return r;
-        }
+        if (!versionHasMajor(v, "1"))
+            return unsupportedVersion("unsupported-protocol-version", "CIMProtocolVersion", v);
     }
 
     if (head.cimBatch)
@@ -256,6 +298,8 @@ std::optional<HttpRejection> decodeRequestBody(
         return reject("request-not-valid", e.what());
     }
 
+    if (std::optional<HttpRejection> r = checkDocumentVersions(request))
+        return r;
     if (multiple && head.batchStopOnError)
     {
         request.stopOnError = true;

@@ -52,15 +52,20 @@ struct CimHttpRequestHead
 // Checks what can be judged from the header fields alone, in this order: the
 // HTTP method (405, or 501 for M-POST, which a client may then retry as
 // POST), CIMOperation (must be MethodCall), CIMProtocolVersion (1.x if
-// present), CIMMethod present, CIMObject present -- or, with CIMBatch,
+// present, else 501 with unsupported-protocol-version), CIMMethod present, CIMObject present -- or, with CIMBatch,
 // both absent.  Returns the answer for the first failed check, nothing when
 // all pass.
 std::optional<HttpRejection> checkRequestHead(const CimHttpRequestHead& head);
 
 // Decodes the body and checks it against the header fields: a body that is
 // not well-formed XML gives request-not-well-formed (with the XML error and
-// its line), one that is not a CIM request gives request-not-valid, then
-// CIMMethod and the namespace in CIMObject must match the request.  With
+// its line), one that is not a CIM request gives request-not-valid.  Then
+// the versions: a CIMVERSION or DTDVERSION whose major number is not 2
+// gives "501 Not Implemented" with unsupported-cim-version or
+// unsupported-dtd-version, a PROTOCOLVERSION whose major number is not 1
+// the same with unsupported-protocol-version (an absent CIMVERSION or
+// DTDVERSION is let pass).  Then CIMMethod and the namespace in CIMObject
+// must match the request.  With
 // CIMBatch the body must be a multiple-operation request (MULTIREQ; see
 // CimXmlRequestMessage::calls), without it a simple one: a body of the
 // other kind gives header-mismatch.  On success fills `request` and returns

@@ -65,6 +65,9 @@ const std::vector<ConfigPropertyInfo> kProperties = {
     {"logLevel", "INFORMATION", true, K::LogLevel,
      "Lowest severity that is logged: TRACE, INFORMATION, WARNING, SEVERE\n"
      "or FATAL.", nullptr, nullptr},
+    {"logdir", "logs", false, K::Path,
+     "Directory of the server's log file, cimserver.log; created (mode\n"
+     "0700) when missing.", nullptr, nullptr},
     {"maxFailedProviderModuleRestarts", "3", true, K::Unsigned,
      "How often a failed provider module is restarted.", nullptr, nullptr},
     {"maxIndicationDeliveryRetryAttempts", "3", true, K::Unsigned,
@@ -76,7 +79,8 @@ const std::vector<ConfigPropertyInfo> kProperties = {
     {"minIndicationDeliveryRetryInterval", "30", true, K::Unsigned,
      "Seconds between indication delivery attempts.", nullptr, nullptr},
     {"numberOfTraceFiles", "3", true, K::Unsigned,
-     "Number of trace files kept.", nullptr, nullptr},
+     "Number of trace files kept, the one being written included.",
+     nullptr, nullptr},
     {"passwordFilePath", "cimserver.passwd", false, K::Path,
      "Password file.", nullptr, nullptr},
     {"providerDir", "lib", true, K::DirectoryList,
@@ -113,17 +117,23 @@ const std::vector<ConfigPropertyInfo> kProperties = {
      "besides cimserver_start.conf in PEGASUS_HOME; empty for none.",
      nullptr, nullptr},
     {"traceComponents", "", true, K::Text,
-     "Components traced, comma-separated, or ALL.", nullptr, nullptr},
+     "Components traced, comma-separated, or ALL: Server, ProviderManager,\n"
+     "Dispatcher.  Empty traces nothing.", nullptr, nullptr},
     {"traceFacility", "File", true, K::TraceFacility,
-     "Where traces go: File, Log or Memory.", nullptr, nullptr},
+     "Where traces go: File (traceFilePath) or Log (the log file).  Memory\n"
+     "is not offered.",
+     "Memory", "the in-memory trace is not offered by this server"},
     {"traceFilePath", "trace/cimserver.trc", true, K::Path,
      "Trace file.", nullptr, nullptr},
     {"traceFileSizeKBytes", "1048576", true, K::Unsigned,
-     "Size of one trace file in kilobytes.", nullptr, nullptr},
+     "Size in kilobytes past which the trace file is rotated.", nullptr,
+     nullptr},
     {"traceLevel", "0", true, K::TraceLevel,
-     "Trace level, 0 (off) to 5.", nullptr, nullptr},
+     "Trace level, 0 (off) to 5: 1 errors, 2 events, 3 and above every\n"
+     "operation.", nullptr, nullptr},
     {"traceMemoryBufferKbytes", "10240", false, K::Unsigned,
-     "Size of the in-memory trace buffer in kilobytes.", nullptr, nullptr},
+     "Size of the in-memory trace buffer in kilobytes (unused: the Memory\n"
+     "trace facility is not offered).", nullptr, nullptr},
 };
 
 bool isDecimal(const std::string& value)

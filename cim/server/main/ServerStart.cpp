@@ -25,6 +25,7 @@
 #include "ProviderManager.h"
 #include "Repository.h"
 #include "ServerConfig.h"
+#include "ServerLog.h"
 #include "StartFiles.h"
 #include "StartupChannel.h"
 
@@ -40,24 +41,47 @@ const int kStartWaitMs = 240 * 1000;
 // The HTTP front end is bound before the dispatcher exists (the repository
 // is opened only in the detached child), so it talks to this stand-in,
 // which forwards once the dispatcher is attached.
+// It also traces each operation (component Dispatcher, level 3).
 class ProcessorSlot : public RequestProcessor
 {
 public:
+    explicit ProcessorSlot(ServerLog& log) : _log(log) {}
+
     void attach(RequestProcessor* target) { _target.store(target); }
 
     OperationOutcome process(const CimXmlRequestMessage& request) override
     {
         RequestProcessor* target = _target.load();
-        if (target != nullptr)
-            return target->process(request);
         OperationOutcome outcome;
-        outcome.failed = true;
-        outcome.code = CIM_ERR_FAILED;
-        outcome.description = "CIM_ERR_FAILED: The server is starting.";
+        if (target != nullptr)
+        {
+            outcome = target->process(request);
+        }
+        else
+        {
+            outcome.failed = true;
+            outcome.code = CIM_ERR_FAILED;
+            outcome.description = "CIM_ERR_FAILED: The server is starting.";
+        }
+        if (_log.tracing(3, "Dispatcher"))
+            _log.trace(3, "Dispatcher", describe(request, outcome));
         return outcome;
     }
 
 private:
+    static std::string describe(const CimXmlRequestMessage& request,
+                                const OperationOutcome& outcome)
+    {
+        std::string text = request.isMultiple
+                               ? std::to_string(request.calls.size()) + " calls in one request"
+                               : std::string(request.methodName.getCString()) + " in " +
+                                     std::string(request.nameSpace.getString().getCString());
+        text += " (message " + request.messageId + "): ";
+        text += outcome.failed ? std::string(cimStatusCodeToString(outcome.code)) : "done";
+        return text;
+    }
+
+    ServerLog& _log;
     std::atomic<RequestProcessor*> _target{nullptr};
 };
 
@@ -82,25 +106,16 @@ void installSignalHandlers()
     ::sigaction(SIGHUP, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file-size limit (ulimit -f) a write then fails with EFBIG,
+    // which fails the one request that made it, instead of the signal
+    // ending the whole server.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int fail(const std::string& message)
 {
     std::cerr << kNotStarted << message << std::endl;
     return 1;
-}
-
-// Creates `path` and its missing parents (mode 0755).
-bool makeDirectories(const std::string& path)
-{
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    std::string::size_type slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 &&
-        !makeDirectories(path.substr(0, slash)))
-        return false;
-    return ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
 // Empty httpPort: the services database's wbem-http port, else 5988.
@@ -155,11 +170,12 @@ int startServer(const std::string& home, const ServerCommandLine& line)
                                             reason));
     }
 
+    // The start lock alone says whether a server runs for this home: a
+    // start file left by a killed server names nothing that counts.
     StartLock lock(sys, home);
-    pid_t runningPid = 0;
     try
     {
-        if (!lock.tryAcquire() || runningServer(home, runningPid))
+        if (!lock.tryAcquire())
         {
             std::cerr << "Unable to start CIMServer. CIMServer is already "
                          "running." << std::endl;
@@ -172,6 +188,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     }
 
     ServerConfig config(home);
+    ServerLog serverLog(sys);
     HttpServerOptions options;
     std::string repositoryDir;
     std::string extraStartFile;
@@ -199,7 +216,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
             extraStartFile = resolveAgainstHome(home, extraStartFile);
 
         repositoryDir = config.currentPath("repositoryDir");
-        if (!makeDirectories(repositoryDir) ||
+        if (!makeDirectories(sys, repositoryDir, 0755) ||
             ::access(repositoryDir.c_str(), W_OK) != 0)
         {
             lock.releaseAndRemove();
@@ -208,6 +225,13 @@ int startServer(const std::string& home, const ServerCommandLine& line)
                         " is not a directory or the directory is not "
                         "writeable.");
         }
+        std::string logError;
+        if (!serverLog.openLog(config.currentPath("logdir"), logError))
+        {
+            lock.releaseAndRemove();
+            return fail(logError);
+        }
+        serverLog.configure(config);
     }
     catch (const ConfigError& e)
     {
@@ -216,7 +240,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     }
 
     // Bind before detaching so that the caller hears about a busy port.
-    ProcessorSlot slot;
+    ProcessorSlot slot(serverLog);
     HttpServer http(options, slot);
     try
     {
@@ -286,6 +310,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
         lock.releaseAndRemove();
     };
     auto startFailed = [&](const std::string& reason) {
+        serverLog.log(ServerLog::Severe, "Server", "CIM Server not started: " + reason);
         cleanUp();
         gServer.store(nullptr);
         if (daemon)
@@ -306,13 +331,20 @@ int startServer(const std::string& home, const ServerCommandLine& line)
         server.repository.reset(new Repository(repositoryDir));
         server.providers.reset(
             new ProviderManager(*server.repository, config.providerDirs()));
+        server.providers->setEventSink(
+            [&serverLog](bool failed, const std::string& text) {
+                serverLog.log(failed ? ServerLog::Severe : ServerLog::Information,
+                              "ProviderManager", text);
+            });
         ProviderManager* providers = server.providers.get();
         config.setChangeListener(
-            [providers, &home](const std::string& name,
-                               const std::string& value) {
+            [providers, &home, &config, &serverLog](const std::string& name,
+                                                    const std::string& value) {
                 if (name == "providerDir")
                     providers->setProviderDirs(
                         splitDirectoryList(home, value));
+                if (ServerLog::isLogProperty(name))
+                    serverLog.configure(config);
             });
         server.providers->registerBuiltinProvider(
             PEGASUS_NAMESPACENAME_CONFIG, PEGASUS_CLASSNAME_CONFIGSETTING,
@@ -336,6 +368,13 @@ int startServer(const std::string& home, const ServerCommandLine& line)
         return startFailed(e.what());
     }
     slot.attach(server.dispatcher.get());
+    serverLog.log(ServerLog::Information, "Server",
+                  "CIM Server started: process " + std::to_string(self) + ", " +
+                      (options.enableHttp ? "HTTP port " + std::to_string(options.httpPort) +
+                                                " on " + options.listenAddress
+                                          : std::string("no HTTP port")) +
+                      ", local socket " + options.localSocketPath + ", PEGASUS_HOME " + home +
+                      ".");
 
     if (gStopSignal)
         http.stop();
@@ -355,6 +394,8 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     }
     catch (const Exception& e)
     {
+        serverLog.log(ServerLog::Severe, "Server",
+                      std::string("CIM Server failed: ") + std::string(e.getMessage().getCString()));
         if (!daemon)
             std::cerr << "cimserver: " << e.getMessage().getCString()
                       << std::endl;
@@ -362,15 +403,19 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     }
     catch (const std::exception& e)
     {
+        serverLog.log(ServerLog::Severe, "Server",
+                      std::string("CIM Server failed: ") + e.what());
         if (!daemon)
             std::cerr << "cimserver: " << e.what() << std::endl;
         status = 1;
     }
+    serverLog.log(ServerLog::Information, "Server", "CIM Server stopping.");
     gServer.store(nullptr);
     config.setChangeListener(nullptr);
     server.providers->terminateAll();
     slot.attach(nullptr);
     cleanUp();
+    serverLog.log(ServerLog::Information, "Server", "CIM Server stopped.");
     return status;
 }
 

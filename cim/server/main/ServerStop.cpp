@@ -30,17 +30,28 @@ void removeStaleFiles(const std::string& home, const std::string& extra,
         removePidFileOf(sys, extra, pid);
 }
 
-// Waits until `pid` is no longer a running cimserver; false if it still is
-// at `deadline`.  A process descriptor wakes us the moment the server exits;
-// where the system has none, the process is looked at every 10 ms.
-bool waitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline)
+bool processAlive(pid_t pid)
+{
+    std::string name;
+    bool alive = false;
+    return processName(pid, name, alive) && alive;
+}
+
+// Waits until the server of `home` has ended; false if it still runs at
+// `deadline`.  With the server's process id (checked against the start
+// lock before), its process is watched: a process descriptor wakes us the
+// moment it exits, where the system has one.  Without it, the start lock is
+// looked at every 10 ms.
+bool waitForExit(const std::string& home, pid_t pid,
+                 std::chrono::steady_clock::time_point deadline)
 {
     int descriptor = -1;
 #ifdef SYS_pidfd_open
-    descriptor = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pid > 0)
+        descriptor = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
 #endif
     bool exited = true;
-    while (isCimserverProcess(pid))
+    while (pid > 0 ? processAlive(pid) : startLockHeld(home))
     {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
@@ -66,10 +77,12 @@ bool waitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline)
     return exited;
 }
 
-void killServer(pid_t pid)
+// Kills `pid` only while it is still the server of `home`: whatever else
+// the start file may name (another home's server, a reused process id) is
+// never signalled.  Returns whether a signal was sent.
+bool killServer(const std::string& home, pid_t pid)
 {
-    if (pid > 0 && isCimserverProcess(pid))
-        ::kill(pid, SIGKILL);
+    return pid > 0 && holdsStartLock(home, pid) && ::kill(pid, SIGKILL) == 0;
 }
 
 }  // namespace
@@ -99,8 +112,11 @@ int stopServer(const std::string& home)
     {
     }
 
+    // The start file's process id counts only if that process holds this
+    // home's start lock; otherwise the server is known by its lock alone.
     pid_t pid = 0;
-    readPidFile(startFilePath(home), pid);
+    if (!runningServer(home, pid))
+        pid = 0;
 
     CIMClient client;
     client.setTimeout(2000);
@@ -134,7 +150,7 @@ int stopServer(const std::string& home)
         else
             std::cerr << "Error in server shutdown: "
                       << e.getMessage().getCString() << std::endl;
-        killServer(pid);
+        killServer(home, pid);
         removeStaleFiles(home, extraStartFile, pid);
         return 1;
     }
@@ -145,18 +161,21 @@ int stopServer(const std::string& home)
     }
     client.disconnect();
 
-    if (pid > 0)
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::seconds(timeoutSeconds);
+    if (!waitForExit(home, pid, deadline))
     {
-        const auto deadline = std::chrono::steady_clock::now() +
-                              std::chrono::seconds(timeoutSeconds);
-        if (!waitForExit(pid, deadline))
+        if (!killServer(home, pid))
         {
-            std::cout << "Shutdown timeout expired.  Forced shutdown "
-                         "initiated." << std::endl;
-            killServer(pid);
-            removeStaleFiles(home, extraStartFile, pid);
-            return 0;
+            std::cerr << "Shutdown timeout expired.  The CIM Server process "
+                         "could not be identified by its start lock, so it "
+                         "was not killed." << std::endl;
+            return 1;
         }
+        std::cout << "Shutdown timeout expired.  Forced shutdown "
+                     "initiated." << std::endl;
+        removeStaleFiles(home, extraStartFile, pid);
+        return 0;
     }
     std::cout << "CIM Server stopped." << std::endl;
     return 0;

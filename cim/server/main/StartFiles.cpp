@@ -1,12 +1,17 @@
 #include "StartFiles.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <mutex>
+#include <random>
 #include <sstream>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ConfigProperties.h"
@@ -23,30 +28,69 @@ std::string startLockPath(const std::string& home)
     return resolveAgainstHome(home, "cimserver_start.lock");
 }
 
+namespace {
+
+// A name beside `path` that nobody can guess in advance, so that a file
+// planted in a shared directory cannot stand in for our temporary file.
+std::string temporaryNameFor(const std::string& path)
+{
+    static std::mutex mutex;
+    static std::mt19937_64 generator{std::random_device{}()};
+    std::lock_guard<std::mutex> lock(mutex);
+    char suffix[24];
+    std::snprintf(suffix, sizeof(suffix), ".%016llx",
+                  static_cast<unsigned long long>(generator()));
+    return path + suffix;
+}
+
+}  // namespace
+
 void writePidFile(SystemCalls& sys, const std::string& path, pid_t pid)
 {
+    // Whatever sits at `path` is replaced by rename, never opened: a
+    // symbolic link planted there is not followed.  A file of another user
+    // is left alone.
+    struct stat existing;
+    if (::lstat(path.c_str(), &existing) == 0 &&
+        existing.st_uid != ::geteuid())
+        throw StartFileError("cannot write " + path +
+                             ": it belongs to another user");
+
     const std::string text = std::to_string(pid) + "\n";
-    int fd = sys.open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt)
+    {
+        temporary = temporaryNameFor(path);
+        fd = sys.open(temporary.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                       0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         throw StartFileError("cannot create " + path + ": " +
                              std::strerror(errno));
-    // An existing file keeps its old mode through O_CREAT.
-    if (sys.fchmod(fd, 0600) != 0 ||
-        !writeAll(sys, fd, text.data(), text.size()))
+    // The mode is set explicitly: the umask may have narrowed it, never
+    // widened it, but a reader relies on exactly 0600.
+    bool written = sys.fchmod(fd, 0600) == 0 &&
+                   writeAll(sys, fd, text.data(), text.size());
+    int error = errno;
+    if (sys.close(fd) != 0 && written)
     {
-        std::string message =
-            "cannot write " + path + ": " + std::strerror(errno);
-        sys.close(fd);
-        sys.unlink(path.c_str());
-        throw StartFileError(message);
+        written = false;
+        error = errno;
     }
-    if (sys.close(fd) != 0)
+    if (written && sys.rename(temporary.c_str(), path.c_str()) != 0)
     {
-        std::string message =
-            "cannot write " + path + ": " + std::strerror(errno);
-        sys.unlink(path.c_str());
-        throw StartFileError(message);
+        written = false;
+        error = errno;
+    }
+    if (!written)
+    {
+        sys.unlink(temporary.c_str());
+        throw StartFileError("cannot write " + path + ": " +
+                             std::strerror(error));
     }
 }
 
@@ -97,14 +141,60 @@ bool isCimserverProcess(pid_t pid)
     return processName(pid, name, alive) && alive && name == "cimserver";
 }
 
+bool holdsStartLock(const std::string& home, pid_t pid)
+{
+    struct stat lockFile;
+    if (pid <= 0 || ::stat(startLockPath(home).c_str(), &lockFile) != 0)
+        return false;
+    const std::string fdDir = "/proc/" + std::to_string(pid) + "/fd";
+    DIR* dir = ::opendir(fdDir.c_str());
+    if (dir == nullptr)
+        return false;
+    bool holds = false;
+    while (!holds)
+    {
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr)
+            break;
+        if (entry->d_name[0] == '.')
+            continue;
+        struct stat target;
+        if (::stat((fdDir + "/" + entry->d_name).c_str(), &target) != 0 ||
+            target.st_dev != lockFile.st_dev ||
+            target.st_ino != lockFile.st_ino)
+            continue;
+        // The descriptor's own locks are listed in its fdinfo, one
+        // "lock:\t1: FLOCK  ADVISORY  WRITE ..." line each.
+        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" +
+                           entry->d_name);
+        std::string line;
+        while (std::getline(info, line))
+            if (line.compare(0, 5, "lock:") == 0 &&
+                line.find(" FLOCK ") != std::string::npos &&
+                line.find(" WRITE ") != std::string::npos)
+                holds = true;
+    }
+    ::closedir(dir);
+    return holds;
+}
+
+bool startLockHeld(const std::string& home)
+{
+    int fd = ::open(startLockPath(home).c_str(),
+                    O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
 bool runningServer(const std::string& home, pid_t& pid)
 {
     pid_t recorded = 0;
     if (!readPidFile(startFilePath(home), recorded))
         return false;
-    if (recorded == ::getpid() || recorded == ::getppid())
-        return false;
-    if (!isCimserverProcess(recorded))
+    if (recorded == ::getpid() || !holdsStartLock(home, recorded))
         return false;
     pid = recorded;
     return true;

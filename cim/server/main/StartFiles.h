@@ -28,8 +28,12 @@ public:
 std::string startFilePath(const std::string& home);
 std::string startLockPath(const std::string& home);
 
-// Writes "<pid>\n" to `path`, replacing it, with mode 0600.  Throws
-// StartFileError naming the path and the reason.
+// Writes "<pid>\n" to `path` with mode 0600: the text goes to a private
+// temporary file beside it (created exclusively, no symbolic link
+// followed), which is then renamed onto `path`.  Whatever was at `path`
+// (a symbolic link included) is replaced, not written through; a file
+// there that belongs to another user is refused.  Throws StartFileError
+// naming the path and the reason, leaving no temporary file behind.
 void writePidFile(SystemCalls& sys, const std::string& path, pid_t pid);
 
 // Reads the process id from `path`.  Returns false when the file is
@@ -45,11 +49,23 @@ void removePidFileOf(SystemCalls& sys, const std::string& path, pid_t pid);
 // Returns false when there is no such process.
 bool processName(pid_t pid, std::string& name, bool& alive);
 
-// True when `pid` is a live process named "cimserver".
+// True when `pid` is a live process named "cimserver" (a name says nothing
+// about which home it serves; see holdsStartLock).
 bool isCimserverProcess(pid_t pid);
 
-// The server recorded for `home`: its start file names a live cimserver
-// process other than this one and its parent.  Sets `pid` when true.
+// Whether process `pid` holds the start lock of `home`: one of its open
+// descriptors is the lock file and carries the exclusive flock (as listed
+// in /proc/<pid>/fdinfo).  False when that cannot be read, as for another
+// user's process.  This, not a process name, identifies the server of one
+// home.
+bool holdsStartLock(const std::string& home, pid_t pid);
+
+// Whether some process holds the start lock of `home` (probed with a
+// shared lock that is dropped at once).
+bool startLockHeld(const std::string& home);
+
+// The server recorded for `home`: its start file names a process other
+// than this one that holds the start lock of `home`.  Sets `pid` when true.
 bool runningServer(const std::string& home, pid_t& pid);
 
 // The exclusive start lock of one PEGASUS_HOME.  The descriptor is

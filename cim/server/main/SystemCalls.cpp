@@ -100,4 +100,16 @@ bool writeAll(SystemCalls& sys, int fd, const void* data, size_t size)
     return true;
 }
 
+bool makeDirectories(SystemCalls& sys, const std::string& path, mode_t mode)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    std::string::size_type slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0 &&
+        !makeDirectories(sys, path.substr(0, slash), mode))
+        return false;
+    return sys.mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
+}
+
 }  // namespace Pegasus

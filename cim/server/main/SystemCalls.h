@@ -9,6 +9,8 @@
 #ifndef KTA_CIM_SERVER_MAIN_SYSTEMCALLS_H
 #define KTA_CIM_SERVER_MAIN_SYSTEMCALLS_H
 
+#include <string>
+
 #include <sys/types.h>
 
 namespace Pegasus {
@@ -39,6 +41,10 @@ public:
 // Writes all of `size` bytes, retrying short writes and EINTR.  Returns false
 // with errno set when a write fails.
 bool writeAll(SystemCalls& sys, int fd, const void* data, size_t size);
+
+// Creates directory `path` and its missing parents with `mode`.  True when
+// it exists (as a directory) afterwards.
+bool makeDirectories(SystemCalls& sys, const std::string& path, mode_t mode);
 
 }  // namespace Pegasus
 

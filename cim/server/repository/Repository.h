@@ -138,8 +138,10 @@ public:
     // The superclass may change only as far as these rules allow.
     void modifyClass(const CIMNamespaceName& nameSpace, const CIMClass& modifiedClass);
 
-    // Deletes a class and its instances.  CIM_ERR_NOT_FOUND if it does not
-    // exist, CIM_ERR_CLASS_HAS_CHILDREN if it has subclasses.
+    // Deletes a class that has neither subclasses nor instances.
+    // CIM_ERR_NOT_FOUND if it does not exist, CIM_ERR_CLASS_HAS_CHILDREN if
+    // it has subclasses (whether or not it has instances),
+    // CIM_ERR_CLASS_HAS_INSTANCES if it has instances; nothing is deleted then.
     void deleteClass(const CIMNamespaceName& nameSpace, const CIMName& className);
 
     // --- instances ---------------------------------------------------------

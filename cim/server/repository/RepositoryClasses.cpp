@@ -273,14 +273,17 @@ void Repository::deleteClass(const CIMNamespaceName& nameSpace, const CIMName& c
     Impl::requireClass(ns, className, CIM_ERR_NOT_FOUND);
     std::string key = foldName(className.getString());
     Impl::ClassEntry& entry = *ns.classes[key];
+    // Subclasses are checked first: their instances are instances of this
+    // class too, and removing the subclasses is what the client must do
+    // before anything else.
     if (!entry.children.empty())
         throw CIMException(CIM_ERR_CLASS_HAS_CHILDREN, className.getString());
+    // Instances are never deleted with their class: the client deletes them
+    // one by one first.
+    if (_impl->hasInstances(ns.id, key))
+        throw CIMException(CIM_ERR_CLASS_HAS_INSTANCES, className.getString());
 
     SqliteTransaction t(*_impl->writer);
-    _impl->writer->statement("DELETE FROM instances WHERE ns = ? AND class = ?")
-        .bind(1, ns.id)
-        .bindText(2, key)
-        .run();
     _impl->writer->statement("DELETE FROM classes WHERE id = ?").bind(1, entry.id).run();
     _impl->writer->statement("DELETE FROM class_bodies WHERE id = ?").bind(1, entry.id).run();
     t.commit();

@@ -1,7 +1,13 @@
 // The staged cimconfig against a running cimserver and without one.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include <sys/un.h>
+
 #include "CimserverProcess.h"
+#include "LocalSocketPath.h"
 
 namespace {
 
@@ -218,6 +224,101 @@ TEST(CimconfigOfflineTest, UsageAndVersion)
               std::string::npos);
     check(s, {{"-H", "nosuch"}, 1, "Specified property name was not found.\n",
               ""});
+}
+
+// Stands where the server's local socket would be and answers each request
+// with `answer` (after reading what the client sent), or closes at once when
+// `answer` is empty.
+class BrokenServer
+{
+public:
+    BrokenServer(const std::string& home, std::string answer) : _answer(std::move(answer))
+    {
+        _fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const std::string path = Pegasus::LocalSocketPath::socketPathUnder(home);
+        std::snprintf(addr.sun_path, sizeof(addr.sun_path), "%s", path.c_str());
+        if (::bind(_fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+            ::listen(_fd, 4) != 0)
+            throw std::runtime_error("cannot listen on " + path);
+        _thread = std::thread([this] { serve(); });
+    }
+    ~BrokenServer()
+    {
+        _stop = true;
+        ::shutdown(_fd, SHUT_RDWR);
+        _thread.join();
+        ::close(_fd);
+    }
+
+private:
+    void serve()
+    {
+        while (!_stop)
+        {
+            int client = ::accept(_fd, nullptr, nullptr);
+            if (client < 0)
+                return;
+            if (!_answer.empty())
+            {
+                // Enough of the request to know the client has sent it.
+                std::string request;
+                char buffer[4096];
+                pollfd p{client, POLLIN, 0};
+                while (request.find("</CIM>") == std::string::npos &&
+                       ::poll(&p, 1, 2000) > 0)
+                {
+                    ssize_t n = ::read(client, buffer, sizeof(buffer));
+                    if (n <= 0)
+                        break;
+                    request.append(buffer, n);
+                }
+                if (::write(client, _answer.data(), _answer.size()) < 0)
+                {
+                    // The client went away; nothing to report.
+                }
+            }
+            ::close(client);
+        }
+    }
+
+    std::string _answer;
+    int _fd = -1;
+    std::atomic<bool> _stop{false};
+    std::thread _thread;
+};
+
+TEST(CimconfigBrokenServerTest, BadAnswersGiveOneLineAndAFailureStatus)
+{
+    const struct
+    {
+        const char* what;
+        std::string answer;
+    } answers[] = {
+        {"connection closed", ""},
+        {"garbage", "\x01\x02 this is not HTTP\r\n\r\n"},
+        {"HTTP 500", "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n"},
+        {"not CIM-XML", "HTTP/1.1 200 OK\r\nContent-Type: application/xml\r\n"
+                        "CIMOperation: MethodResponse\r\nContent-Length: 5\r\n\r\n<CIM>"},
+    };
+    for (const auto& a : answers)
+    {
+        CimserverProcess home;
+        BrokenServer broken(home.home().path(), a.answer);
+        for (const auto& args : {std::vector<std::string>{"-g", "traceLevel"},
+                                 std::vector<std::string>{"-s", "traceLevel=2"},
+                                 std::vector<std::string>{"-u", "traceLevel"}})
+        {
+            SCOPED_TRACE(std::string(a.what) + ": " + args[0]);
+            RunResult r = home.run("cimconfig", args, 15000);
+            EXPECT_EQ(r.status, 1) << "killed by a signal if -1";
+            EXPECT_EQ(r.out, "");
+            ASSERT_FALSE(r.err.empty());
+            EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+            EXPECT_EQ(r.err.find("Failed to "), 0u) << r.err;
+        }
+    }
 }
 
 }  // namespace

@@ -111,6 +111,43 @@ TEST(ProviderLoadingTest, FailedInitializationStaysFailed)
     }
 }
 
+TEST(ProviderLoadingTest, LoadsAndFailuresAreReportedForTheLog)
+{
+    const struct
+    {
+        const char* location;
+        const char* provider;
+        bool failed;
+        std::size_t reports;  // of two requests
+        std::string text;
+    } cases[] = {
+        {"DispatchTestProvider", "WidgetProvider", false, 1,
+         "Provider WidgetProvider of module Module loaded from DispatchTestProvider."},
+        // A library that is not there is looked for (and missed) again.
+        {"NoSuchLibrary", "WidgetProvider", true, 2,
+         "Provider WidgetProvider of module Module could not be loaded: File "
+         "\"libNoSuchLibrary.so\" was not found for provider module \"Module\"."},
+        {"DispatchTestProvider", "FailingInitProvider", true, 1,
+         "Provider FailingInitProvider of module Module failed to initialize: cannot start"},
+    };
+    for (const auto& c : cases)
+    {
+        Server server;
+        std::vector<std::pair<bool, std::string>> events;
+        server.manager->setEventSink(
+            [&events](bool failed, const std::string& text) { events.emplace_back(failed, text); });
+        server.registerProvider("Module", c.location, c.provider, "Test_Widget", {5});
+        echo(server);
+        echo(server);  // a provider loaded, or failed to initialize, stays so
+        ASSERT_EQ(c.reports, events.size()) << c.provider;
+        for (const auto& e : events)
+        {
+            EXPECT_EQ(c.failed, e.first) << c.provider;
+            EXPECT_EQ(c.text, e.second);
+        }
+    }
+}
+
 TEST(ProviderLoadingTest, ConcurrentFirstUseInitializesOnceAndTerminateAllOnce)
 {
     const int initializedBefore = initialized();

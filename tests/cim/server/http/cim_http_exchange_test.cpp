@@ -234,4 +234,80 @@ TEST(CimHttpExchange, FailedBatchIsAnsweredForEveryCall)
     }
 }
 
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    std::size_t at = text.find(from);
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(CimHttpExchange, UnsupportedVersionsAreNotImplemented)
+{
+    const std::string simple =
+        CimXmlRequestEncoder::getClass("1", CIMNamespaceName("root/a"), "A").body;
+    const std::string batch = twoCallBatch();
+    CimHttpRequestHead plain;
+    plain.method = "POST";
+    plain.cimOperation = "MethodCall";
+    plain.cimMethod = "GetClass";
+    plain.cimObject = "root%2Fa";
+    struct Case
+    {
+        const char* from;
+        const char* to;
+        const char* cimError;  // empty: accepted
+    } cases[] = {
+        {"CIMVERSION=\"2.0\"", "CIMVERSION=\"2.0\"", ""},
+        {"CIMVERSION=\"2.0\"", "CIMVERSION=\"2.8.1\"", ""},
+        {"CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"", "", ""},
+        {"PROTOCOLVERSION=\"1.0\"", "PROTOCOLVERSION=\"1.4\"", ""},
+        {"CIMVERSION=\"2.0\"", "CIMVERSION=\"3.0\"", "unsupported-cim-version"},
+        {"CIMVERSION=\"2.0\"", "CIMVERSION=\"2\"", "unsupported-cim-version"},
+        {"CIMVERSION=\"2.0\"", "CIMVERSION=\"two\"", "unsupported-cim-version"},
+        {"DTDVERSION=\"2.0\"", "DTDVERSION=\"1.1\"", "unsupported-dtd-version"},
+        {"DTDVERSION=\"2.0\"", "DTDVERSION=\"20.0\"", "unsupported-dtd-version"},
+        {"PROTOCOLVERSION=\"1.0\"", "PROTOCOLVERSION=\"2.0\"", "unsupported-protocol-version"},
+        {"PROTOCOLVERSION=\"1.0\"", "PROTOCOLVERSION=\"1.\"", "unsupported-protocol-version"},
+    };
+    for (const Case& c : cases)
+    {
+        for (bool multiple : {false, true})
+        {
+            const std::string body = replaced(multiple ? batch : simple, c.from, c.to);
+            CimXmlRequestMessage request;
+            std::optional<HttpRejection> r = decodeRequestBody(
+                multiple ? batchHead() : plain, body.data(), body.size(), CimXmlLimits(),
+                request);
+            SCOPED_TRACE(std::string(c.to) + (multiple ? " (batch)" : ""));
+            if (*c.cimError == '\0')
+            {
+                EXPECT_FALSE(r) << r->cimError << ": " << r->detail;
+                continue;
+            }
+            ASSERT_TRUE(r);
+            EXPECT_EQ(c.cimError, r->cimError);
+            EXPECT_EQ(0u, formatRejection(*r).find(std::string("HTTP/1.1 501 Not Implemented\r\n"
+                                                               "CIMError: ") +
+                                                   c.cimError + "\r\n"));
+        }
+    }
+
+    // The same rule for the CIMProtocolVersion header field.
+    for (const char* v : {"1.0", "1.1", " 1.0 "})
+    {
+        plain.cimProtocolVersion = v;
+        EXPECT_FALSE(checkRequestHead(plain)) << v;
+    }
+    for (const char* v : {"2.0", "1", "1.x", ""})
+    {
+        plain.cimProtocolVersion = v;
+        std::optional<HttpRejection> r = checkRequestHead(plain);
+        ASSERT_TRUE(r) << v;
+        EXPECT_EQ(501u, r->status);
+        EXPECT_EQ("unsupported-protocol-version", r->cimError);
+    }
+}
+
 }  // namespace

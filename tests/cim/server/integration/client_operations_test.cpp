@@ -130,6 +130,8 @@ TEST_F(ClientOperations, RefusalsCarryTheirStatusCodes)
          CIM_ERR_INVALID_SUPERCLASS},
         {"deleteClass with a subclass", [&] { client.deleteClass(kNs, "WT_Base"); },
          CIM_ERR_CLASS_HAS_CHILDREN},
+        {"deleteClass with instances", [&] { client.deleteClass(kNs, "WT_Widget"); },
+         CIM_ERR_CLASS_HAS_INSTANCES},
         {"deleteClass unknown", [&] { client.deleteClass(kNs, "OPS_Unknown"); },
          CIM_ERR_NOT_FOUND},
         {"getInstance unknown", [&] { client.getInstance(kNs, pathOf("WT_Widget", "w404")); },

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,36 @@ inline RunResult runProgram(const std::string& program,
     return result;
 }
 
+// A live process whose name is "cimserver" but which serves no home: a
+// link to sleep(1) under that name.
+class DecoyCimserver
+{
+public:
+    explicit DecoyCimserver(const TempHome& dir)
+    {
+        const std::string link = dir.file("cimserver");
+        if (::symlink("/bin/sleep", link.c_str()) != 0)
+            throw std::runtime_error("cannot link /bin/sleep");
+        _pid = ::fork();
+        if (_pid == 0)
+        {
+            ::execl(link.c_str(), "cimserver", "60", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 500 && !Pegasus::isCimserverProcess(_pid); ++i)
+            ::usleep(2000);
+    }
+    ~DecoyCimserver()
+    {
+        ::kill(_pid, SIGKILL);
+        ::waitpid(_pid, nullptr, 0);
+    }
+    pid_t pid() const { return _pid; }
+
+private:
+    pid_t _pid = -1;
+};
+
 class CimserverProcess
 {
 public:
@@ -184,6 +215,17 @@ public:
         args.insert(args.end(), extra.begin(), extra.end());
         _started = true;
         return run("cimserver", args);
+    }
+
+    // start(), run under a file-size limit of `blocks` 512-byte blocks.
+    RunResult startWithFileSizeLimit(unsigned blocks)
+    {
+        std::vector<std::string> args = {
+            "-c", "ulimit -f " + std::to_string(blocks) + " && exec \"$0\" \"$@\"",
+            stagedProgram("cimserver"), "httpPort=" + std::to_string(_port),
+            "startFile=" + _startFile};
+        _started = true;
+        return runProgram("/bin/sh", args, environment());
     }
 
     pid_t pid() const

@@ -8,6 +8,8 @@
 #include <Pegasus/Client/CIMClient.h>
 #include <Pegasus/Common/Constants.h>
 
+#include <sys/un.h>
+
 #include "CimserverProcess.h"
 
 using namespace Pegasus;
@@ -168,6 +170,59 @@ TEST(CimserverStopTest, DashSStopsWithinASecondAndCleansUp)
     EXPECT_EQ(status.out, "The CIM Server is not running.\n");
 }
 
+TEST(CimserverStopTest, DashSSignalsOnlyTheServerOfItsHome)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start({"shutdownTimeout=2"}).status, 0);
+    const pid_t pid = server.pid();
+    ASSERT_GT(pid, 0);
+    // The start file now names a process that is called cimserver but
+    // holds no lock of this home (another home's server, a reused pid).
+    TempHome elsewhere;
+    DecoyCimserver decoy(elsewhere);
+    server.home().write("cimserver_start.conf", std::to_string(decoy.pid()) + "\n");
+
+    RunResult stop = server.run("cimserver", {"-s"});
+    EXPECT_EQ(stop.status, 0) << stop.err;
+    EXPECT_EQ(stop.out, "CIM Server stopped.\n");
+    EXPECT_TRUE(waitUntilGone(pid, std::chrono::seconds(2)));
+    EXPECT_TRUE(isCimserverProcess(decoy.pid())) << "the other process was killed";
+    EXPECT_TRUE(server.home().exists("cimserver_start.conf")) << "not the server's file";
+}
+
+TEST(CimserverStopTest, LogAndTraceRecordWhatTheServerDid)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start().status, 0);
+    const std::string pid = std::to_string(server.pid());
+    EXPECT_EQ(server.home().mode("logs"), 0700u);
+    EXPECT_NE(server.home().read("logs/cimserver.log")
+                  .find("INFORMATION Server: CIM Server started: process " + pid + ", HTTP port " +
+                        std::to_string(server.port()) + " on 127.0.0.1"),
+              std::string::npos)
+        << server.home().read("logs/cimserver.log");
+
+    // Tracing is switched on while the server runs and shows each operation.
+    for (const char* setting : {"traceComponents=Dispatcher", "traceLevel=3"})
+        EXPECT_EQ(server.run("cimconfig", {"-s", setting}).status, 0) << setting;
+    RunResult get = server.run("cimconfig", {"-g", "httpPort"});
+    EXPECT_EQ(get.status, 0);
+    EXPECT_NE(server.home().read("trace/cimserver.trc")
+                  .find("[3] Dispatcher: GetInstance in root/PG_Internal"),
+              std::string::npos)
+        << server.home().read("trace/cimserver.trc");
+
+    // What is not offered is refused, not silently ignored.
+    RunResult memory = server.run("cimconfig", {"-s", "traceFacility=Memory"});
+    EXPECT_EQ(memory.status, 1);
+    EXPECT_NE(memory.out.find("the in-memory trace is not offered"), std::string::npos)
+        << memory.out << memory.err;
+
+    ASSERT_EQ(server.stop().status, 0);
+    const std::string log = server.home().read("logs/cimserver.log");
+    EXPECT_NE(log.find("INFORMATION Server: CIM Server stopped."), std::string::npos) << log;
+}
+
 TEST(CimserverStopTest, SigtermStopsGracefully)
 {
     CimserverProcess server;
@@ -200,6 +255,91 @@ TEST(CimserverNoServerTest, StopWithoutServer)
     EXPECT_EQ(stop.err,
               "Unable to connect to CIM Server.  CIM Server may not be "
               "running.\n");
+}
+
+TEST(CimserverNoServerTest, StopKillsNothingItCannotIdentify)
+{
+    // Something holds the start lock and takes connections on the local
+    // socket but never answers, while the start file names a bystander.
+    TempHome home;
+    home.write("cimserver_current.conf", "shutdownTimeout=1\n");
+    StartLock lock(SystemCalls::real(), home.path());
+    ASSERT_TRUE(lock.tryAcquire());
+    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof(addr.sun_path), "%s",
+                  home.file("cimxml.socket").c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    TempHome elsewhere;
+    DecoyCimserver decoy(elsewhere);
+    home.write("cimserver_start.conf", std::to_string(decoy.pid()) + "\n");
+
+    RunResult stop = runProgram(stagedProgram("cimserver"), {"-s"},
+                                {"PEGASUS_HOME=" + home.path(), "PATH=/usr/bin:/bin"});
+    ::close(listener);
+    EXPECT_EQ(stop.status, 1);
+    EXPECT_EQ(stop.err,
+              "Shutdown timeout expired.  The CIM Server process could not be identified by "
+              "its start lock, so it was not killed.\n");
+    EXPECT_TRUE(isCimserverProcess(decoy.pid()));
+    EXPECT_TRUE(holdsStartLock(home.path(), ::getpid()));
+}
+
+TEST(CimserverNoServerTest, StaleStartFileDoesNotBlockAStart)
+{
+    CimserverProcess server;
+    TempHome elsewhere;
+    DecoyCimserver decoy(elsewhere);
+    server.home().write("cimserver_start.conf", std::to_string(decoy.pid()) + "\n");
+    RunResult start = server.start();
+    EXPECT_EQ(start.status, 0) << start.err;
+    EXPECT_NE(server.pid(), decoy.pid());
+    EXPECT_TRUE(holdsStartLock(server.home().path(), server.pid()));
+    EXPECT_TRUE(isCimserverProcess(decoy.pid()));
+}
+
+TEST(CimserverNoServerTest, FileSizeLimitFailsTheRequestNotTheServer)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.startWithFileSizeLimit(4096).status, 0);  // 2 MB
+    const pid_t pid = server.pid();
+    CIMClient client;
+    client.connect("127.0.0.1", server.port(), "", "");
+    const CIMNamespaceName ns("root/big");
+    client.setQualifier(ns, CIMQualifierDecl("Key", Boolean(false), CIMScope::PROPERTY));
+    client.createClass(ns, [] {
+        CIMClass c("Big_Blob");
+        c.addProperty(CIMProperty("Id", String()).addQualifier(CIMQualifier("Key", true)));
+        c.addProperty(CIMProperty("Data", String()));
+        return c;
+    }());
+    // Far more than the limit allows the repository to grow.
+    CIMInstance blob("Big_Blob");
+    blob.addProperty(CIMProperty("Id", String("b1")));
+    blob.addProperty(CIMProperty("Data", String(std::string(3 << 20, 'x').c_str())));
+    try
+    {
+        client.createInstance(ns, blob);
+        ADD_FAILURE() << "an instance past the file-size limit was stored";
+    }
+    catch (const CIMException& e)
+    {
+        EXPECT_EQ(e.getCode(), CIM_ERR_FAILED);
+    }
+    catch (const Exception& e)
+    {
+        ADD_FAILURE() << "no CIM error answer: " << e.getMessage().getCString();
+    }
+    // Still serving, and the repository still takes small writes.
+    EXPECT_TRUE(isCimserverProcess(pid));
+    CIMClient again;
+    again.connect("127.0.0.1", server.port(), "", "");
+    EXPECT_EQ(again.enumerateInstanceNames(ns, "Big_Blob").size(), 0u);
+    blob.getProperty(blob.findProperty("Data")).setValue(CIMValue(String("small")));
+    again.createInstance(ns, blob);
+    EXPECT_EQ(again.enumerateInstanceNames(ns, "Big_Blob").size(), 1u);
 }
 
 TEST(CimserverNoServerTest, BusyPortIsReportedByTheParent)

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+#include <vector>
 
+#include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "CimserverProcess.h"
 #include "FailingSystemCalls.h"
 #include "StartFiles.h"
 #include "StartupChannel.h"
@@ -44,13 +48,67 @@ TEST(StartFilesTest, UnreadablePidFiles)
     }
 }
 
+// Names in `dir` other than "." and "..".
+std::vector<std::string> entriesOf(const std::string& dir)
+{
+    std::vector<std::string> names;
+    DIR* d = ::opendir(dir.c_str());
+    while (const dirent* e = d ? ::readdir(d) : nullptr)
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, ".."))
+            names.push_back(e->d_name);
+    if (d)
+        ::closedir(d);
+    return names;
+}
+
+TEST(StartFilesTest, PidFileReplacesAPlantedLinkInsteadOfFollowingIt)
+{
+    TempHome home;
+    home.write("victim", "precious\n");
+    ASSERT_EQ(::symlink(home.file("victim").c_str(), home.file("p").c_str()), 0);
+    writePidFile(SystemCalls::real(), home.file("p"), 77);
+    EXPECT_EQ(home.read("victim"), "precious\n");
+    struct stat st;
+    ASSERT_EQ(::lstat(home.file("p").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(home.read("p"), "77\n");
+    EXPECT_EQ(entriesOf(home.path()).size(), 2u) << "no temporary file is left";
+}
+
+TEST(StartFilesTest, PidFileOfAnotherUserIsRefused)
+{
+    if (::geteuid() != 0)
+        FAIL() << "this test hands a file to another user and needs root";
+    TempHome home;
+    home.write("p", "5\n");
+    ASSERT_EQ(::chown(home.file("p").c_str(), 65534, 65534), 0);
+    try
+    {
+        writePidFile(SystemCalls::real(), home.file("p"), 42);
+        FAIL() << "the other user's file was replaced";
+    }
+    catch (const StartFileError& e)
+    {
+        EXPECT_NE(std::string(e.what()).find("belongs to another user"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(home.read("p"), "5\n");
+}
+
 TEST(StartFilesTest, FailedPidWriteLeavesNoFile)
 {
     TempHome home;
-    FailingSystemCalls sys;
-    sys.failOn("write", 1, ENOSPC);
-    EXPECT_THROW(writePidFile(sys, home.file("p"), 42), StartFileError);
-    EXPECT_FALSE(home.exists("p"));
+    home.write("keep", "1\n");
+    for (const char* call : {"write", "rename"})
+    {
+        FailingSystemCalls sys;
+        sys.failOn(call, 0, ENOSPC);
+        EXPECT_THROW(writePidFile(sys, home.file("p"), 42), StartFileError) << call;
+        EXPECT_THROW(writePidFile(sys, home.file("keep"), 42), StartFileError) << call;
+        // Neither the target nor a temporary file: only "keep", unchanged.
+        EXPECT_EQ(entriesOf(home.path()), std::vector<std::string>{"keep"}) << call;
+        EXPECT_EQ(home.read("keep"), "1\n") << call;
+    }
 
     FailingSystemCalls openFails;
     openFails.failOn("open", 1, EACCES);
@@ -102,16 +160,45 @@ TEST(StartFilesTest, ProcessNameAndLiveness)
     EXPECT_FALSE(processName(child, name, alive));
 }
 
-TEST(StartFilesTest, RunningServerIgnoresStaleAndForeignPids)
+TEST(StartFilesTest, TheServerOfAHomeIsKnownByItsLockNotItsName)
 {
     TempHome home;
+    TempHome elsewhere;
+    DecoyCimserver decoy(elsewhere);
+    ASSERT_TRUE(isCimserverProcess(decoy.pid()));
     pid_t pid = 0;
     EXPECT_FALSE(runningServer(home.path(), pid));
-    home.write("cimserver_start.conf", std::to_string(::getpid()) + "\n");
+    EXPECT_FALSE(startLockHeld(home.path()));
+
+    // Named by the start file, the decoy still holds no lock of this home.
+    home.write("cimserver_start.conf", std::to_string(decoy.pid()) + "\n");
+    EXPECT_FALSE(holdsStartLock(home.path(), decoy.pid()));
     EXPECT_FALSE(runningServer(home.path(), pid));
-    // pid 1 is alive but not a cimserver.
-    home.write("cimserver_start.conf", "1\n");
-    EXPECT_FALSE(runningServer(home.path(), pid));
+
+    // A child that inherits a held lock holds it as well; the holder that
+    // is named by the start file is the running server.
+    StartLock lock(SystemCalls::real(), home.path());
+    ASSERT_TRUE(lock.tryAcquire());
+    EXPECT_TRUE(startLockHeld(home.path()));
+    EXPECT_TRUE(holdsStartLock(home.path(), ::getpid()));
+    EXPECT_FALSE(holdsStartLock(elsewhere.path(), ::getpid()));
+    EXPECT_FALSE(holdsStartLock(home.path(), decoy.pid()));
+    pid_t child = ::fork();
+    if (child == 0)
+    {
+        ::pause();
+        ::_exit(0);
+    }
+    home.write("cimserver_start.conf", std::to_string(child) + "\n");
+    EXPECT_TRUE(holdsStartLock(home.path(), child));
+    EXPECT_TRUE(runningServer(home.path(), pid));
+    EXPECT_EQ(pid, child);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+
+    lock.releaseAndRemove();
+    EXPECT_FALSE(holdsStartLock(home.path(), ::getpid()));
+    EXPECT_FALSE(startLockHeld(home.path()));
 }
 
 TEST(StartFilesTest, StartLockIsExclusiveAndRemovedOnRelease)

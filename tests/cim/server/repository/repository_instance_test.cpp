@@ -289,9 +289,49 @@ TEST_F(HierarchyTest, DeleteInstance)
     repo.deleteInstance(kNs, CIMObjectPath("wt_widget.ID=\"w2\""));
     EXPECT_EQ(CIM_ERR_NOT_FOUND, codeOf([&] { repo.deleteInstance(kNs, widgetPath("w2")); }));
     EXPECT_EQ(2u, repo.enumerateInstanceNames(kNs, "WT_Widget").size());
-    // Deleting the subclass removes its instances with it.
+}
+
+TEST_F(HierarchyTest, DeleteClassKeepsClassesThatHaveInstances)
+{
+    // WT_Widget has a subclass and instances, WT_Gadget only instances,
+    // WT_Base only a subclass (its instances are its subclasses').
+    const struct
+    {
+        const char* className;
+        CIMStatusCode code;
+    } cases[] = {
+        {"WT_Gadget", CIM_ERR_CLASS_HAS_INSTANCES},
+        {"wt_widget", CIM_ERR_CLASS_HAS_CHILDREN},
+        {"WT_Base", CIM_ERR_CLASS_HAS_CHILDREN},
+    };
+    for (const auto& c : cases)
+    {
+        String message;
+        EXPECT_EQ(c.code, codeOf([&] { repo.deleteClass(kNs, c.className); }, &message))
+            << c.className;
+        EXPECT_EQ(c.className, str(message));
+    }
+
+    // Nothing was deleted, in memory or in the store.
+    auto expectIntact = [&](Repository& r) {
+        EXPECT_EQ(2u, r.enumerateClassNames(kNs, "WT_Base", true).size());
+        Array<CIMInstance> all =
+            r.enumerateInstances(kNs, "WT_Base", true, false, false, false, CIMPropertyList());
+        ASSERT_EQ(3u, all.size());
+        EXPECT_EQ("red", str(valueOf(all[2], "Colour").toString()));
+    };
+    expectIntact(repo);
+    {
+        Repository reopened(dir.path);
+        expectIntact(reopened);
+    }
+
+    // Once its last instance is gone the class can be deleted.
+    repo.deleteInstance(kNs, CIMObjectPath("WT_Gadget.Id=\"g1\""));
     repo.deleteClass(kNs, "WT_Gadget");
-    EXPECT_EQ(1u, repo.enumerateInstanceNames(kNs, "WT_Widget").size());
+    EXPECT_FALSE(repo.classExists(kNs, "WT_Gadget"));
+    EXPECT_EQ(CIM_ERR_CLASS_HAS_INSTANCES, codeOf([&] { repo.deleteClass(kNs, "WT_Widget"); }));
+    EXPECT_EQ(2u, repo.enumerateInstanceNames(kNs, "WT_Widget").size());
 }
 
 TEST_F(HierarchyTest, InstancesSurviveReopen)

@@ -433,6 +433,7 @@ TEST_F(SchemaTest, DeleteClassRefusesWithChildren)
                                                  &message));
     EXPECT_EQ("WT_Base", str(message));
     repo.createInstance(kNs, widget("w1", 1));
+    repo.deleteInstance(kNs, CIMObjectPath("WT_Widget.Id=\"w1\""));
     repo.deleteClass(kNs, "wt_widget");
     EXPECT_FALSE(repo.classExists(kNs, "WT_Widget"));
     EXPECT_EQ(CIM_ERR_NOT_FOUND, codeOf([&] { repo.deleteClass(kNs, "WT_Widget"); }));
