@@ -45,11 +45,12 @@ class ProcessorSlot : public RequestProcessor
 public:
     void attach(RequestProcessor* target) { _target.store(target); }
 
-    OperationOutcome process(const CimXmlRequestMessage& request) override
+    OperationOutcome process(const CimXmlRequestMessage& request,
+                             const RequestCaller& caller) override
     {
         RequestProcessor* target = _target.load();
         if (target != nullptr)
-            return target->process(request);
+            return target->process(request, caller);
         OperationOutcome outcome;
         outcome.failed = true;
         outcome.code = CIM_ERR_FAILED;
