@@ -19,14 +19,6 @@ namespace {
 typedef std::string (*IntrinsicHandler)(OperationExecutor&,
                                         const CimXmlRequestMessage&);
 
-String localHostName()
-{
-    char name[256] = {0};
-    if (::gethostname(name, sizeof(name) - 1) != 0 || name[0] == 0)
-        return String("localhost");
-    return String(name);
-}
-
 CIMException missingParameter(const char* name)
 {
     return CIMException(CIM_ERR_INVALID_PARAMETER,
@@ -488,6 +480,14 @@ bool changesServerNamespace(const CimXmlRequestMessage& r)
 }
 
 }  // namespace
+
+String localHostName()
+{
+    char name[256] = {0};
+    if (::gethostname(name, sizeof(name) - 1) != 0 || name[0] == 0)
+        return String("localhost");
+    return String(name);
+}
 
 bool OperationDispatcher::isPrivileged(const CimXmlRequestMessage& request)
 {

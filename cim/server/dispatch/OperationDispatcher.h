@@ -50,6 +50,9 @@ namespace Pegasus {
 class Repository;
 class ProviderManager;
 
+// This host's name as the server reports it; "localhost" when it has none.
+String localHostName();
+
 class OperationDispatcher : public RequestProcessor
 {
 public:
