@@ -11,6 +11,10 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   procps psmisc sblim-wbemcli
+  # HTTP Basic authentication checks passwords through PAM; the tests use
+  # their own PAM configuration (pam_exec, pam_permit, pam_deny) and send
+  # requests as another user with curl
+  libpam0g-dev libpam-modules curl
   # the HTML report tests load the page in headless Chromium
   chromium
 )

@@ -5,6 +5,7 @@
 #include "OperationDispatcher.h"
 
 #include <Pegasus/Common/CIMStatusCode.h>
+#include <Pegasus/Common/Constants.h>
 
 #include "Repository.h"
 
@@ -17,14 +18,6 @@ namespace {
 
 typedef std::string (*IntrinsicHandler)(OperationExecutor&,
                                         const CimXmlRequestMessage&);
-
-String localHostName()
-{
-    char name[256] = {0};
-    if (::gethostname(name, sizeof(name) - 1) != 0 || name[0] == 0)
-        return String("localhost");
-    return String(name);
-}
 
 CIMException missingParameter(const char* name)
 {
@@ -382,7 +375,143 @@ bool streamEnumeration(OperationExecutor& x, const CimXmlRequestMessage& r,
     return false;
 }
 
+// ---- access control ---------------------------------------------------------
+
+// The intrinsic operations that change classes, qualifier declarations or
+// instances.
+const char* const kChangingOperations[] = {
+    "CreateClass",    "ModifyClass",    "DeleteClass",
+    "SetQualifier",   "DeleteQualifier", "CreateInstance",
+    "ModifyInstance", "DeleteInstance", "SetProperty",
+};
+
+// The namespaces that hold the server's own state: the configuration and
+// the shutdown service (root/PG_Internal) and the provider registrations
+// (root/PG_InterOp).
+const CIMNamespaceName* const kServerNamespaces[] = {
+    &PEGASUS_NAMESPACENAME_CONFIG,
+    &PEGASUS_NAMESPACENAME_PROVIDERREG,
+};
+
+bool isServerNamespace(const CIMNamespaceName& nameSpace)
+{
+    for (const CIMNamespaceName* own : kServerNamespaces)
+    {
+        if (nameSpace.equal(*own))
+            return true;
+    }
+    return false;
+}
+
+// True when `name` is one of the server's namespaces or lies above one
+// (deleting it would take the server's namespace with it).
+bool holdsServerNamespace(const String& name)
+{
+    for (const CIMNamespaceName* own : kServerNamespaces)
+    {
+        const String& full = own->getString();
+        if (String::equalNoCase(name, full))
+            return true;
+        if (name.size() < full.size() && full[name.size()] == '/' &&
+            String::equalNoCase(name, full.subString(0, name.size())))
+            return true;
+    }
+    return false;
+}
+
+// The namespace a __Namespace instance names, seen from `nameSpace`, as
+// OperationExecutor computes it.
+String namespaceNamed(const CIMNamespaceName& nameSpace, const String& name)
+{
+    String full = nameSpace.getString();
+    if (name.size() != 0)
+        full = full.size() ? full + "/" + name : name;
+    // A leading '/' is not part of a namespace name.
+    while (full.size() != 0 && full[0] == '/')
+        full.remove(0, 1);
+    return full;
+}
+
+String keyValue(const CIMObjectPath& path, const char* name)
+{
+    const Array<CIMKeyBinding>& keys = path.getKeyBindings();
+    for (Uint32 i = 0; i < keys.size(); i++)
+    {
+        if (keys[i].getName().equal(CIMName(name)))
+            return keys[i].getValue();
+    }
+    return String();
+}
+
+String nameProperty(const CIMInstance& instance)
+{
+    String text;
+    Uint32 pos = instance.findProperty(CIMName("Name"));
+    if (pos != PEG_NOT_FOUND && !instance.getProperty(pos).getValue().isNull() &&
+        instance.getProperty(pos).getValue().getType() == CIMTYPE_STRING)
+        instance.getProperty(pos).getValue().get(text);
+    return text;
+}
+
+// Creating or deleting a __Namespace instance that names one of the
+// server's namespaces or one above them.
+bool changesServerNamespace(const CimXmlRequestMessage& r)
+{
+    if (String::equalNoCase(r.methodName, "CreateInstance"))
+    {
+        const CimXmlIParamValue* param = r.findIParam("NewInstance");
+        if (!param || (param->kind != CimXmlIParamValue::INSTANCE &&
+                       param->kind != CimXmlIParamValue::NAMED_INSTANCE) ||
+            !param->instance.getClassName().equal(
+                PEGASUS_CLASSNAME___NAMESPACE))
+            return false;
+        return holdsServerNamespace(
+            namespaceNamed(r.nameSpace, nameProperty(param->instance)));
+    }
+    if (String::equalNoCase(r.methodName, "DeleteInstance"))
+    {
+        CIMObjectPath path = r.getInstanceName("InstanceName");
+        if (!path.getClassName().equal(PEGASUS_CLASSNAME___NAMESPACE))
+            return false;
+        return holdsServerNamespace(
+            namespaceNamed(r.nameSpace, keyValue(path, "Name")));
+    }
+    return false;
+}
+
 }  // namespace
+
+String localHostName()
+{
+    char name[256] = {0};
+    if (::gethostname(name, sizeof(name) - 1) != 0 || name[0] == 0)
+        return String("localhost");
+    return String(name);
+}
+
+bool OperationDispatcher::isPrivileged(const CimXmlRequestMessage& request)
+{
+    if (request.isMultiple)
+    {
+        for (const CimXmlRequestMessage& call : request.calls)
+        {
+            if (isPrivileged(call))
+                return true;
+        }
+        return false;
+    }
+    // Method calls there are UpdatePropertyValue (cimconfig) and shutdown
+    // (cimserver -s).
+    if (!request.isIntrinsic)
+        return isServerNamespace(request.nameSpace);
+    bool changing = false;
+    for (const char* name : kChangingOperations)
+        changing = changing || String::equalNoCase(request.methodName, name);
+    if (!changing)
+        return false;
+    return isServerNamespace(request.nameSpace) ||
+           changesServerNamespace(request);
+}
 
 OperationDispatcher::OperationDispatcher(Repository& repository,
                                          ProviderManager& providerManager)
@@ -398,16 +527,20 @@ OperationDispatcher::~OperationDispatcher()
 }
 
 OperationOutcome OperationDispatcher::process(
-    const CimXmlRequestMessage& request)
+    const CimXmlRequestMessage& request, const RequestCaller& caller)
 {
     OperationOutcome outcome;
     bool ok = guarded(
         [&] {
             if (request.isMultiple)
             {
-                outcome.body = processMultiple(request);
+                outcome.body = processMultiple(request, caller);
                 return;
             }
+            if (!caller.privileged && isPrivileged(request))
+                throw CIMException(CIM_ERR_ACCESS_DENIED,
+                    "Only the server's own user may do this, and only over "
+                    "the local connection.");
             // Enumerations of instances can be large: their answer is
             // written while it is sent.
             if (!streamEnumeration(_executor, request, outcome))
@@ -424,7 +557,7 @@ OperationOutcome OperationDispatcher::process(
 }
 
 std::string OperationDispatcher::processMultiple(
-    const CimXmlRequestMessage& request)
+    const CimXmlRequestMessage& request, const RequestCaller& caller)
 {
     std::vector<std::string> answers;
     answers.reserve(request.calls.size());
@@ -439,7 +572,7 @@ std::string OperationDispatcher::processMultiple(
                 "request failed"));
             continue;
         }
-        OperationOutcome outcome = process(call);
+        OperationOutcome outcome = process(call, caller);
         // A streamed answer is collected whole: the MULTIRSP is built
         // around each call's complete SIMPLERSP.
         while (!outcome.failed && outcome.producer)

@@ -22,6 +22,15 @@
 // failure is its own answer's ERROR and does not stop the others.  The
 // answer is a MULTIRSP with one SIMPLERSP per call.
 //
+// Privileged operations -- method calls in the server's own namespaces
+// (root/PG_Internal: UpdatePropertyValue of PG_ConfigSetting, shutdown of
+// PG_ShutdownService; root/PG_InterOp), changes to classes, qualifiers or
+// instances there (provider registrations among them), and creating or
+// deleting those namespaces -- fail with CIM_ERR_ACCESS_DENIED, before
+// anything is touched, unless the caller is privileged
+// (RequestCaller::privileged).  In a multiple-operation request each call
+// is judged by itself.
+//
 // While a dispatcher exists, providers' CIMOMHandle up-calls in this
 // process are executed by it (the most recently constructed dispatcher,
 // if there are several).
@@ -41,6 +50,9 @@ namespace Pegasus {
 class Repository;
 class ProviderManager;
 
+// This host's name as the server reports it; "localhost" when it has none.
+String localHostName();
+
 class OperationDispatcher : public RequestProcessor
 {
 public:
@@ -57,10 +69,17 @@ public:
     // Never throws.  A failed operation gives its CIM status code and the
     // description "<CIM_ERR_NAME>: <message>" ("<CIM_ERR_NAME>" alone for
     // an empty message).
-    OperationOutcome process(const CimXmlRequestMessage& request) override;
+    OperationOutcome process(const CimXmlRequestMessage& request,
+                             const RequestCaller& caller) override;
+
+    // True when `request` (or, for a multiple-operation request, one of its
+    // calls) is a privileged operation.  May throw CimXmlException for a
+    // malformed parameter.
+    static bool isPrivileged(const CimXmlRequestMessage& request);
 
 private:
-    std::string processMultiple(const CimXmlRequestMessage& request);
+    std::string processMultiple(const CimXmlRequestMessage& request,
+                                const RequestCaller& caller);
     std::string execute(const CimXmlRequestMessage& request);
     std::string executeIntrinsic(const CimXmlRequestMessage& request);
     std::string invokeMethod(const CimXmlRequestMessage& request);

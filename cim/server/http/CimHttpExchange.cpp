@@ -314,6 +314,89 @@ std::optional<HttpRejection> decodeRequestBody(
     return checkAgainstHeaders(head, request);
 }
 
+bool parseBasicCredentials(std::string_view authorization, std::string& user,
+                           std::string& password)
+{
+    static const char kScheme[] = "basic ";
+    const std::size_t schemeSize = sizeof(kScheme) - 1;
+    if (authorization.size() < schemeSize)
+        return false;
+    for (std::size_t i = 0; i < schemeSize; ++i)
+    {
+        char c = authorization[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != kScheme[i])
+            return false;
+    }
+    std::string_view encoded = authorization.substr(schemeSize);
+    while (!encoded.empty() && encoded.front() == ' ')
+        encoded.remove_prefix(1);
+    while (!encoded.empty() && encoded.back() == ' ')
+        encoded.remove_suffix(1);
+
+    std::string decoded;
+    unsigned bits = 0;
+    int count = 0;
+    std::size_t padding = 0;
+    for (char c : encoded)
+    {
+        unsigned v;
+        if (c >= 'A' && c <= 'Z')
+            v = static_cast<unsigned>(c - 'A');
+        else if (c >= 'a' && c <= 'z')
+            v = static_cast<unsigned>(c - 'a' + 26);
+        else if (c >= '0' && c <= '9')
+            v = static_cast<unsigned>(c - '0' + 52);
+        else if (c == '+')
+            v = 62;
+        else if (c == '/')
+            v = 63;
+        else if (c == '=')
+        {
+            ++padding;
+            continue;
+        }
+        else
+            return false;
+        if (padding != 0)  // data after padding
+            return false;
+        bits = (bits << 6) | v;
+        count += 6;
+        if (count >= 8)
+        {
+            count -= 8;
+            decoded.push_back(static_cast<char>((bits >> count) & 0xFF));
+        }
+    }
+    if (padding > 2 || (encoded.size() % 4) != 0)
+        return false;
+    std::size_t colon = decoded.find(':');
+    if (colon == std::string::npos)
+        return false;
+    user = decoded.substr(0, colon);
+    password = decoded.substr(colon + 1);
+    return true;
+}
+
+HttpRejection unauthorized(const std::string& realm)
+{
+    HttpRejection r;
+    r.status = 401;
+    r.reason = "Unauthorized";
+    std::string quoted;
+    for (char c : realm)
+    {
+        // A quoted-string may not hold these unescaped; a host name never
+        // has them anyway.
+        if (c == '"' || c == '\\' || c == '\r' || c == '\n')
+            continue;
+        quoted.push_back(c);
+    }
+    r.extraFields = "WWW-Authenticate: Basic realm=\"" + quoted + "\"\r\n";
+    return r;
+}
+
 std::string formatRejection(const HttpRejection& r)
 {
     std::string out = "HTTP/1.1 " + std::to_string(r.status) + " " + r.reason + "\r\n";

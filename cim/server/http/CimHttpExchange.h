@@ -74,6 +74,16 @@ std::optional<HttpRejection> decodeRequestBody(
     const CimHttpRequestHead& head, const char* data, std::size_t size,
     const CimXmlLimits& limits, CimXmlRequestMessage& request);
 
+// The user name and password of an Authorization field value of the Basic
+// scheme ("Basic " + base64 of "user:password"; the scheme name in any
+// case).  False for another scheme, bad base64, or no ':'.
+bool parseBasicCredentials(std::string_view authorization, std::string& user,
+                           std::string& password);
+
+// The answer to a request without acceptable credentials: 401 with a Basic
+// challenge for `realm`.
+HttpRejection unauthorized(const std::string& realm);
+
 // The bytes of a rejection, as written on the wire.
 std::string formatRejection(const HttpRejection& rejection);
 

@@ -2,6 +2,7 @@
 
 #include "CimHttpExchange.h"
 #include "HttpServer.h"
+#include "SystemCalls.h"
 
 #include <array>
 #include <atomic>
@@ -10,7 +11,13 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
+#include <vector>
+
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
@@ -71,6 +78,36 @@ bool isExpectContinue(const http::request<http::string_body>& req)
     return it != req.end() && beast::iequals(it->value(), "100-continue");
 }
 
+// The name of user `uid`, or its number when it has no name.
+std::string userNameOf(uid_t uid)
+{
+    std::vector<char> buffer(16384);
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr)
+        return found->pw_name;
+    return std::to_string(uid);
+}
+
+// Who the peer of a local-socket connection is.  Without its credentials
+// the peer stays unknown and unprivileged.
+RequestCaller localCaller(SystemCalls& sys, int fd, bool& known)
+{
+    RequestCaller caller;
+    caller.local = true;
+    struct ucred credentials;
+    socklen_t length = sizeof(credentials);
+    known = sys.getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials,
+                           &length) == 0 &&
+            length == sizeof(credentials);
+    if (!known)
+        return caller;
+    caller.userName = userNameOf(credentials.uid);
+    caller.privileged = credentials.uid == ::geteuid() || credentials.uid == 0;
+    return caller;
+}
+
 template <class Protocol>
 class Connection final : public HttpConnection
 {
@@ -78,6 +115,13 @@ public:
     Connection(HttpConnectionHost& host, typename Protocol::socket&& socket)
         : _host(host), _socket(std::move(socket))
     {
+        if constexpr (std::is_same_v<Protocol,
+                                     boost::asio::local::stream_protocol>)
+        {
+            SystemCalls* sys = _host.options().systemCalls;
+            _caller = localCaller(sys ? *sys : SystemCalls::real(),
+                                  _socket.native_handle(), _peerKnown);
+        }
     }
 
     ~Connection() override { _host.connectionClosed(this); }
@@ -153,6 +197,12 @@ private:
     {
         if (ec)
             return onReadError(ec);
+        // A client without acceptable credentials is turned away before its
+        // body is read.
+        std::optional<RequestCaller> caller = authenticate(_parser->get());
+        if (!caller)
+            return sendRejection(unauthorized(_host.options().realm));
+        _requestCaller = std::move(*caller);
         _state = State::Reading;
         setDeadline(_host.options().requestTimeoutSeconds);
         if (_parser->get().version() >= 11 && isExpectContinue(_parser->get()))
@@ -245,6 +295,60 @@ private:
         }
     }
 
+    // Who sends this request: the connection's caller, with the user that
+    // HTTP Basic authentication accepted.  Nothing when the request must be
+    // refused for lack of credentials.
+    std::optional<RequestCaller> authenticate(
+        const http::request<http::string_body>& req)
+    {
+        const HttpServerOptions& o = _host.options();
+        if (!o.requireAuthentication)
+            return _caller;
+        if (_caller.local)
+        {
+            if (!_peerKnown)
+                return std::nullopt;
+            return _caller;
+        }
+        std::optional<std::string_view> authorization =
+            field(req, "Authorization");
+        if (!authorization)
+            return std::nullopt;
+        std::string user;
+        std::string password;
+        if (!parseBasicCredentials(*authorization, user, password) ||
+            user.empty())
+            return std::nullopt;
+        // Checking a password may take long (and the check may delay on
+        // purpose after a failure); a connection that keeps sending the
+        // credentials it was accepted with is not checked again.
+        if (!_acceptedAuthorization.empty() &&
+            *authorization == _acceptedAuthorization)
+        {
+            RequestCaller caller = _caller;
+            caller.userName = user;
+            return caller;
+        }
+        bool accepted = false;
+        _host.enterProcessing();
+        try
+        {
+            accepted = o.checkPassword && o.checkPassword(user, password);
+        }
+        catch (...)
+        {
+            accepted = false;
+        }
+        _host.leaveProcessing();
+        if (!accepted)
+            return std::nullopt;
+        _acceptedAuthorization.assign(authorization->data(),
+                                      authorization->size());
+        RequestCaller caller = _caller;
+        caller.userName = user;
+        return caller;
+    }
+
     void handleRequest()
     {
         const http::request<http::string_body>& req = _parser->get();
@@ -279,7 +383,7 @@ private:
         _parser.reset();
 
         _state = State::Processing;
-        OperationOutcome outcome = process(request);
+        OperationOutcome outcome = process(request, _requestCaller);
         bool close = !keepAlive || _host.stopping();
         if (outcome.producer && startStream(outcome, http11, chunked, close))
             return;
@@ -413,7 +517,8 @@ private:
         return status;
     }
 
-    OperationOutcome process(const CimXmlRequestMessage& request)
+    OperationOutcome process(const CimXmlRequestMessage& request,
+                             const RequestCaller& caller)
     {
         // process() must not throw, but one misbehaving operation must not
         // take the server down either.
@@ -421,7 +526,7 @@ private:
         _host.enterProcessing();
         try
         {
-            outcome = _host.processor().process(request);
+            outcome = _host.processor().process(request, caller);
         }
         catch (const Exception& e)
         {
@@ -540,6 +645,15 @@ private:
     std::shared_ptr<ResponseBodyProducer> _producer;
     bool _streamTrailers = false;
     std::array<char, 4096> _scratch;
+    // Who is at the other end (see HttpServerOptions): set once, for a
+    // local socket from its peer credentials (_peerKnown: they could be
+    // read).
+    RequestCaller _caller;
+    bool _peerKnown = false;
+    // The Authorization value last accepted on this connection.
+    std::string _acceptedAuthorization;
+    // Who sends the request being handled.
+    RequestCaller _requestCaller;
 };
 
 }  // namespace

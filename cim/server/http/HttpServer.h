@@ -25,6 +25,7 @@
 #define KTA_CIM_SERVER_HTTP_HTTPSERVER_H
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,8 @@
 #include "RequestProcessor.h"
 
 namespace Pegasus {
+
+class SystemCalls;
 
 struct HttpServerOptions
 {
@@ -72,6 +75,27 @@ struct HttpServerOptions
     unsigned idleTimeoutSeconds = 300;
     unsigned requestTimeoutSeconds = 60;
     unsigned writeTimeoutSeconds = 20;
+
+    // Who the clients are.  A local-socket client is known by its peer
+    // credentials (SO_PEERCRED): its user becomes RequestCaller::userName,
+    // and RequestCaller::privileged is set when that is the server's own
+    // (effective) user or root.  A TCP client is never privileged.
+    //
+    // With requireAuthentication, every TCP request must carry HTTP Basic
+    // credentials that checkPassword accepts; other requests are answered
+    // "401 Unauthorized" with a "WWW-Authenticate: Basic realm=..." challenge
+    // for `realm`.  A local-socket client needs no password, but a peer
+    // whose credentials cannot be read is answered 401 too.  checkPassword
+    // may block (it runs like an operation, on a worker thread) and must be
+    // thread-safe.
+    bool requireAuthentication = false;
+    std::function<bool(const std::string& user, const std::string& password)>
+        checkPassword;
+    std::string realm = "localhost";
+
+    // The system calls that tests fake (reading a peer's credentials); null
+    // means the real ones.  Must outlive the server.
+    SystemCalls* systemCalls = nullptr;
 };
 
 // Thread safety: stop(), requestStopFromSignal(), boundPort() and

@@ -23,9 +23,9 @@ const std::vector<ConfigPropertyInfo> kProperties = {
     {"enableAuditLog", "false", true, K::Boolean,
      "Enables the audit log.", nullptr, nullptr},
     {"enableAuthentication", "false", false, K::Boolean,
-     "Requires clients to authenticate.  Only false is offered: the server\n"
-     "listens on the loopback interface and a socket only its owner can use.",
-     "true", "authentication is not offered by this server"},
+     "Requires clients to authenticate: HTTP clients with a user name and\n"
+     "password (Basic), checked through PAM service \"wbem\"; local-socket\n"
+     "clients by the user they run as.", nullptr, nullptr},
     {"enableBinaryRepository", "false", false, K::Boolean,
      "Selects the binary repository format.", nullptr, nullptr},
     {"enableHttpConnection", "true", false, K::Boolean,
@@ -79,7 +79,10 @@ const std::vector<ConfigPropertyInfo> kProperties = {
     {"minIndicationDeliveryRetryInterval", "30", true, K::Unsigned,
      "Seconds between indication delivery attempts.", nullptr, nullptr},
     {"numberOfTraceFiles", "3", true, K::Unsigned,
-     "Number of trace files kept, the one being written included.",
+     "Number of trace files kept, the one being written included.", nullptr, nullptr},
+    {"pamConfigDir", "", false, K::Text,
+     "Directory the PAM configuration of service \"wbem\" is read from;\n"
+     "empty for the system's (/etc/pam.d).  Relative: below PEGASUS_HOME.",
      nullptr, nullptr},
     {"passwordFilePath", "cimserver.passwd", false, K::Path,
      "Password file.", nullptr, nullptr},

@@ -22,6 +22,7 @@
 #include "HttpServer.h"
 #include "LocalSocketPath.h"
 #include "OperationDispatcher.h"
+#include "PamAuthenticator.h"
 #include "ProviderManager.h"
 #include "Repository.h"
 #include "ServerConfig.h"
@@ -49,13 +50,14 @@ public:
 
     void attach(RequestProcessor* target) { _target.store(target); }
 
-    OperationOutcome process(const CimXmlRequestMessage& request) override
+    OperationOutcome process(const CimXmlRequestMessage& request,
+                             const RequestCaller& caller) override
     {
         RequestProcessor* target = _target.load();
         OperationOutcome outcome;
         if (target != nullptr)
         {
-            outcome = target->process(request);
+            outcome = target->process(request, caller);
         }
         else
         {
@@ -210,6 +212,21 @@ int startServer(const std::string& home, const ServerCommandLine& line)
             if (lookedUp)
                 config.recordResolvedValue("httpPort",
                                            std::to_string(options.httpPort));
+        }
+        options.requireAuthentication =
+            configBooleanValue(config.current("enableAuthentication"));
+        if (options.requireAuthentication)
+        {
+            std::string pamDir = config.current("pamConfigDir");
+            if (!pamDir.empty())
+                pamDir = resolveAgainstHome(home, pamDir);
+            auto pam = std::make_shared<PamAuthenticator>("wbem", pamDir);
+            options.checkPassword = [pam](const std::string& user,
+                                          const std::string& password) {
+                return pam->check(user, password);
+            };
+            options.realm = static_cast<const char*>(
+                localHostName().getCString());
         }
         extraStartFile = config.current("startFile");
         if (!extraStartFile.empty())

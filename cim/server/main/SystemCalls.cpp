@@ -76,6 +76,12 @@ int SystemCalls::pipe(int fds[2])
     return ::pipe2(fds, O_CLOEXEC);
 }
 
+int SystemCalls::getsockopt(int fd, int level, int name, void* value,
+                            socklen_t* length)
+{
+    return ::getsockopt(fd, level, name, value, length);
+}
+
 SystemCalls& SystemCalls::real()
 {
     static SystemCalls instance;

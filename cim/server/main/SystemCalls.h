@@ -1,7 +1,7 @@
-// The operating-system calls the server's start-up, configuration files and
-// start files make.  Everything goes through one SystemCalls object so that a
-// test can make any single call fail (or return EINTR) and check that the
-// failure is reported.
+// The operating-system calls the server's start-up, configuration files,
+// start files and connections make.  Everything goes through one
+// SystemCalls object so that a test can make any single call fail (or
+// return EINTR) and check that the failure is reported.
 //
 // Each member has the contract of the system call it is named after: the
 // result is the call's own (-1 with errno set on failure).  The real
@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include <sys/socket.h>
 #include <sys/types.h>
 
 namespace Pegasus {
@@ -33,6 +34,8 @@ public:
     virtual int kill(pid_t pid, int signal);
     virtual pid_t fork();
     virtual int pipe(int fds[2]);
+    virtual int getsockopt(int fd, int level, int name, void* value,
+                           socklen_t* length);
 
     // The process-wide real implementation.
     static SystemCalls& real();

@@ -60,15 +60,31 @@ struct OperationOutcome
     String description;
 };
 
+// Who sent a request, as the front end established it from the connection
+// (and, with authentication on, from the HTTP credentials).
+struct RequestCaller
+{
+    // The request came over the local (Unix-domain) socket; else over TCP.
+    bool local = false;
+    // The user the request runs for: the local peer's user, or the user
+    // that HTTP Basic authentication accepted; empty when not known.
+    std::string userName;
+    // The peer on the local socket is the server's own user or root.  Only
+    // such a caller may change the configuration, the provider
+    // registrations and the server's own namespaces, or stop the server.
+    bool privileged = false;
+};
+
 class RequestProcessor
 {
 public:
     virtual ~RequestProcessor() {}
 
-    // Executes one decoded request.  Called concurrently from the server's
-    // worker threads; implementations must be thread-safe.  Must not throw:
-    // every failure becomes a failed outcome.
-    virtual OperationOutcome process(const CimXmlRequestMessage& request) = 0;
+    // Executes one decoded request for `caller`.  Called concurrently from
+    // the server's worker threads; implementations must be thread-safe.
+    // Must not throw: every failure becomes a failed outcome.
+    virtual OperationOutcome process(const CimXmlRequestMessage& request,
+                                     const RequestCaller& caller) = 0;
 };
 
 }  // namespace Pegasus

@@ -38,6 +38,16 @@ inline std::string str(const String& s)
     return std::string(static_cast<const char*>(s.getCString()));
 }
 
+// The server's own user on the local socket, as cimmof and cimconfig are.
+inline RequestCaller ownerCaller()
+{
+    RequestCaller caller;
+    caller.local = true;
+    caller.userName = "root";
+    caller.privileged = true;
+    return caller;
+}
+
 inline std::string providerDir()
 {
     return DISPATCH_TEST_PROVIDER_DIR;
@@ -230,11 +240,12 @@ public:
         start();
     }
 
-    Result run(const CimXmlRequest& request)
+    Result run(const CimXmlRequest& request,
+               const RequestCaller& caller = ownerCaller())
     {
         CimXmlRequestMessage message = CimXmlRequestDecoder::decode(request.body);
         Result result;
-        result.outcome = dispatcher->process(message);
+        result.outcome = dispatcher->process(message, caller);
         // A produced answer is drained as the front end does, in the
         // smallest pieces (one object per call); a late failure makes the
         // whole outcome a failure.

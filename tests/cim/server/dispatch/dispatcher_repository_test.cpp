@@ -153,7 +153,7 @@ TEST_F(DispatcherRepositoryTest, EnumerationsAreProducedPieceByPieceAsTheWholeAn
     // piece, and the pieces add up to the answer built in one go.
     CimXmlRequestMessage all = CimXmlRequestDecoder::decode(
         CimXmlRequestEncoder::enumerateInstances("7", kTestNs, "Test_Element", false).body);
-    OperationOutcome instances = server.dispatcher->process(all);
+    OperationOutcome instances = server.dispatcher->process(all, ownerCaller());
     ASSERT_TRUE(instances.producer);
     EXPECT_EQ(std::string::npos, instances.body.find("VALUE.NAMEDINSTANCE"));
     int calls;
@@ -166,7 +166,7 @@ TEST_F(DispatcherRepositoryTest, EnumerationsAreProducedPieceByPieceAsTheWholeAn
 
     CimXmlRequestMessage names = CimXmlRequestDecoder::decode(
         CimXmlRequestEncoder::enumerateInstanceNames("8", kTestNs, "Test_Element").body);
-    OperationOutcome paths = server.dispatcher->process(names);
+    OperationOutcome paths = server.dispatcher->process(names, ownerCaller());
     ASSERT_TRUE(paths.producer);
     EXPECT_EQ(CimXmlResponseEncoder::instanceNamesResponse(
                   "8", names.methodName,
@@ -176,7 +176,8 @@ TEST_F(DispatcherRepositoryTest, EnumerationsAreProducedPieceByPieceAsTheWholeAn
 
     // What is wrong with the request itself is found before any answer.
     OperationOutcome unknown = server.dispatcher->process(CimXmlRequestDecoder::decode(
-        CimXmlRequestEncoder::enumerateInstances("9", kTestNs, "No_Class").body));
+        CimXmlRequestEncoder::enumerateInstances("9", kTestNs, "No_Class").body),
+        ownerCaller());
     EXPECT_TRUE(unknown.failed);
     EXPECT_FALSE(unknown.producer);
     EXPECT_EQ(CIM_ERR_INVALID_CLASS, unknown.code);
@@ -276,7 +277,7 @@ std::vector<CimXmlResponse> runBatch(Server& server, const std::vector<CimXmlReq
         CimXmlRequestDecoder::decodeMultiple(body.data(), body.size());
     message.stopOnError = stopOnError;
     message.continueOnCodes = continueOn;
-    OperationOutcome outcome = server.dispatcher->process(message);
+    OperationOutcome outcome = server.dispatcher->process(message, ownerCaller());
     EXPECT_FALSE(outcome.failed) << str(outcome.description);
     EXPECT_FALSE(outcome.producer);
     return CimXmlResponseDecoder::decodeMultiple(outcome.body.data(), outcome.body.size());

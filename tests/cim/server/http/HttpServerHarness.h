@@ -49,18 +49,33 @@ inline std::string responseBody(const std::string& response)
 }
 
 // Answers every request with whatever `handler` returns (an empty success by
-// default) and counts the calls.
+// default), counts the calls and keeps the last caller.
 class FakeProcessor : public Pegasus::RequestProcessor
 {
 public:
     std::function<Pegasus::OperationOutcome(const Pegasus::CimXmlRequestMessage&)> handler;
     std::atomic<int> calls{0};
 
-    Pegasus::OperationOutcome process(const Pegasus::CimXmlRequestMessage& r) override
+    Pegasus::OperationOutcome process(const Pegasus::CimXmlRequestMessage& r,
+                                      const Pegasus::RequestCaller& caller) override
     {
+        {
+            std::lock_guard<std::mutex> lock(_mutex);
+            _lastCaller = caller;
+        }
         ++calls;
         return handler ? handler(r) : Pegasus::OperationOutcome();
     }
+
+    Pegasus::RequestCaller lastCaller()
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        return _lastCaller;
+    }
+
+private:
+    std::mutex _mutex;
+    Pegasus::RequestCaller _lastCaller;
 };
 
 inline Pegasus::OperationOutcome success(const std::string& body)

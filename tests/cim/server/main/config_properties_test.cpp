@@ -72,7 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"startFile", "", true},
         ValueCase{"enableHttpsConnection", "false", true},
         ValueCase{"enableHttpsConnection", "true", false},
-        ValueCase{"enableAuthentication", "TRUE", false},
+        ValueCase{"enableAuthentication", "TRUE", true},
+        ValueCase{"enableAuthentication", "yes", false},
+        ValueCase{"pamConfigDir", "", true},
+        ValueCase{"pamConfigDir", "/etc/pam.d", true},
         ValueCase{"enableAuthentication", "false", true}));
 
 TEST(ConfigPropertiesTest, RefusedValuesSayWhy)
