@@ -5,6 +5,7 @@
 #include "TPEGASUSValueConversion.h"
 
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include <Pegasus/Common/CIMDateTime.h>
@@ -65,11 +66,14 @@ void FillArray(Pegasus::CIMValue const& value, Pegasus::CIMType type, TCIMValue&
 {
     Pegasus::Array<P> array;
     value.get(array);
-    std::vector<TCIMValue> elements;
+    // The elements are built in the array value itself: they have the
+    // element type by construction, and nothing is copied twice.
+    TCIMValue converted(TCIMValue::TCIMType(ScalarCode(type)), 0, std::vector<TCIMValue>());
+    std::vector<TCIMValue>& elements = converted;
     elements.reserve(array.size());
     for (Pegasus::Uint32 i = 0; i < array.size(); ++i)
         elements.push_back(convert(array[i]));
-    out = TCIMValue(TCIMValue::TCIMType(ScalarCode(type)), 0, elements);
+    out = std::move(converted);
 }
 
 template <typename P>
