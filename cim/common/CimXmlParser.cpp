@@ -209,6 +209,7 @@ struct Session
     bool failed = false;
     CimXmlException::Kind failureKind = CimXmlException::SYNTAX;
     std::string failure;
+    std::uint64_t fed = 0;  // bytes handed to expat so far
 
     void fail(CimXmlException::Kind kind, const std::string& message)
     {
@@ -393,11 +394,22 @@ public:
     }
     ~ExpatParser()
     {
-        if (_cached)
+        if (_cached && !_grown)
             threadCache().busy = false;
+        else if (_cached)
+        {
+            Cache& cache = threadCache();
+            cache.parser = nullptr;
+            cache.busy = false;
+            XML_ParserFree(_p);
+        }
         else if (_p)
             XML_ParserFree(_p);
     }
+    // The parser has been given a large document: its buffers may have
+    // grown to the size of the longest token, and a reset keeps them.  It is
+    // freed after use rather than kept for the thread's next document.
+    void noteLargeInput() { _grown = true; }
     ExpatParser(const ExpatParser&) = delete;
     ExpatParser& operator=(const ExpatParser&) = delete;
     XML_Parser get() const { return _p; }
@@ -440,7 +452,11 @@ private:
 
     XML_Parser _p = nullptr;
     bool _cached = false;
+    bool _grown = false;
 };
+
+// Documents up to this size leave the thread's parser small enough to keep.
+const std::size_t kKeptParserInput = std::size_t(1) << 20;
 
 }  // namespace
 
@@ -500,14 +516,26 @@ void startSession(Session& s, XML_Parser xml, CimXmlEvents& events, std::uint64_
 // throws what the session or expat found wrong.
 void parseSlices(Session& s, const char* data, std::size_t size, bool last)
 {
-    // XML_Parse takes an int length: feed large pieces in slices.
-    const std::size_t kSlice = std::size_t(1) << 28;
+    // expat copies what it is given into its own buffer before parsing it:
+    // small slices keep that copy to one slice plus the token being read,
+    // instead of the whole document.  expat parses an unfinished token again
+    // with every slice, though: once one is longer than kLongToken, the
+    // rest goes in at once (in pieces of at most kMaxPiece, as XML_Parse
+    // takes an int length).
+    const std::size_t kSlice = std::size_t(64) << 10;
+    const std::uint64_t kLongToken = std::uint64_t(1) << 20;
+    const std::size_t kMaxPiece = std::size_t(1) << 28;
     std::size_t offset = 0;
+    std::size_t slice = kSlice;
     do
     {
-        std::size_t n = size - offset < kSlice ? size - offset : kSlice;
+        std::size_t n = size - offset < slice ? size - offset : slice;
         bool final = last && offset + n == size;
         XML_Status status = XML_Parse(s.xml, data + offset, int(n), final);
+        s.fed += n;
+        XML_Index parsed = XML_GetCurrentByteIndex(s.xml);
+        if (parsed >= 0 && s.fed - std::uint64_t(parsed) > kLongToken)
+            slice = kMaxPiece;
         if (s.failed)
             throw CimXmlException(s.failureKind, String(s.failure.c_str()));
         if (status != XML_STATUS_OK)
@@ -535,6 +563,8 @@ void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& event
     if (!parser.get())
         throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
 
+    if (size > kKeptParserInput)
+        parser.noteLargeInput();
     Session s;
     startSession(s, parser.get(), events, _rootTags, _limits, _multiple);
     parseSlices(s, data, size, true);
@@ -570,6 +600,8 @@ void CimXmlPushParser::feed(const char* data, std::size_t size)
     if (size > st.limits.maxDocumentBytes - st.fed)
         throwTooLarge(st.fed + size, st.limits);
     st.fed += size;
+    if (st.fed > kKeptParserInput)
+        st.parser.noteLargeInput();
     parseSlices(st.session, data, size, false);
     st.broken = false;
 }
