@@ -115,6 +115,17 @@ Uint32 resolveHttpPort(const std::string& configured, bool& looked_up)
     return 5988;
 }
 
+// The value of an Unsigned property, which the configuration has checked.
+unsigned unsignedValue(const std::string& value)
+{
+    return static_cast<unsigned>(std::stoul(value));
+}
+
+unsigned configUnsigned(const ServerConfig& config, const char* name)
+{
+    return unsignedValue(config.current(name));
+}
+
 void redirectStandardStreams()
 {
     int null = ::open("/dev/null", O_RDWR);
@@ -185,6 +196,11 @@ int startServer(const std::string& home, const ServerCommandLine& line)
             configBooleanValue(config.current("enableHttpConnection"));
         options.listenAddress = config.current("listenAddress");
         options.localSocketPath = LocalSocketPath::socketPathUnder(home);
+        options.maxRequestBytes = configUnsigned(config, "maxContentLength");
+        options.idleTimeoutSeconds =
+            configUnsigned(config, "idleConnectionTimeout");
+        options.writeTimeoutSeconds =
+            configUnsigned(config, "socketWriteTimeout");
         if (options.enableHttp)
         {
             bool lookedUp = false;
@@ -308,11 +324,17 @@ int startServer(const std::string& home, const ServerCommandLine& line)
             new ProviderManager(*server.repository, config.providerDirs()));
         ProviderManager* providers = server.providers.get();
         config.setChangeListener(
-            [providers, &home](const std::string& name,
-                               const std::string& value) {
+            [providers, &home, &http](const std::string& name,
+                                      const std::string& value) {
                 if (name == "providerDir")
                     providers->setProviderDirs(
                         splitDirectoryList(home, value));
+                else if (name == "maxContentLength")
+                    http.setMaxRequestBytes(unsignedValue(value));
+                else if (name == "idleConnectionTimeout")
+                    http.setIdleTimeout(unsignedValue(value));
+                else if (name == "socketWriteTimeout")
+                    http.setWriteTimeout(unsignedValue(value));
             });
         server.providers->registerBuiltinProvider(
             PEGASUS_NAMESPACENAME_CONFIG, PEGASUS_CLASSNAME_CONFIGSETTING,

@@ -1,5 +1,6 @@
-// The staged cimserver under hostile load: what memory a large request
-// costs.
+// The staged cimserver under hostile load: oversized requests, idle and
+// non-reading clients, a full connection table, and what memory a large
+// request costs.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -92,6 +93,14 @@ std::string intrinsicCall(const std::string& method, const std::string& params)
            "</IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>";
 }
 
+std::string enumerateConfigSettings()
+{
+    return post("EnumerateInstances",
+                intrinsicCall("EnumerateInstances",
+                              "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME "
+                              "NAME=\"PG_ConfigSetting\"/></IPARAMVALUE>"));
+}
+
 // Kilobytes of a "VmRSS:" or "VmHWM:" line of /proc/<pid>/status.
 long statusKb(pid_t pid, const std::string& field)
 {
@@ -115,6 +124,52 @@ bool serves(unsigned port)
 }
 
 Clock::duration since(Clock::time_point start) { return Clock::now() - start; }
+
+TEST(CimserverLimitsTest, OversizedBodiesAreRefusedBeforeTheyArriveAndTheServerGoesOn)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start().status, 0);
+
+    struct Case
+    {
+        const char* what;
+        std::string head;
+    };
+    const Case cases[] = {
+        {"a Content-Length one past the default limit of 32 MB",
+         "POST /cimom HTTP/1.1\r\nHost: x\r\nCIMOperation: MethodCall\r\n"
+         "Content-Length: 33554433\r\n\r\n"},
+        {"a chunk that takes the body past the limit",
+         "POST /cimom HTTP/1.1\r\nHost: x\r\nCIMOperation: MethodCall\r\n"
+         "Transfer-Encoding: chunked\r\n\r\n10\r\n0123456789abcdef\r\n"
+         "2000000\r\n"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        int fd = connectTcp(server.port());
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(sendAll(fd, c.head));
+        std::string answer;
+        // No body follows: the answer must come from the header alone.
+        EXPECT_TRUE(readUntilClosed(fd, answer, 3000));
+        EXPECT_EQ(0u, answer.find("HTTP/1.1 413 Request Entity Too Large\r\n"))
+            << answer;
+        ::close(fd);
+    }
+    EXPECT_TRUE(serves(server.port()));
+
+    // The limit is a configuration property, also of the running server.
+    RunResult set = server.run("cimconfig", {"-s", "maxContentLength=1000", "-c"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    int fd = connectTcp(server.port());
+    ASSERT_TRUE(sendAll(fd, post("GetClass", std::string(1001, ' '))));
+    std::string answer;
+    EXPECT_TRUE(readUntilClosed(fd, answer, 3000));
+    EXPECT_EQ(0u, answer.find("HTTP/1.1 413 Request Entity Too Large\r\n"));
+    ::close(fd);
+    EXPECT_TRUE(serves(server.port()));
+}
 
 TEST(CimserverLimitsTest, ALargeRequestCostsASmallMultipleOfItsSizeAndIsGivenBack)
 {
@@ -152,6 +207,111 @@ TEST(CimserverLimitsTest, ALargeRequestCostsASmallMultipleOfItsSizeAndIsGivenBac
         afterKb = statusKb(pid, "VmRSS:");
     } while (afterKb - idleKb >= nameKb && since(start) < std::chrono::seconds(4));
     EXPECT_LT(afterKb - idleKb, nameKb) << "after " << afterKb << " kB, idle " << idleKb;
+}
+
+TEST(CimserverLimitsTest, IdleConnectionsAreClosedAfterIdleConnectionTimeout)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start({"idleConnectionTimeout=1"}).status, 0);
+
+    int fd = connectTcp(server.port());
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(sendAll(fd, enumerateConfigSettings()));
+    std::string in;
+    const auto start = Clock::now();
+    // The answer, then the end of the idle connection.
+    EXPECT_TRUE(readUntilClosed(fd, in, 4000));
+    EXPECT_EQ(0u, in.find("HTTP/1.1 200 OK\r\n"));
+    EXPECT_GE(since(start), std::chrono::milliseconds(900));
+    EXPECT_LT(since(start), std::chrono::seconds(4));
+    ::close(fd);
+
+    // A running server takes a new value at once.
+    RunResult set =
+        server.run("cimconfig", {"-s", "idleConnectionTimeout=0", "-c"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    fd = connectTcp(server.port());
+    in.clear();
+    EXPECT_FALSE(readUntilClosed(fd, in, 2500));
+    ::close(fd);
+}
+
+TEST(CimserverLimitsTest, AClientThatDoesNotReadIsDroppedAfterSocketWriteTimeout)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start({"socketWriteTimeout=1"}).status, 0);
+
+    // Requests pipelined without reading a byte of their answers, far
+    // more than the socket buffers of either side hold.
+    int fd = connectTcp(server.port(), 4096);
+    ASSERT_GE(fd, 0);
+    const std::string request = enumerateConfigSettings();
+    const int kRequests = 600;
+    int sent = 0;
+    while (sent < kRequests &&
+           ::send(fd, request.data(), request.size(),
+                  MSG_NOSIGNAL | MSG_DONTWAIT) == ssize_t(request.size()))
+        ++sent;
+    ASSERT_GT(sent, 100);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+
+    std::string in;
+    EXPECT_TRUE(readUntilClosed(fd, in, 10000));
+    std::size_t answers = 0;
+    for (std::size_t at = in.find("HTTP/1.1 200 OK"); at != std::string::npos;
+         at = in.find("HTTP/1.1 200 OK", at + 1))
+        ++answers;
+    EXPECT_LT(answers, std::size_t(sent));
+    ::close(fd);
+    EXPECT_TRUE(serves(server.port()));
+}
+
+TEST(CimserverLimitsTest, AFullConnectionTableLocksNeitherTheOwnerNorNewClientsOut)
+{
+    CimserverProcess server;
+    ASSERT_EQ(server.start().status, 0);
+    const pid_t pid = server.pid();
+
+    // Fill the table with idle TCP connections; the kernel's backlog then
+    // holds a few more that the server has not yet taken.
+    std::vector<int> idle;
+    for (int i = 0; i < 520; ++i)
+    {
+        int fd = connectTcp(server.port());
+        ASSERT_GE(fd, 0) << i;
+        idle.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    auto start = Clock::now();
+    ::setenv("PEGASUS_HOME", server.home().path().c_str(), 1);
+    {
+        CIMClient local;
+        local.setTimeout(3000);
+        local.connectLocal();
+        EXPECT_GT(local.enumerateInstanceNames(PEGASUS_NAMESPACENAME_CONFIG,
+                                               PEGASUS_CLASSNAME_CONFIGSETTING)
+                      .size(),
+                  10u);
+    }
+    ::unsetenv("PEGASUS_HOME");
+    EXPECT_LT(since(start), std::chrono::seconds(2));
+
+    // A new TCP client gets the place of the oldest idle one.
+    start = Clock::now();
+    EXPECT_TRUE(serves(server.port()));
+    EXPECT_LT(since(start), std::chrono::seconds(2));
+    std::string in;
+    EXPECT_TRUE(readUntilClosed(idle.front(), in, 1000));
+
+    start = Clock::now();
+    RunResult stop = server.run("cimserver", {"-s"}, 20000);
+    EXPECT_EQ(stop.status, 0) << stop.out << stop.err;
+    EXPECT_EQ(stop.out, "CIM Server stopped.\n");
+    EXPECT_LT(since(start), std::chrono::seconds(3));
+    EXPECT_FALSE(isCimserverProcess(pid));
+    for (int fd : idle)
+        ::close(fd);
 }
 
 }  // namespace
