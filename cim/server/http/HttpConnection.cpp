@@ -165,6 +165,8 @@ private:
         if (_host.stopping())
             return closeNow();
         const HttpServerOptions& o = _host.options();
+        if (_state != State::WaitingForRequest)
+            _host.requestFinished();
         _state = State::WaitingForRequest;
         _waitingSince.store(nowTicks(), std::memory_order_relaxed);
         _parser.emplace();

@@ -44,6 +44,10 @@ public:
     virtual void enterProcessing() = 0;
     virtual void leaveProcessing() = 0;
 
+    // The connection has finished with a request (answered or not) and let
+    // go of what it held for it.
+    virtual void requestFinished() = 0;
+
     // Called from the connection's destructor.
     virtual void connectionClosed(HttpConnection* connection) = 0;
 };

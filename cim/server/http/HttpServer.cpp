@@ -85,16 +85,15 @@ public:
             addThread();
     }
 
-    void leaveProcessing() override
-    {
-        ++_servedSinceTrim;
-        --_busy;
-    }
+    void leaveProcessing() override { --_busy; }
+
+    void requestFinished() override { ++_servedSinceTrim; }
 
     void connectionClosed(HttpConnection* connection) override
     {
         bool lastWhileStopping;
         {
+            ++_servedSinceTrim;  // its buffers are free now
             std::lock_guard<std::mutex> lock(_connectionsMutex);
             auto it = _connections.find(connection);
             if (it != _connections.end())
@@ -438,7 +437,8 @@ private:
     std::vector<std::thread> _threads;
     std::atomic<unsigned> _threadCount{0};
     std::atomic<unsigned> _busy{0};
-    std::atomic<unsigned> _servedSinceTrim{0};  // requests answered since the last trim
+    // Requests finished and connections closed since the last trim.
+    std::atomic<unsigned> _servedSinceTrim{0};
 
     std::atomic<bool> _stopRequested{false};
     std::atomic<bool> _stopping{false};

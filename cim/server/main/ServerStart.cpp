@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <netdb.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,6 +114,18 @@ Uint32 resolveHttpPort(const std::string& configured, bool& looked_up)
     if (entry != nullptr)
         return ntohs(static_cast<uint16_t>(entry->s_port));
     return 5988;
+}
+
+// A request of many megabytes leaves buffers of its size behind.  By
+// default glibc raises its thresholds after such buffers are freed, and
+// from then on keeps up to twice their size at the top of each thread's
+// heap, where malloc_trim does not reach.  Fixed thresholds keep large
+// buffers in mappings of their own, given back the moment they are freed,
+// and let each heap shrink once a few megabytes at its top are free.
+void useReturningAllocatorPolicy()
+{
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 4 << 20);
 }
 
 // The value of an Unsigned property, which the configuration has checked.
@@ -291,6 +304,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     }
     ::umask(077);
     installSignalHandlers();
+    useReturningAllocatorPolicy();
     gServer.store(&http);
 
     const pid_t self = ::getpid();
