@@ -209,7 +209,6 @@ struct Session
     bool failed = false;
     CimXmlException::Kind failureKind = CimXmlException::SYNTAX;
     std::string failure;
-    std::uint64_t fed = 0;  // bytes handed to expat so far
 
     void fail(CimXmlException::Kind kind, const std::string& message)
     {
@@ -516,26 +515,16 @@ void startSession(Session& s, XML_Parser xml, CimXmlEvents& events, std::uint64_
 // throws what the session or expat found wrong.
 void parseSlices(Session& s, const char* data, std::size_t size, bool last)
 {
-    // expat copies what it is given into its own buffer before parsing it:
-    // small slices keep that copy to one slice plus the token being read,
-    // instead of the whole document.  expat parses an unfinished token again
-    // with every slice, though: once one is longer than kLongToken, the
-    // rest goes in at once (in pieces of at most kMaxPiece, as XML_Parse
-    // takes an int length).
-    const std::size_t kSlice = std::size_t(64) << 10;
-    const std::uint64_t kLongToken = std::uint64_t(1) << 20;
-    const std::size_t kMaxPiece = std::size_t(1) << 28;
+    // XML_Parse takes an int length: feed large pieces in slices.  (Small
+    // slices would spare expat's copy of the document, but cost a tenth
+    // more time on large responses.)
+    const std::size_t kSlice = std::size_t(1) << 28;
     std::size_t offset = 0;
-    std::size_t slice = kSlice;
     do
     {
-        std::size_t n = size - offset < slice ? size - offset : slice;
+        std::size_t n = size - offset < kSlice ? size - offset : kSlice;
         bool final = last && offset + n == size;
         XML_Status status = XML_Parse(s.xml, data + offset, int(n), final);
-        s.fed += n;
-        XML_Index parsed = XML_GetCurrentByteIndex(s.xml);
-        if (parsed >= 0 && s.fed - std::uint64_t(parsed) > kLongToken)
-            slice = kMaxPiece;
         if (s.failed)
             throw CimXmlException(s.failureKind, String(s.failure.c_str()));
         if (status != XML_STATUS_OK)
