@@ -4,6 +4,8 @@
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/InternalException.h>
 
+#include <utility>
+
 PEGASUS_NAMESPACE_BEGIN
 
 namespace
@@ -56,6 +58,12 @@ CIMName::CIMName(const String& name) : _name(name)
 {
     if (!legal(name))
         throw InvalidNameException(name);
+}
+
+CIMName::CIMName(String&& name) : _name(std::move(name))
+{
+    if (!legal(_name))
+        throw InvalidNameException(_name);
 }
 
 CIMName::CIMName(const char* name) : CIMName(String(checked(name))) {}

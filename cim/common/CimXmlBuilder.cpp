@@ -9,6 +9,7 @@
 #include "CIMObjectModelRep.h"
 
 #include <cstring>
+#include <utility>
 
 namespace Pegasus {
 
@@ -319,7 +320,7 @@ void CimXmlBuilder::endIParamValue(Frame& f)
         p.path = f.path;
         break;
     case CimXmlIParamValue::CLASS_NAME:
-        p.className = f.className;
+        p.className = std::move(f.className);
         break;
     case CimXmlIParamValue::QUALIFIER_DECLARATION:
         p.qualifierDecl = f.qualifierDecl;
@@ -384,6 +385,18 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
             syntax("KEYBINDING without a value");
         break;
     case T::CLASSNAME:
+        if (parent->tag == T::IPARAMVALUE)
+        {
+            // A class name parameter needs no path: the name moves up
+            // as it is, without the copies a path would make of it.
+            if (parent->hasPath || parent->content != NONE)
+                syntax("more than one value in " + tagName(parent->tag));
+            parent->hasPath = true;
+            parent->content = REF;
+            parent->className = std::move(f.className);
+            parent->iparamKind = CimXmlIParamValue::CLASS_NAME;
+            break;
+        }
         deliverPath(CIMObjectPath(String(), CIMNamespaceName(), f.className), tag, parent);
         break;
     case T::INSTANCENAME:

@@ -109,9 +109,8 @@ private:
     Frame& push(CimXmlTag tag);
     Frame* parentFrame() { return _depth >= 2 ? &_frames[_depth - 2] : nullptr; }
 
-    // The validated name for `text`, from a small cache.  The reference is
-    // valid only until the next call: copy it before looking up another name.
-    const CIMName& name(const char* text);
+    // The validated name for `text`, from a small cache of short names.
+    CIMName name(const char* text);
     const char* required(const char** attributes, const char* attribute, CimXmlTag tag);
     CIMType typeAttribute(const char* text, CimXmlTag tag);
     void readEmbedded(Frame& f, const char** attributes);

@@ -120,12 +120,17 @@ CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)
     return f;
 }
 
-const CIMName& CimXmlBuilder::name(const char* text)
+CIMName CimXmlBuilder::name(const char* text)
 {
+    // Real names are short; a long one is converted once and not kept, so
+    // that a huge name costs its size only while its document is decoded.
+    std::size_t n = std::strlen(text);
+    const std::size_t kCachedNameBytes = 256;
+    if (n > kCachedNameBytes)
+        return CIMName(String(text, Uint32(n)));
     // A direct-mapped cache: a hash of length and a few characters picks
     // the slot, a full comparison confirms it.  Misses validate the name
     // and replace the slot, so the cache stays bounded whatever the input.
-    std::size_t n = std::strlen(text);
     unsigned char c0 = static_cast<unsigned char>(text[0]);
     unsigned char cl = n ? static_cast<unsigned char>(text[n - 1]) : 0;
     unsigned char cm = static_cast<unsigned char>(text[n / 2]);

@@ -393,11 +393,22 @@ public:
     }
     ~ExpatParser()
     {
-        if (_cached)
+        if (_cached && !_grown)
             threadCache().busy = false;
+        else if (_cached)
+        {
+            Cache& cache = threadCache();
+            cache.parser = nullptr;
+            cache.busy = false;
+            XML_ParserFree(_p);
+        }
         else if (_p)
             XML_ParserFree(_p);
     }
+    // The parser has been given a large document: its buffers may have
+    // grown to the size of the longest token, and a reset keeps them.  It is
+    // freed after use rather than kept for the thread's next document.
+    void noteLargeInput() { _grown = true; }
     ExpatParser(const ExpatParser&) = delete;
     ExpatParser& operator=(const ExpatParser&) = delete;
     XML_Parser get() const { return _p; }
@@ -440,7 +451,11 @@ private:
 
     XML_Parser _p = nullptr;
     bool _cached = false;
+    bool _grown = false;
 };
+
+// Documents up to this size leave the thread's parser small enough to keep.
+const std::size_t kKeptParserInput = std::size_t(1) << 20;
 
 }  // namespace
 
@@ -500,7 +515,9 @@ void startSession(Session& s, XML_Parser xml, CimXmlEvents& events, std::uint64_
 // throws what the session or expat found wrong.
 void parseSlices(Session& s, const char* data, std::size_t size, bool last)
 {
-    // XML_Parse takes an int length: feed large pieces in slices.
+    // XML_Parse takes an int length: feed large pieces in slices.  (Small
+    // slices would spare expat's copy of the document, but cost a tenth
+    // more time on large responses.)
     const std::size_t kSlice = std::size_t(1) << 28;
     std::size_t offset = 0;
     do
@@ -535,6 +552,8 @@ void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& event
     if (!parser.get())
         throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
 
+    if (size > kKeptParserInput)
+        parser.noteLargeInput();
     Session s;
     startSession(s, parser.get(), events, _rootTags, _limits, _multiple);
     parseSlices(s, data, size, true);
@@ -570,6 +589,8 @@ void CimXmlPushParser::feed(const char* data, std::size_t size)
     if (size > st.limits.maxDocumentBytes - st.fed)
         throwTooLarge(st.fed + size, st.limits);
     st.fed += size;
+    if (st.fed > kKeptParserInput)
+        st.parser.noteLargeInput();
     parseSlices(st.session, data, size, false);
     st.broken = false;
 }

@@ -135,12 +135,42 @@ public:
     void notifyStop() override
     {
         net::post(_socket.get_executor(), [self = self()] {
-            // Only a connection that has not yet received a byte of its next
-            // request is cut short; anything begun gets its answer.
-            if (self->_state == State::WaitingForRequest && self->_parser &&
-                self->_buffer.size() == 0 && !self->_parser->got_some())
+            // A connection without a whole request header is cut short (a
+            // client trickling one in must not hold the stop up); one whose
+            // body is arriving gets a short grace; anything received is
+            // answered.
+            if (self->_state == State::WaitingForRequest)
+                return self->closeNow();
+            if (self->_state == State::Reading)
+            {
+                std::int64_t grace =
+                    ticksAfter(std::chrono::seconds(kStopGraceSeconds));
+                std::int64_t d = self->_deadline.load(std::memory_order_relaxed);
+                if (d == 0 || d > grace)
+                    self->_deadline.store(grace, std::memory_order_relaxed);
+            }
+        });
+    }
+
+    std::int64_t waitingSince() const override
+    {
+        return _waitingSince.load(std::memory_order_relaxed);
+    }
+
+    bool evict(std::int64_t since) override
+    {
+        if (since == 0 ||
+            !_waitingSince.compare_exchange_strong(since, 0,
+                                                   std::memory_order_relaxed))
+            return false;
+        net::post(_socket.get_executor(), [self = self()] {
+            // Still waiting for the client: a request that has been
+            // received in the meantime is answered.
+            if (self->_state == State::WaitingForRequest ||
+                self->_state == State::Reading)
                 self->closeNow();
         });
+        return true;
     }
 
     void expireIfOverdue(std::int64_t now) override
@@ -179,12 +209,16 @@ private:
         if (_host.stopping())
             return closeNow();
         const HttpServerOptions& o = _host.options();
+        if (_state != State::WaitingForRequest)
+            _host.requestFinished();
         _state = State::WaitingForRequest;
+        _waitingSince.store(nowTicks(), std::memory_order_relaxed);
         _parser.emplace();
         _parser->header_limit(static_cast<std::uint32_t>(
             o.maxHeaderBytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : o.maxHeaderBytes));
-        _parser->body_limit(static_cast<std::uint64_t>(o.maxRequestBytes));
-        setDeadline(o.idleTimeoutSeconds);
+        _maxRequestBytes = _host.maxRequestBytes();
+        _parser->body_limit(static_cast<std::uint64_t>(_maxRequestBytes));
+        setDeadline(_host.idleTimeoutSeconds());
         // Reads ask for the buffer's free capacity (at least 512 bytes);
         // without room reserved a request arrives in 512-byte pieces.
         _buffer.reserve(kReadChunk);
@@ -255,7 +289,7 @@ private:
             r.status = 413;
             r.reason = "Request Entity Too Large";
             r.detail = "The request body exceeds the limit of " +
-                       std::to_string(o.maxRequestBytes) + " bytes.";
+                       std::to_string(_maxRequestBytes) + " bytes.";
             return sendRejection(r);
         }
         if (ec == http::error::header_limit)
@@ -284,6 +318,7 @@ private:
         if (ec)
             return onReadError(ec);
         _deadline.store(0, std::memory_order_relaxed);
+        _waitingSince.store(0, std::memory_order_relaxed);
         try
         {
             handleRequest();
@@ -367,7 +402,7 @@ private:
         if (!rejection)
         {
             CimXmlLimits limits;
-            limits.maxDocumentBytes = _host.options().maxRequestBytes;
+            limits.maxDocumentBytes = _maxRequestBytes;
             rejection = decodeRequestBody(head, req.body().data(),
                                           req.body().size(), limits, request);
         }
@@ -475,7 +510,7 @@ private:
             appendLastChunk(_frame.tail);
         }
         _state = State::Writing;
-        setDeadline(_host.options().writeTimeoutSeconds);
+        setDeadline(_host.writeTimeoutSeconds());
         std::array<net::const_buffer, 3> buffers = {
             net::buffer(_frame.head), net::buffer(_frame.body),
             net::buffer(_frame.tail)};
@@ -557,7 +592,7 @@ private:
     {
         _frame = std::move(frame);
         _state = State::Writing;
-        setDeadline(_host.options().writeTimeoutSeconds);
+        setDeadline(_host.writeTimeoutSeconds());
         std::array<net::const_buffer, 3> buffers = {
             net::buffer(_frame.head), net::buffer(_frame.body),
             net::buffer(_frame.tail)};
@@ -581,10 +616,11 @@ private:
         bool drain = _state != State::Processing &&
                      !(_parser && _parser->is_done());
         _parser.reset();
+        _waitingSince.store(0, std::memory_order_relaxed);
         _frame = CimResponseFrame();
         _frame.head = formatRejection(rejection);
         _state = State::Writing;
-        setDeadline(_host.options().writeTimeoutSeconds);
+        setDeadline(_host.writeTimeoutSeconds());
         net::async_write(_socket, net::buffer(_frame.head),
                          [self = self(), drain](error_code ec, std::size_t) {
                              if (ec)
@@ -618,6 +654,7 @@ private:
     void closeNow()
     {
         _state = State::Closing;
+        _waitingSince.store(0, std::memory_order_relaxed);
         _parser.reset();
         _producer.reset();
         error_code ignored;
@@ -637,6 +674,9 @@ private:
     HttpConnectionHost& _host;
     typename Protocol::socket _socket;
     std::atomic<std::int64_t> _deadline{0};
+    std::atomic<std::int64_t> _waitingSince{0};
+    // The body limit of the request being read, fixed when it began.
+    std::size_t _maxRequestBytes = 0;
     beast::flat_buffer _buffer;
     std::optional<Parser> _parser;
     State _state = State::WaitingForRequest;

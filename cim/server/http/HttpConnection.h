@@ -5,6 +5,7 @@
 #ifndef KTA_CIM_SERVER_HTTP_HTTPCONNECTION_H
 #define KTA_CIM_SERVER_HTTP_HTTPCONNECTION_H
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -28,6 +29,12 @@ public:
     virtual const HttpServerOptions& options() const = 0;
     virtual RequestProcessor& processor() = 0;
 
+    // The options that may change while the server runs; use these rather
+    // than the fields of options().
+    virtual std::size_t maxRequestBytes() const = 0;
+    virtual unsigned idleTimeoutSeconds() const = 0;
+    virtual unsigned writeTimeoutSeconds() const = 0;
+
     // True once the server has begun to stop: connections answer what they
     // hold and close instead of waiting for another request.
     virtual bool stopping() const = 0;
@@ -36,6 +43,10 @@ public:
     // long; the server keeps enough threads for the other connections.
     virtual void enterProcessing() = 0;
     virtual void leaveProcessing() = 0;
+
+    // The connection has finished with a request (answered or not) and let
+    // go of what it held for it.
+    virtual void requestFinished() = 0;
 
     // Called from the connection's destructor.
     virtual void connectionClosed(HttpConnection* connection) = 0;
@@ -61,6 +72,17 @@ public:
     // `now` (std::chrono::steady_clock ticks).  The server calls this
     // periodically.  Thread-safe.
     virtual void expireIfOverdue(std::int64_t now) = 0;
+
+    // When the connection began to wait for its client to send a request
+    // (steady_clock ticks): the time of its last answer, or of its start.
+    // 0 while it owes the client an answer, and once it is closing.
+    // Thread-safe.
+    virtual std::int64_t waitingSince() const = 0;
+
+    // Closes the connection if it is still waiting for the request it was
+    // waiting for at `since` (the value waitingSince() gave); true when it
+    // will close.  At most one caller succeeds.  Thread-safe.
+    virtual bool evict(std::int64_t since) = 0;
 };
 
 // The socket's executor must be a strand (or otherwise serialise the

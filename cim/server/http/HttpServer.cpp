@@ -10,6 +10,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -45,6 +46,9 @@ public:
             _options.workerThreads = 1;
         if (_options.maxThreads < _options.workerThreads)
             _options.maxThreads = _options.workerThreads;
+        setMaxRequestBytes(_options.maxRequestBytes);
+        setIdleTimeout(_options.idleTimeoutSeconds);
+        setWriteTimeout(_options.writeTimeoutSeconds);
         // The signal path writes to this pipe; both ends are non-blocking so
         // that a handler never waits on it.
         if (::pipe2(_pipe, O_NONBLOCK | O_CLOEXEC) != 0)
@@ -66,6 +70,13 @@ public:
     const HttpServerOptions& options() const override { return _options; }
     RequestProcessor& processor() override { return _processor; }
     bool stopping() const override { return _stopping.load(); }
+    std::size_t maxRequestBytes() const override { return _maxRequestBytes.load(); }
+    unsigned idleTimeoutSeconds() const override { return _idleTimeout.load(); }
+    unsigned writeTimeoutSeconds() const override { return _writeTimeout.load(); }
+
+    void setMaxRequestBytes(std::size_t bytes) { _maxRequestBytes = bytes; }
+    void setIdleTimeout(unsigned seconds) { _idleTimeout = seconds; }
+    void setWriteTimeout(unsigned seconds) { _writeTimeout = seconds; }
 
     void enterProcessing() override
     {
@@ -74,18 +85,23 @@ public:
             addThread();
     }
 
-    void leaveProcessing() override
-    {
-        ++_servedSinceTrim;
-        --_busy;
-    }
+    void leaveProcessing() override { --_busy; }
+
+    void requestFinished() override { ++_servedSinceTrim; }
 
     void connectionClosed(HttpConnection* connection) override
     {
         bool lastWhileStopping;
         {
+            ++_servedSinceTrim;  // its buffers are free now
             std::lock_guard<std::mutex> lock(_connectionsMutex);
-            _connections.erase(connection);
+            auto it = _connections.find(connection);
+            if (it != _connections.end())
+            {
+                if (it->second.counted)
+                    --(it->second.local ? _localCount : _tcpCount);
+                _connections.erase(it);
+            }
             lastWhileStopping = _connections.empty() && _stopping.load();
         }
         // The sweeper is the last thing keeping run() busy; let it go now
@@ -240,7 +256,8 @@ private:
                     });
                     return;
                 }
-                admit(makeHttpConnection(*this, std::move(socket)));
+                admit(makeHttpConnection(*this, std::move(socket)),
+                      std::is_same<Acceptor, stream_protocol::acceptor>::value);
                 accept(listener);
             });
     }
@@ -282,20 +299,74 @@ private:
         std::lock_guard<std::mutex> lock(_connectionsMutex);
         live.reserve(_connections.size());
         for (auto& entry : _connections)
-            if (std::shared_ptr<HttpConnection> c = entry.second.lock())
+            if (std::shared_ptr<HttpConnection> c = entry.second.connection.lock())
                 live.push_back(std::move(c));
         return live;
     }
 
-    void admit(const std::shared_ptr<HttpConnection>& connection)
+    // Registers a new connection and starts it.  At the limit of its kind
+    // (TCP or local), the connection of that kind that has waited longest
+    // for its client's request is closed to make room; the new one is
+    // dropped only when none is waiting.
+    void admit(const std::shared_ptr<HttpConnection>& connection, bool local)
     {
+        // References taken while looking for a connection to evict are let
+        // go after the lock: the last one closes its connection, which
+        // takes the lock to deregister.
+        std::vector<std::shared_ptr<HttpConnection>> looked;
         {
             std::lock_guard<std::mutex> lock(_connectionsMutex);
-            if (_connections.size() >= _options.maxConnections)
+            unsigned& count = local ? _localCount : _tcpCount;
+            unsigned limit = local ? _options.maxLocalConnections
+                                   : _options.maxConnections;
+            if (count >= limit && !evictOldestWaiting(local, looked))
                 return;  // dropping the last reference closes the socket
-            _connections.emplace(connection.get(), connection);
+            _connections.emplace(connection.get(),
+                                 Registered{connection, local, true});
+            ++count;
         }
         connection->start();
+    }
+
+    // With _connectionsMutex held.  An evicted connection no longer counts
+    // against the limit, although it leaves the registry only once its
+    // socket is closed (a moment later, on its own strand).
+    bool evictOldestWaiting(bool local,
+                            std::vector<std::shared_ptr<HttpConnection>>& looked)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt)
+        {
+            Registered* oldest = nullptr;
+            HttpConnection* victim = nullptr;
+            std::int64_t since = 0;
+            for (auto& entry : _connections)
+            {
+                Registered& r = entry.second;
+                if (r.local != local || !r.counted)
+                    continue;
+                std::shared_ptr<HttpConnection> c = r.connection.lock();
+                if (!c)
+                    continue;
+                std::int64_t s = c->waitingSince();
+                looked.push_back(std::move(c));
+                if (s != 0 && (since == 0 || s < since))
+                {
+                    oldest = &r;
+                    victim = looked.back().get();
+                    since = s;
+                }
+            }
+            if (!victim)
+                return false;
+            if (victim->evict(since))
+            {
+                oldest->counted = false;
+                --(local ? _localCount : _tcpCount);
+                return true;
+            }
+            // It began a request or closed meanwhile: look again.
+        }
+        return false;
     }
 
     void watchStopPipe()
@@ -347,14 +418,27 @@ private:
 
     // Connections deregister from their destructors, which may run while
     // _io is destroyed: the registry must outlive _io.
+    struct Registered
+    {
+        std::weak_ptr<HttpConnection> connection;
+        bool local;    // came in on the local socket
+        bool counted;  // counts against its limit (not yet evicted)
+    };
     std::mutex _connectionsMutex;
-    std::unordered_map<HttpConnection*, std::weak_ptr<HttpConnection>> _connections;
+    std::unordered_map<HttpConnection*, Registered> _connections;
+    unsigned _tcpCount = 0;
+    unsigned _localCount = 0;
+
+    std::atomic<std::size_t> _maxRequestBytes{0};
+    std::atomic<unsigned> _idleTimeout{0};
+    std::atomic<unsigned> _writeTimeout{0};
 
     std::mutex _threadsMutex;
     std::vector<std::thread> _threads;
     std::atomic<unsigned> _threadCount{0};
     std::atomic<unsigned> _busy{0};
-    std::atomic<unsigned> _servedSinceTrim{0};  // requests answered since the last trim
+    // Requests finished and connections closed since the last trim.
+    std::atomic<unsigned> _servedSinceTrim{0};
 
     std::atomic<bool> _stopRequested{false};
     std::atomic<bool> _stopping{false};
@@ -393,5 +477,20 @@ void HttpServer::stop() { _impl->stop(); }
 void HttpServer::requestStopFromSignal() noexcept { _impl->signalStop(); }
 
 bool HttpServer::stopRequested() const { return _impl->stopRequested(); }
+
+void HttpServer::setMaxRequestBytes(std::size_t bytes)
+{
+    _impl->setMaxRequestBytes(bytes);
+}
+
+void HttpServer::setIdleTimeout(unsigned seconds)
+{
+    _impl->setIdleTimeout(seconds);
+}
+
+void HttpServer::setWriteTimeout(unsigned seconds)
+{
+    _impl->setWriteTimeout(seconds);
+}
 
 }  // namespace Pegasus

@@ -37,6 +37,9 @@ namespace Pegasus {
 
 class SystemCalls;
 
+// Seconds a stopping server waits for the rest of a request body.
+const unsigned kStopGraceSeconds = 2;
+
 struct HttpServerOptions
 {
     // Where to listen for TCP connections: one IPv4 or IPv6 address, a
@@ -58,12 +61,20 @@ struct HttpServerOptions
     unsigned workerThreads = 4;
     unsigned maxThreads = 64;
 
-    // Connections open at once; further clients are turned away (closed
-    // without an answer) until some go.
+    // TCP connections open at once.  When they are all taken, the one that
+    // has waited longest for its client to send a request (an idle
+    // keep-alive connection, or one whose request is still arriving) is
+    // closed to make room; when every one is busy with a request, the new
+    // client is turned away (closed without an answer).
     unsigned maxConnections = 512;
+    // Connections on the local socket are counted apart, with a limit of
+    // their own, so that however many TCP clients there are the owner's
+    // tools still get through.
+    unsigned maxLocalConnections = 32;
 
     // Bounds on one request.  A larger body is answered
-    // "413 Request Entity Too Large", a larger header "400 Bad Request".
+    // "413 Request Entity Too Large" (as soon as its Content-Length is seen,
+    // or when its chunks add up to more), a larger header "400 Bad Request".
     std::size_t maxRequestBytes = std::size_t(64) << 20;
     std::size_t maxHeaderBytes = std::size_t(64) << 10;
 
@@ -128,9 +139,11 @@ public:
     Uint32 boundPort() const;
 
     // Serves on the calling thread (and the others it starts) until stop().
-    // Then refuses new connections, closes idle ones, lets every request
-    // already received be processed and answered, and returns once all
-    // connections are closed.  Calls bind() first if that has not been done
+    // Then refuses new connections, closes those waiting for a request
+    // (idle, or with only part of a request header), gives a request whose
+    // body is still arriving kStopGraceSeconds to complete, lets every
+    // request already received be processed and answered, and returns once
+    // all connections are closed.  Calls bind() first if that has not been done
     // (and so may throw BindFailedException).
     void run();
 
@@ -145,6 +158,12 @@ public:
 
     // True once stop() or requestStopFromSignal() has been called.
     bool stopRequested() const;
+
+    // Change the corresponding options of a running server (any thread).
+    // They apply from the next request, wait or answer of each connection.
+    void setMaxRequestBytes(std::size_t bytes);
+    void setIdleTimeout(unsigned seconds);
+    void setWriteTimeout(unsigned seconds);
 
 private:
     class Impl;

@@ -57,8 +57,9 @@ const std::vector<ConfigPropertyInfo> kProperties = {
      "TCP port for HTTPS connections.  Empty means the wbem-https service\n"
      "port, else 5989.", nullptr, nullptr},
     {"idleConnectionTimeout", "0", true, K::Unsigned,
-     "Seconds after which an idle client connection is closed; 0 never.",
-     nullptr, nullptr},
+     "Seconds after which a client connection waiting for its next request\n"
+     "is closed; 0 never (it is still closed, oldest first, when the\n"
+     "connection limit is reached).", nullptr, nullptr},
     {"listenAddress", "127.0.0.1", false, K::ListenAddress,
      "Addresses to listen on: All, or a comma-separated list of IP\n"
      "addresses.", nullptr, nullptr},
@@ -68,6 +69,9 @@ const std::vector<ConfigPropertyInfo> kProperties = {
     {"logdir", "logs", false, K::Path,
      "Directory of the server's log file, cimserver.log; created (mode\n"
      "0700) when missing.", nullptr, nullptr},
+    {"maxContentLength", "33554432", true, K::Unsigned,
+     "Largest request body accepted, in bytes; a larger one is answered\n"
+     "413 before it is read.", "0", "a request body must be allowed"},
     {"maxFailedProviderModuleRestarts", "3", true, K::Unsigned,
      "How often a failed provider module is restarted.", nullptr, nullptr},
     {"maxIndicationDeliveryRetryAttempts", "3", true, K::Unsigned,
@@ -102,7 +106,8 @@ const std::vector<ConfigPropertyInfo> kProperties = {
      "Seconds cimserver -s waits for the server to stop before killing it.",
      nullptr, nullptr},
     {"socketWriteTimeout", "20", true, K::Unsigned,
-     "Seconds a write to a client may block.", nullptr, nullptr},
+     "Seconds a client may take to read an answer (or one chunk of a\n"
+     "streamed answer) before it is dropped; 0 never.", nullptr, nullptr},
     {"sslCertificateFilePath", "server.pem", false, K::Path,
      "Server certificate for HTTPS.", nullptr, nullptr},
     {"sslCipherSuite", "DEFAULT", false, K::Text,

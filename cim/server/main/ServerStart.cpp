@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <netdb.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,6 +133,29 @@ Uint32 resolveHttpPort(const std::string& configured, bool& looked_up)
     return 5988;
 }
 
+// A request of many megabytes leaves buffers of its size behind.  By
+// default glibc raises its thresholds after such buffers are freed, and
+// from then on keeps up to twice their size at the top of each thread's
+// heap, where malloc_trim does not reach.  Fixed thresholds keep large
+// buffers in mappings of their own, given back the moment they are freed,
+// and let each heap shrink once a few megabytes at its top are free.
+void useReturningAllocatorPolicy()
+{
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 4 << 20);
+}
+
+// The value of an Unsigned property, which the configuration has checked.
+unsigned unsignedValue(const std::string& value)
+{
+    return static_cast<unsigned>(std::stoul(value));
+}
+
+unsigned configUnsigned(const ServerConfig& config, const char* name)
+{
+    return unsignedValue(config.current(name));
+}
+
 void redirectStandardStreams()
 {
     int null = ::open("/dev/null", O_RDWR);
@@ -204,6 +228,11 @@ int startServer(const std::string& home, const ServerCommandLine& line)
             configBooleanValue(config.current("enableHttpConnection"));
         options.listenAddress = config.current("listenAddress");
         options.localSocketPath = LocalSocketPath::socketPathUnder(home);
+        options.maxRequestBytes = configUnsigned(config, "maxContentLength");
+        options.idleTimeoutSeconds =
+            configUnsigned(config, "idleConnectionTimeout");
+        options.writeTimeoutSeconds =
+            configUnsigned(config, "socketWriteTimeout");
         if (options.enableHttp)
         {
             bool lookedUp = false;
@@ -316,6 +345,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     }
     ::umask(077);
     installSignalHandlers();
+    useReturningAllocatorPolicy();
     gServer.store(&http);
 
     const pid_t self = ::getpid();
@@ -355,11 +385,17 @@ int startServer(const std::string& home, const ServerCommandLine& line)
             });
         ProviderManager* providers = server.providers.get();
         config.setChangeListener(
-            [providers, &home, &config, &serverLog](const std::string& name,
-                                                    const std::string& value) {
+            [providers, &home, &config, &serverLog, &http](const std::string& name,
+                                                           const std::string& value) {
                 if (name == "providerDir")
                     providers->setProviderDirs(
                         splitDirectoryList(home, value));
+                else if (name == "maxContentLength")
+                    http.setMaxRequestBytes(unsignedValue(value));
+                else if (name == "idleConnectionTimeout")
+                    http.setIdleTimeout(unsignedValue(value));
+                else if (name == "socketWriteTimeout")
+                    http.setWriteTimeout(unsignedValue(value));
                 if (ServerLog::isLogProperty(name))
                     serverLog.configure(config);
             });

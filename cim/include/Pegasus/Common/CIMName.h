@@ -21,6 +21,7 @@ class PEGASUS_COMMON_LINKAGE CIMName
 public:
     CIMName();
     CIMName(const String& name);
+    CIMName(String&& name);
     CIMName(const char* name);
 
     CIMName& operator=(const String& name);

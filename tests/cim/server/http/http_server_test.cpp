@@ -400,4 +400,94 @@ TEST(HttpServer, KeepAliveConnectionsFollowTheClientsWishesAndTimeOut)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
+TEST(HttpServer, AtTheLimitTheLongestWaitingConnectionMakesRoomButBusyOnesStay)
+{
+    FakeProcessor processor;
+    Gate gate;
+    processor.handler = [&](const CimXmlRequestMessage&) {
+        gate.wait();
+        return success("<slow/>");
+    };
+    HttpServerOptions options = RunningServer::defaults();
+    options.maxConnections = 3;
+    options.idleTimeoutSeconds = 0;
+    RunningServer running(processor, options);
+    const unsigned port = running.server.boundPort();
+    std::string request = requestBytes("04-GetClass-WT_Widget-cimcli-request.txt");
+
+    RawClient busy(port);
+    busy.send(request);
+    ASSERT_TRUE(waitFor([&] { return processor.calls.load() == 1; }));
+    RawClient oldest(port);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    RawClient trickling(port);
+    trickling.send(request.substr(0, 20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    // Each newcomer closes the connection that has waited longest for a
+    // request: first the idle one, then the one with half a header.
+    RawClient second(port);
+    EXPECT_TRUE(oldest.closedByPeer(2000));
+    RawClient third(port);
+    EXPECT_TRUE(trickling.closedByPeer(2000));
+    // Now `second` waits longest; `busy` is never a candidate.
+    RawClient fourth(port);
+    EXPECT_TRUE(second.closedByPeer(2000));
+
+    gate.open();
+    EXPECT_EQ(0u, busy.readResponse().find("HTTP/1.1 200 OK\r\n"));
+    third.send(request);
+    EXPECT_EQ(0u, third.readResponse().find("HTTP/1.1 200 OK\r\n"));
+}
+
+TEST(HttpServer, AFullTableTurnsNewcomersAwayOnlyWhenEveryConnectionIsBusy)
+{
+    FakeProcessor processor;
+    Gate gate;
+    processor.handler = [&](const CimXmlRequestMessage&) {
+        gate.wait();
+        return success("<slow/>");
+    };
+    HttpServerOptions options = RunningServer::defaults();
+    options.maxConnections = 2;
+    RunningServer running(processor, options);
+    const unsigned port = running.server.boundPort();
+    std::string request = requestBytes("04-GetClass-WT_Widget-cimcli-request.txt");
+    RawClient busy1(port), busy2(port);
+    busy1.send(request);
+    busy2.send(request);
+    ASSERT_TRUE(waitFor([&] { return processor.calls.load() == 2; }));
+
+    RawClient turnedAway(port);
+    EXPECT_TRUE(turnedAway.closedByPeer(2000));
+    gate.open();
+    EXPECT_EQ(0u, busy1.readResponse().find("HTTP/1.1 200 OK\r\n"));
+    EXPECT_EQ(0u, busy2.readResponse().find("HTTP/1.1 200 OK\r\n"));
+}
+
+TEST(HttpServer, StopDoesNotWaitForClientsThatTrickleTheirRequests)
+{
+    FakeProcessor processor;
+    HttpServerOptions options = RunningServer::defaults();
+    options.idleTimeoutSeconds = 0;
+    options.requestTimeoutSeconds = 0;
+    RunningServer running(processor, options);
+    std::string request = requestBytes("04-GetClass-WT_Widget-cimcli-request.txt");
+    std::size_t bodyStart = request.find("\r\n\r\n") + 4;
+
+    RawClient header(running.server.boundPort());
+    header.send(request.substr(0, bodyStart / 2));
+    RawClient body(running.server.boundPort());
+    body.send(request.substr(0, bodyStart + 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    auto start = std::chrono::steady_clock::now();
+    running.server.stop();
+    EXPECT_TRUE(header.closedByPeer(500));
+    EXPECT_TRUE(running.waitFinished(int(kStopGraceSeconds) * 1000 + 2000));
+    EXPECT_GE(std::chrono::steady_clock::now() - start,
+              std::chrono::seconds(kStopGraceSeconds) - std::chrono::milliseconds(100));
+    EXPECT_EQ(0, processor.calls.load());
+}
+
 }  // namespace

@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"shutdownTimeout", "4294967296", false},
         ValueCase{"shutdownTimeout", "010", false},
         ValueCase{"shutdownTimeout", "", false},
+        ValueCase{"maxContentLength", "1", true},
+        ValueCase{"maxContentLength", "0", false},
         ValueCase{"traceLevel", "0", true},
         ValueCase{"traceLevel", "5", true},
         ValueCase{"traceLevel", "6", false},
