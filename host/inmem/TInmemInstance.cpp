@@ -210,7 +210,7 @@ std::string TInmemInstance::GetPathText() const
         boost::shared_ptr<ICIMPropertyDecl> decl = fClass->GetPropertyDecl(name, none);
         keys.push_back(std::make_pair(name, decl ? decl->GetDefaultValue(none) : TCIMValue()));
     }
-    return InmemFormatObjectPath(fClass->GetName(none), keys);
+    return InmemFormatObjectPath(fClass->GetName(none), std::move(keys));
 }
 
 boost::shared_ptr<ICIMClass> TInmemInstance::GetClass(TCIMContext)

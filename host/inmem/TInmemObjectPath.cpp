@@ -43,11 +43,12 @@ std::string InmemFormatObjectPath(std::string const& className, TInmemKeyBinding
 {
     // Sorting by the lower-cased name makes the text independent of the
     // order in which a class happens to list its keys and of their case.
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](std::pair<std::string, TCIMValue> const& a,
-                        std::pair<std::string, TCIMValue> const& b) {
-                         return InmemLessNoCase(a.first, b.first);
-                     });
+    if (keys.size() > 1)
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](std::pair<std::string, TCIMValue> const& a,
+                            std::pair<std::string, TCIMValue> const& b) {
+                             return InmemLessNoCase(a.first, b.first);
+                         });
     std::string path = className;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         path += (i == 0) ? '.' : ',';
