@@ -10,6 +10,7 @@
 //
 // "getclass" also runs `schema`; "enum10k" also runs `load10k`.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -37,8 +38,11 @@ std::string ownPath(const char* argv0)
 int main(int argc, char** argv)
 {
     bench::BenchOptions options;
-    options.paths.pegasusDir = KTA_PEGASUS_DIR;
-    options.paths.sharedDir = KTA_SHARED_DIR;
+    // Defaults: the environment, else the folders the build was configured with.
+    const char* pegasusEnv = std::getenv("KTA_PEGASUS_DIR");
+    const char* sharedEnv = std::getenv("KTA_SHARED_DIR");
+    options.paths.pegasusDir = pegasusEnv && *pegasusEnv ? pegasusEnv : KTA_PEGASUS_DIR;
+    options.paths.sharedDir = sharedEnv && *sharedEnv ? sharedEnv : KTA_SHARED_DIR;
     options.self = ownPath(argv[0]);
     std::vector<std::string> workloads;
 
@@ -46,8 +50,12 @@ int main(int argc, char** argv)
     app.add_option("workloads", workloads, "lifecycle, getclass, enum10k (default: all)")
         ->check(CLI::IsMember({"lifecycle", "getclass", "enum10k"}));
     app.add_option("--pegasus", options.paths.pegasusDir,
-                   "the staged tree holding bin/cimserver and bin/cimmof");
-    app.add_option("--shared", options.paths.sharedDir, "the shared workload folder");
+                   "the staged tree holding bin/cimserver and bin/cimmof "
+                   "(environment KTA_PEGASUS_DIR)")
+        ->capture_default_str();
+    app.add_option("--shared", options.paths.sharedDir,
+                   "the shared folder with cim-schema/ and bench/ (environment KTA_SHARED_DIR)")
+        ->capture_default_str();
     app.add_option("--runs", options.runs, "repetitions of each quick measure")
         ->check(CLI::Range(1, 1000));
     app.add_option("--load-runs", options.loadRuns, "repetitions of load10k")
