@@ -156,16 +156,16 @@ unsigned configUnsigned(const ServerConfig& config, const char* name)
     return unsignedValue(config.current(name));
 }
 
-void redirectStandardStreams()
+void redirectStandardStreams(SystemCalls& sys)
 {
-    int null = ::open("/dev/null", O_RDWR);
+    int null = sys.open("/dev/null", O_RDWR, 0);
     if (null < 0)
         return;
-    ::dup2(null, STDIN_FILENO);
-    ::dup2(null, STDOUT_FILENO);
-    ::dup2(null, STDERR_FILENO);
+    sys.dup2(null, STDIN_FILENO);
+    sys.dup2(null, STDOUT_FILENO);
+    sys.dup2(null, STDERR_FILENO);
     if (null > STDERR_FILENO)
-        ::close(null);
+        sys.close(null);
 }
 
 // Everything the serving process owns, in construction order; destroyed in
@@ -177,24 +177,233 @@ struct RunningServer
     std::unique_ptr<OperationDispatcher> dispatcher;
 };
 
-}  // namespace
+// --- The steps of a start, in order -----------------------------------------
 
-int startServer(const std::string& home, const ServerCommandLine& line)
+// Command-line values are checked before anything is touched, so that a
+// mistyped start cannot disturb a server that is already running.  Empty
+// when every value is valid, else the message.
+std::string checkCommandLine(const std::string& home, const ServerCommandLine& line)
 {
-    SystemCalls& sys = SystemCalls::real();
-
-    // Command-line values are checked before anything is touched, so that
-    // a mistyped start cannot disturb a server that is already running.
     for (const auto& property : line.properties)
     {
         const ConfigPropertyInfo* info = findConfigProperty(property.first);
         if (info == nullptr)
-            return fail("Unrecognized config property: " + property.first);
+            return "Unrecognized config property: " + property.first;
         std::string reason;
         if (!checkConfigValue(*info, property.second, home, reason))
-            return fail(invalidValueMessage(property.first, property.second,
-                                            reason));
+            return invalidValueMessage(property.first, property.second, reason);
     }
+    return std::string();
+}
+
+// What the start takes from the configuration.
+struct StartSettings
+{
+    HttpServerOptions options;
+    std::string repositoryDir;
+    std::string extraStartFile;
+    bool daemon = true;
+};
+
+// Loads the configuration (files and command line) and reads the settings
+// from it.  Throws ConfigError.
+StartSettings readSettings(const std::string& home, const ServerCommandLine& line,
+                           ServerConfig& config)
+{
+    StartSettings settings;
+    config.loadForStart(ConfigEntries(line.properties.begin(), line.properties.end()));
+
+    HttpServerOptions& options = settings.options;
+    settings.daemon = configBooleanValue(config.current("daemon"));
+    options.enableHttp = configBooleanValue(config.current("enableHttpConnection"));
+    options.listenAddress = config.current("listenAddress");
+    options.localSocketPath = LocalSocketPath::socketPathUnder(home);
+    options.maxRequestBytes = configUnsigned(config, "maxContentLength");
+    options.idleTimeoutSeconds = configUnsigned(config, "idleConnectionTimeout");
+    options.writeTimeoutSeconds = configUnsigned(config, "socketWriteTimeout");
+    if (options.enableHttp)
+    {
+        bool lookedUp = false;
+        options.httpPort = resolveHttpPort(config.current("httpPort"), lookedUp);
+        if (lookedUp)
+            config.recordResolvedValue("httpPort", std::to_string(options.httpPort));
+    }
+    options.requireAuthentication =
+        configBooleanValue(config.current("enableAuthentication"));
+    if (options.requireAuthentication)
+    {
+        std::string pamDir = config.current("pamConfigDir");
+        if (!pamDir.empty())
+            pamDir = resolveAgainstHome(home, pamDir);
+        auto pam = std::make_shared<PamAuthenticator>("wbem", pamDir);
+        options.checkPassword = [pam](const std::string& user, const std::string& password) {
+            return pam->check(user, password);
+        };
+        options.realm = static_cast<const char*>(localHostName().getCString());
+    }
+    settings.extraStartFile = config.current("startFile");
+    if (!settings.extraStartFile.empty())
+        settings.extraStartFile = resolveAgainstHome(home, settings.extraStartFile);
+    settings.repositoryDir = config.currentPath("repositoryDir");
+    return settings;
+}
+
+// The repository directory (created when missing, and writable) and the
+// log.  Empty when both are ready, else the message.
+std::string prepareFiles(SystemCalls& sys, const ServerConfig& config,
+                         const StartSettings& settings, ServerLog& serverLog)
+{
+    if (!makeDirectories(sys, settings.repositoryDir, 0755) ||
+        sys.access(settings.repositoryDir.c_str(), W_OK) != 0)
+        return "For property repositoryDir specified value " + config.current("repositoryDir") +
+               " is not a directory or the directory is not writeable.";
+    std::string logError;
+    if (!serverLog.openLog(config.currentPath("logdir"), logError))
+        return logError;
+    serverLog.configure(config);
+    return std::string();
+}
+
+// Binds the listening sockets; done before detaching so that the caller
+// hears about a busy port.  Empty on success, else the message.
+std::string bindFrontEnd(HttpServer& http)
+{
+    try
+    {
+        http.bind();
+    }
+    catch (const Exception& e)
+    {
+        return std::string(e.getMessage().getCString());
+    }
+    return std::string();
+}
+
+// Detaches into a child that serves.  Returns an empty text in the child;
+// in the parent it never returns (the process exits with the child's
+// start-up outcome); if the pipe or the fork fails, the message.
+std::string detach(SystemCalls& sys, StartupChannel& channel)
+{
+    if (!channel.open())
+        return std::string("cannot create a pipe: ") + std::strerror(errno);
+    std::cout.flush();
+    std::cerr.flush();
+    pid_t child = sys.fork();
+    if (child < 0)
+        return std::string("cannot fork: ") + std::strerror(errno);
+    if (child > 0)
+    {
+        // The parent leaves without running destructors: the sockets, the
+        // lock and the socket file now belong to the child.
+        channel.becomeParent();
+        std::string reason;
+        switch (channel.waitForChild(kStartWaitMs, reason))
+        {
+        case StartupChannel::Ready:
+            std::_Exit(0);
+        case StartupChannel::Failed:
+            std::cerr << kNotStarted << reason << std::endl;
+            std::_Exit(1);
+        case StartupChannel::Vanished:
+            std::cerr << kNotStarted << "The CIM Server process ended during start-up."
+                      << std::endl;
+            std::_Exit(1);
+        case StartupChannel::TimedOut:
+            std::cerr << "The cimserver command timed out waiting for the CIM server to start."
+                      << std::endl;
+            std::_Exit(0);
+        }
+        std::_Exit(1);
+    }
+    channel.becomeChild();
+    sys.setsid();
+    return std::string();
+}
+
+// The serving process's parts: start files, repository, providers (the
+// built-in ones included), dispatcher, and the configuration's change
+// listener.  Throws what a part could not do.
+void setUpServing(SystemCalls& sys, const std::string& home, pid_t self,
+                  const StartSettings& settings, ServerConfig& config, ServerLog& serverLog,
+                  HttpServer& http, RunningServer& server)
+{
+    writePidFile(sys, startFilePath(home), self);
+    if (!settings.extraStartFile.empty())
+        writePidFile(sys, settings.extraStartFile, self);
+
+    server.repository.reset(new Repository(settings.repositoryDir));
+    server.providers.reset(new ProviderManager(*server.repository, config.providerDirs()));
+    server.providers->setEventSink([&serverLog](bool failed, const std::string& text) {
+        serverLog.log(failed ? ServerLog::Severe : ServerLog::Information, "ProviderManager",
+                      text);
+    });
+    ProviderManager* providers = server.providers.get();
+    config.setChangeListener([providers, &home, &config, &serverLog,
+                              &http](const std::string& name, const std::string& value) {
+        if (name == "providerDir")
+            providers->setProviderDirs(splitDirectoryList(home, value));
+        else if (name == "maxContentLength")
+            http.setMaxRequestBytes(unsignedValue(value));
+        else if (name == "idleConnectionTimeout")
+            http.setIdleTimeout(unsignedValue(value));
+        else if (name == "socketWriteTimeout")
+            http.setWriteTimeout(unsignedValue(value));
+        if (ServerLog::isLogProperty(name))
+            serverLog.configure(config);
+    });
+    server.providers->registerBuiltinProvider(PEGASUS_NAMESPACENAME_CONFIG,
+                                              PEGASUS_CLASSNAME_CONFIGSETTING,
+                                              new ConfigSettingProvider(config));
+    server.providers->registerBuiltinProvider(
+        PEGASUS_NAMESPACENAME_SHUTDOWN, PEGASUS_CLASSNAME_SHUTDOWN,
+        new ShutdownServiceProvider([&http]() { http.stop(); }));
+    server.dispatcher.reset(new OperationDispatcher(*server.repository, *server.providers));
+}
+
+std::string startedText(pid_t self, const std::string& home, const HttpServerOptions& options)
+{
+    return "CIM Server started: process " + std::to_string(self) + ", " +
+           (options.enableHttp
+                ? "HTTP port " + std::to_string(options.httpPort) + " on " + options.listenAddress
+                : std::string("no HTTP port")) +
+           ", local socket " + options.localSocketPath + ", PEGASUS_HOME " + home + ".";
+}
+
+// Serves until stopped.  Returns the exit status: 1 when serving failed.
+int serve(HttpServer& http, ServerLog& serverLog, bool daemon)
+{
+    std::string failure;
+    try
+    {
+        http.run();
+        return 0;
+    }
+    catch (const Exception& e)
+    {
+        failure = e.getMessage().getCString();
+    }
+    catch (const std::exception& e)
+    {
+        failure = e.what();
+    }
+    serverLog.log(ServerLog::Severe, "Server", "CIM Server failed: " + failure);
+    if (!daemon)
+        std::cerr << "cimserver: " << failure << std::endl;
+    return 1;
+}
+
+}  // namespace
+
+int startServer(const std::string& home, const ServerCommandLine& line)
+{
+    return startServer(home, line, SystemCalls::real());
+}
+
+int startServer(const std::string& home, const ServerCommandLine& line, SystemCalls& sys)
+{
+    const std::string badValue = checkCommandLine(home, line);
+    if (!badValue.empty())
+        return fail(badValue);
 
     // The start lock alone says whether a server runs for this home: a
     // start file left by a killed server names nothing that counts.
@@ -203,8 +412,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     {
         if (!lock.tryAcquire())
         {
-            std::cerr << "Unable to start CIMServer. CIMServer is already "
-                         "running." << std::endl;
+            std::cerr << "Unable to start CIMServer. CIMServer is already running." << std::endl;
             return 1;
         }
     }
@@ -212,136 +420,40 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     {
         return fail(e.what());
     }
+    // Every failure from here until the child serves gives the lock back.
+    auto notStarted = [&lock](const std::string& message) {
+        lock.releaseAndRemove();
+        return fail(message);
+    };
 
     ServerConfig config(home);
     ServerLog serverLog(sys);
-    HttpServerOptions options;
-    std::string repositoryDir;
-    std::string extraStartFile;
-    bool daemon = true;
+    StartSettings settings;
     try
     {
-        config.loadForStart(ConfigEntries(line.properties.begin(), line.properties.end()));
-
-        daemon = configBooleanValue(config.current("daemon"));
-        options.enableHttp =
-            configBooleanValue(config.current("enableHttpConnection"));
-        options.listenAddress = config.current("listenAddress");
-        options.localSocketPath = LocalSocketPath::socketPathUnder(home);
-        options.maxRequestBytes = configUnsigned(config, "maxContentLength");
-        options.idleTimeoutSeconds =
-            configUnsigned(config, "idleConnectionTimeout");
-        options.writeTimeoutSeconds =
-            configUnsigned(config, "socketWriteTimeout");
-        if (options.enableHttp)
-        {
-            bool lookedUp = false;
-            options.httpPort =
-                resolveHttpPort(config.current("httpPort"), lookedUp);
-            if (lookedUp)
-                config.recordResolvedValue("httpPort",
-                                           std::to_string(options.httpPort));
-        }
-        options.requireAuthentication =
-            configBooleanValue(config.current("enableAuthentication"));
-        if (options.requireAuthentication)
-        {
-            std::string pamDir = config.current("pamConfigDir");
-            if (!pamDir.empty())
-                pamDir = resolveAgainstHome(home, pamDir);
-            auto pam = std::make_shared<PamAuthenticator>("wbem", pamDir);
-            options.checkPassword = [pam](const std::string& user,
-                                          const std::string& password) {
-                return pam->check(user, password);
-            };
-            options.realm = static_cast<const char*>(
-                localHostName().getCString());
-        }
-        extraStartFile = config.current("startFile");
-        if (!extraStartFile.empty())
-            extraStartFile = resolveAgainstHome(home, extraStartFile);
-
-        repositoryDir = config.currentPath("repositoryDir");
-        if (!makeDirectories(sys, repositoryDir, 0755) ||
-            ::access(repositoryDir.c_str(), W_OK) != 0)
-        {
-            lock.releaseAndRemove();
-            return fail("For property repositoryDir specified value " +
-                        config.current("repositoryDir") +
-                        " is not a directory or the directory is not "
-                        "writeable.");
-        }
-        std::string logError;
-        if (!serverLog.openLog(config.currentPath("logdir"), logError))
-        {
-            lock.releaseAndRemove();
-            return fail(logError);
-        }
-        serverLog.configure(config);
+        settings = readSettings(home, line, config);
+        const std::string problem = prepareFiles(sys, config, settings, serverLog);
+        if (!problem.empty())
+            return notStarted(problem);
     }
     catch (const ConfigError& e)
     {
-        lock.releaseAndRemove();
-        return fail(e.what());
+        return notStarted(e.what());
     }
 
-    // Bind before detaching so that the caller hears about a busy port.
+    // The front end talks to the stand-in until the dispatcher exists.
     ProcessorSlot slot(serverLog);
-    HttpServer http(options, slot);
-    try
-    {
-        http.bind();
-    }
-    catch (const Exception& e)
-    {
-        lock.releaseAndRemove();
-        return fail(std::string(e.getMessage().getCString()));
-    }
+    HttpServer http(settings.options, slot);
+    const std::string bindProblem = bindFrontEnd(http);
+    if (!bindProblem.empty())
+        return notStarted(bindProblem);
 
     StartupChannel channel(sys);
-    if (daemon)
+    if (settings.daemon)
     {
-        if (!channel.open())
-        {
-            lock.releaseAndRemove();
-            return fail(std::string("cannot create a pipe: ") +
-                        std::strerror(errno));
-        }
-        std::cout.flush();
-        std::cerr.flush();
-        pid_t child = sys.fork();
-        if (child < 0)
-        {
-            lock.releaseAndRemove();
-            return fail(std::string("cannot fork: ") + std::strerror(errno));
-        }
-        if (child > 0)
-        {
-            // The parent leaves without running destructors: the sockets,
-            // the lock and the socket file now belong to the child.
-            channel.becomeParent();
-            std::string reason;
-            switch (channel.waitForChild(kStartWaitMs, reason))
-            {
-            case StartupChannel::Ready:
-                std::_Exit(0);
-            case StartupChannel::Failed:
-                std::cerr << kNotStarted << reason << std::endl;
-                std::_Exit(1);
-            case StartupChannel::Vanished:
-                std::cerr << kNotStarted
-                          << "The CIM Server process ended during start-up."
-                          << std::endl;
-                std::_Exit(1);
-            case StartupChannel::TimedOut:
-                std::cerr << "The cimserver command timed out waiting for "
-                             "the CIM server to start." << std::endl;
-                std::_Exit(0);
-            }
-            std::_Exit(1);
-        }
-        channel.becomeChild();
-        ::setsid();
+        const std::string detachProblem = detach(sys, channel);
+        if (!detachProblem.empty())
+            return notStarted(detachProblem);
     }
     ::umask(077);
     installSignalHandlers();
@@ -352,15 +464,15 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     const std::string startFile = startFilePath(home);
     auto cleanUp = [&]() {
         removePidFileOf(sys, startFile, self);
-        if (!extraStartFile.empty())
-            removePidFileOf(sys, extraStartFile, self);
+        if (!settings.extraStartFile.empty())
+            removePidFileOf(sys, settings.extraStartFile, self);
         lock.releaseAndRemove();
     };
     auto startFailed = [&](const std::string& reason) {
         serverLog.log(ServerLog::Severe, "Server", "CIM Server not started: " + reason);
         cleanUp();
         gServer.store(nullptr);
-        if (daemon)
+        if (settings.daemon)
         {
             channel.reportFailure(reason);
             return 1;
@@ -371,42 +483,7 @@ int startServer(const std::string& home, const ServerCommandLine& line)
     RunningServer server;
     try
     {
-        writePidFile(sys, startFile, self);
-        if (!extraStartFile.empty())
-            writePidFile(sys, extraStartFile, self);
-
-        server.repository.reset(new Repository(repositoryDir));
-        server.providers.reset(
-            new ProviderManager(*server.repository, config.providerDirs()));
-        server.providers->setEventSink(
-            [&serverLog](bool failed, const std::string& text) {
-                serverLog.log(failed ? ServerLog::Severe : ServerLog::Information,
-                              "ProviderManager", text);
-            });
-        ProviderManager* providers = server.providers.get();
-        config.setChangeListener(
-            [providers, &home, &config, &serverLog, &http](const std::string& name,
-                                                           const std::string& value) {
-                if (name == "providerDir")
-                    providers->setProviderDirs(
-                        splitDirectoryList(home, value));
-                else if (name == "maxContentLength")
-                    http.setMaxRequestBytes(unsignedValue(value));
-                else if (name == "idleConnectionTimeout")
-                    http.setIdleTimeout(unsignedValue(value));
-                else if (name == "socketWriteTimeout")
-                    http.setWriteTimeout(unsignedValue(value));
-                if (ServerLog::isLogProperty(name))
-                    serverLog.configure(config);
-            });
-        server.providers->registerBuiltinProvider(
-            PEGASUS_NAMESPACENAME_CONFIG, PEGASUS_CLASSNAME_CONFIGSETTING,
-            new ConfigSettingProvider(config));
-        server.providers->registerBuiltinProvider(
-            PEGASUS_NAMESPACENAME_SHUTDOWN, PEGASUS_CLASSNAME_SHUTDOWN,
-            new ShutdownServiceProvider([&http]() { http.stop(); }));
-        server.dispatcher.reset(
-            new OperationDispatcher(*server.repository, *server.providers));
+        setUpServing(sys, home, self, settings, config, serverLog, http, server);
     }
     catch (const StartFileError& e)
     {
@@ -421,47 +498,20 @@ int startServer(const std::string& home, const ServerCommandLine& line)
         return startFailed(e.what());
     }
     slot.attach(server.dispatcher.get());
-    serverLog.log(ServerLog::Information, "Server",
-                  "CIM Server started: process " + std::to_string(self) + ", " +
-                      (options.enableHttp ? "HTTP port " + std::to_string(options.httpPort) +
-                                                " on " + options.listenAddress
-                                          : std::string("no HTTP port")) +
-                      ", local socket " + options.localSocketPath + ", PEGASUS_HOME " + home +
-                      ".");
+    serverLog.log(ServerLog::Information, "Server", startedText(self, home, settings.options));
 
     if (gStopSignal)
         http.stop();
-    if (daemon)
+    if (settings.daemon)
     {
         // The listening sockets already queue connections, so the caller
         // may connect as soon as it hears "ready".  The streams go first:
         // whoever started us waits for its output pipe to close.
-        redirectStandardStreams();
+        redirectStandardStreams(sys);
         channel.reportReady();
     }
 
-    int status = 0;
-    try
-    {
-        http.run();
-    }
-    catch (const Exception& e)
-    {
-        serverLog.log(ServerLog::Severe, "Server",
-                      std::string("CIM Server failed: ") + std::string(e.getMessage().getCString()));
-        if (!daemon)
-            std::cerr << "cimserver: " << e.getMessage().getCString()
-                      << std::endl;
-        status = 1;
-    }
-    catch (const std::exception& e)
-    {
-        serverLog.log(ServerLog::Severe, "Server",
-                      std::string("CIM Server failed: ") + e.what());
-        if (!daemon)
-            std::cerr << "cimserver: " << e.what() << std::endl;
-        status = 1;
-    }
+    const int status = serve(http, serverLog, settings.daemon);
     serverLog.log(ServerLog::Information, "Server", "CIM Server stopping.");
     gServer.store(nullptr);
     config.setChangeListener(nullptr);

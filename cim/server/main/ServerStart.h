@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ServerCommandLine.h"
+#include "SystemCalls.h"
 
 namespace Pegasus {
 
@@ -15,6 +16,9 @@ namespace Pegasus {
 // once the detached child serves (0) or has failed (1); the child returns
 // after it has stopped.  Returns the process's exit status.
 int startServer(const std::string& home, const ServerCommandLine& line);
+
+// The same with the system calls of `sys` (tests make some of them fail).
+int startServer(const std::string& home, const ServerCommandLine& line, SystemCalls& sys);
 
 }  // namespace Pegasus
 

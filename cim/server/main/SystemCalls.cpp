@@ -82,6 +82,21 @@ int SystemCalls::getsockopt(int fd, int level, int name, void* value,
     return ::getsockopt(fd, level, name, value, length);
 }
 
+int SystemCalls::access(const char* path, int mode)
+{
+    return ::access(path, mode);
+}
+
+int SystemCalls::dup2(int from, int to)
+{
+    return ::dup2(from, to);
+}
+
+pid_t SystemCalls::setsid()
+{
+    return ::setsid();
+}
+
 SystemCalls& SystemCalls::real()
 {
     static SystemCalls instance;

@@ -36,6 +36,9 @@ public:
     virtual int pipe(int fds[2]);
     virtual int getsockopt(int fd, int level, int name, void* value,
                            socklen_t* length);
+    virtual int access(const char* path, int mode);
+    virtual int dup2(int from, int to);
+    virtual pid_t setsid();
 
     // The process-wide real implementation.
     static SystemCalls& real();

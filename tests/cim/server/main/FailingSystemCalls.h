@@ -45,6 +45,14 @@ public:
     {
         return fails("pipe") ? -1 : SystemCalls::pipe(fds);
     }
+    pid_t fork() override
+    {
+        return fails("fork") ? -1 : SystemCalls::fork();
+    }
+    int access(const char* p, int mode) override
+    {
+        return fails("access") ? -1 : SystemCalls::access(p, mode);
+    }
 
     int calls(const std::string& call) const
     {

@@ -1,0 +1,121 @@
+// A start that fails before the server detaches, run in this process with
+// system calls that fail: each failure is one line on standard error, the
+// exit status is 1, and the start lock is given back so the next start can
+// take it.  (Starts that succeed run the real program: cimserver_process_test.)
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "CimserverProcess.h"
+#include "FailingSystemCalls.h"
+#include "ServerStart.h"
+#include "StartFiles.h"
+#include "TempHome.h"
+
+using namespace Pegasus;
+
+namespace {
+
+// A socket listening on 127.0.0.1:port for the test's lifetime.
+class PortTaken
+{
+public:
+    PortTaken()
+    {
+        _fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr;
+        std::memset(&addr, 0, sizeof(addr));
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof(addr);
+        if (_fd < 0 || ::bind(_fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+            ::listen(_fd, 1) != 0 ||
+            ::getsockname(_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            throw std::runtime_error("cannot listen on a loopback port");
+        _port = ntohs(addr.sin_port);
+    }
+    ~PortTaken() { ::close(_fd); }
+    unsigned port() const { return _port; }
+
+private:
+    int _fd = -1;
+    unsigned _port = 0;
+};
+
+struct Outcome
+{
+    int status;
+    std::string errors;
+};
+
+Outcome start(const TempHome& home, unsigned port, SystemCalls& sys)
+{
+    ServerCommandLine line;
+    line.properties = {{"httpPort", std::to_string(port)}, {"daemon", "true"}};
+    testing::internal::CaptureStderr();
+    const int status = startServer(home.path(), line, sys);
+    return Outcome{status, testing::internal::GetCapturedStderr()};
+}
+
+// The failed start gave the lock back and removed its file (closing the
+// descriptor alone would free the lock but leave the file).
+void expectLockFree(const TempHome& home)
+{
+    EXPECT_NE(::access(startLockPath(home.path()).c_str(), F_OK), 0)
+        << "the failed start left its start lock behind";
+    StartLock again(SystemCalls::real(), home.path());
+    EXPECT_TRUE(again.tryAcquire());
+    again.releaseAndRemove();
+}
+
+TEST(ServerStartFailures, EachFailureBeforeDetachingIsOneLineAndFreesTheLock)
+{
+    struct Case
+    {
+        const char* call;
+        int error;
+        const char* expected;
+    } const cases[] = {
+        {"pipe", EMFILE, "cimserver not started: cannot create a pipe: Too many open files\n"},
+        {"fork", EAGAIN,
+         "cimserver not started: cannot fork: Resource temporarily unavailable\n"},
+        {"access", EACCES,
+         "cimserver not started: For property repositoryDir specified value repository is "
+         "not a directory or the directory is not writeable.\n"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.call);
+        TempHome home;
+        FailingSystemCalls sys;
+        sys.failOn(c.call, 0, c.error);
+        const Outcome outcome = start(home, freePort(), sys);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.errors, c.expected);
+        EXPECT_EQ(sys.calls(c.call), 1);
+        expectLockFree(home);
+    }
+}
+
+TEST(ServerStartFailures, ABusyPortIsReportedBeforeDetaching)
+{
+    TempHome home;
+    PortTaken taken;
+    FailingSystemCalls sys;
+    const Outcome outcome = start(home, taken.port(), sys);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.errors.rfind("cimserver not started: ", 0), 0u) << outcome.errors;
+    EXPECT_NE(outcome.errors.find(std::to_string(taken.port())), std::string::npos)
+        << outcome.errors;
+    EXPECT_EQ(sys.calls("fork"), 0) << "the server detached although it could not listen";
+    expectLockFree(home);
+}
+
+}  // namespace
