@@ -4,11 +4,14 @@
 
 #include "MofCompiler.h"
 
+#include "SystemCalls.h"
+
 #include <Pegasus/Common/CIMName.h>
 #include <Pegasus/Common/Exception.h>
 
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,32 +62,10 @@ bool isIgnoredPragma(const std::string& name)
 
 bool readMofFile(const std::string& path, std::uint64_t maxSize, std::string& content)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))
-        && std::uint64_t(st.st_size) <= maxSize;
-    content.clear();
-    if (ok && S_ISREG(st.st_mode))
-        content.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    while (ok)
-    {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ok = false;
-        else if (n == 0)
-            break;
-        else if (content.size() + std::size_t(n) > maxSize)
-            ok = false;
-        else
-            content.append(buffer, std::size_t(n));
-    }
-    ::close(fd);
-    return ok;
+    const std::size_t limit =
+        maxSize > std::numeric_limits<std::size_t>::max() ? std::numeric_limits<std::size_t>::max()
+                                                          : std::size_t(maxSize);
+    return readWholeFile(SystemCalls::real(), path, limit, content) == 0;
 }
 
 Compiler::Compiler(MofTarget& target, Diagnostics& diagnostics, CompilerOptions options)

@@ -129,36 +129,14 @@ bool readConfigFile(SystemCalls& sys, const std::string& path,
         removeIfPresent(sys, bak);
     }
 
-    int fd = sys.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
-    if (fd < 0)
-    {
-        if (errno == ENOENT)
-            return false;
-        throw ConfigFileError(systemError("cannot open", path));
-    }
     std::string text;
-    char buffer[4096];
-    for (;;)
-    {
-        ssize_t n = sys.read(fd, buffer, sizeof(buffer));
-        if (n < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            std::string message = systemError("cannot read", path);
-            sys.close(fd);
-            throw ConfigFileError(message);
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<size_t>(n));
-        if (text.size() > kMaxFileSize)
-        {
-            sys.close(fd);
-            throw ConfigFileError("cannot read " + path + ": file too large");
-        }
-    }
-    sys.close(fd);
+    const int error = readWholeFile(sys, path, kMaxFileSize, text);
+    if (error == ENOENT)
+        return false;
+    if (error == EFBIG)
+        throw ConfigFileError("cannot read " + path + ": file too large");
+    if (error != 0)
+        throw ConfigFileError("cannot read " + path + ": " + std::strerror(error));
     entries = parseConfigText(text, path);
     return true;
 }
@@ -168,30 +146,10 @@ namespace {
 // True when `path` is a regular file holding exactly `text`.  Only an
 // optimisation (a server restarted with the same values skips a write and
 // its fsync), so any failure just answers false.
-bool fileHolds(const std::string& path, const std::string& text)
+bool fileHolds(SystemCalls& sys, const std::string& path, const std::string& text)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     std::string found;
-    char buffer[4096];
-    bool ok = true;
-    for (;;)
-    {
-        ssize_t n = ::read(fd, buffer, sizeof(buffer));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || found.size() + static_cast<size_t>(n) > text.size())
-        {
-            ok = n == 0;
-            break;
-        }
-        if (n == 0)
-            break;
-        found.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return ok && found == text;
+    return readWholeFile(sys, path, text.size(), found) == 0 && found == text;
 }
 
 }  // namespace
@@ -202,7 +160,7 @@ void writeConfigFile(SystemCalls& sys, const std::string& path,
     const std::string tmp = path + ".tmp";
     const std::string bak = path + ".bak";
     const std::string text = formatConfigText(entries);
-    if (!exists(bak) && fileHolds(path, text))
+    if (!exists(bak) && fileHolds(sys, path, text))
         return;
 
     int fd = sys.open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,

@@ -96,9 +96,11 @@ void writePidFile(SystemCalls& sys, const std::string& path, pid_t pid)
 
 bool readPidFile(const std::string& path, pid_t& pid)
 {
-    std::ifstream in(path);
-    if (!in)
+    // A process id is a few digits; anything much longer is no pid file.
+    std::string text;
+    if (readWholeFile(SystemCalls::real(), path, 64, text) != 0)
         return false;
+    std::istringstream in(text);
     long long value = 0;
     if (!(in >> value) || value <= 0 || value > 0x7FFFFFFF)
         return false;

@@ -82,6 +82,11 @@ int SystemCalls::getsockopt(int fd, int level, int name, void* value,
     return ::getsockopt(fd, level, name, value, length);
 }
 
+int SystemCalls::fstat(int fd, struct stat* status)
+{
+    return ::fstat(fd, status);
+}
+
 int SystemCalls::access(const char* path, int mode)
 {
     return ::access(path, mode);
@@ -119,6 +124,42 @@ bool writeAll(SystemCalls& sys, int fd, const void* data, size_t size)
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+int readWholeFile(SystemCalls& sys, const std::string& path, size_t maxSize,
+                  std::string& content)
+{
+    int fd = sys.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    struct stat status;
+    if (sys.fstat(fd, &status) != 0)
+        error = errno;
+    else if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode))
+        error = EINVAL;
+    else if (S_ISREG(status.st_mode) && static_cast<unsigned long long>(status.st_size) > maxSize)
+        error = EFBIG;
+    content.clear();
+    if (error == 0 && S_ISREG(status.st_mode))
+        content.reserve(static_cast<size_t>(status.st_size));
+    char buffer[65536];
+    while (error == 0)
+    {
+        ssize_t n = sys.read(fd, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            error = errno;
+        else if (n == 0)
+            break;
+        else if (content.size() + static_cast<size_t>(n) > maxSize)
+            error = EFBIG;
+        else
+            content.append(buffer, static_cast<size_t>(n));
+    }
+    sys.close(fd);
+    return error;
 }
 
 bool makeDirectories(SystemCalls& sys, const std::string& path, mode_t mode)

@@ -12,6 +12,7 @@
 #include <string>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace Pegasus {
@@ -36,6 +37,7 @@ public:
     virtual int pipe(int fds[2]);
     virtual int getsockopt(int fd, int level, int name, void* value,
                            socklen_t* length);
+    virtual int fstat(int fd, struct stat* status);
     virtual int access(const char* path, int mode);
     virtual int dup2(int from, int to);
     virtual pid_t setsid();
@@ -47,6 +49,13 @@ public:
 // Writes all of `size` bytes, retrying short writes and EINTR.  Returns false
 // with errno set when a write fails.
 bool writeAll(SystemCalls& sys, int fd, const void* data, size_t size);
+
+// Reads the whole of `path`, a regular file or a FIFO, into `content`.
+// Returns 0, or the errno value of what failed: the open or a read, EFBIG
+// when it holds more than `maxSize` bytes, EINVAL when it is something
+// else (a directory, a device).  `content` is unspecified after a failure.
+int readWholeFile(SystemCalls& sys, const std::string& path, size_t maxSize,
+                  std::string& content);
 
 // Creates directory `path` and its missing parents with `mode`.  True when
 // it exists (as a directory) afterwards.

@@ -21,6 +21,10 @@ public:
     {
         return fails("open") ? -1 : SystemCalls::open(p, f, m);
     }
+    ssize_t read(int fd, void* b, size_t n) override
+    {
+        return fails("read") ? -1 : SystemCalls::read(fd, b, n);
+    }
     ssize_t write(int fd, const void* b, size_t n) override
     {
         return fails("write") ? -1 : SystemCalls::write(fd, b, n);

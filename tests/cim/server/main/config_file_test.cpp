@@ -146,7 +146,10 @@ TEST_P(ConfigFileFailureTest, FailedSaveKeepsOldContents)
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ConfigFileFailureTest,
-                         ::testing::Values(FailureCase{"open", 1},
+                         // open 1 reads the file to compare (a failure
+                         // there only means "changed"); open 2 creates the
+                         // temporary file.
+                         ::testing::Values(FailureCase{"open", 2},
                                            FailureCase{"write", 1},
                                            FailureCase{"fsync", 1},
                                            FailureCase{"rename", 1},
@@ -161,7 +164,7 @@ TEST(ConfigFileTest, SavingUnchangedContentsWritesNothing)
     writeConfigFile(SystemCalls::real(), path, {{"a", "1"}, {"b", "2"}});
 
     FailingSystemCalls sys;
-    sys.failOn("open", 0, EIO);  // every open through sys fails
+    sys.failOn("write", 0, EIO);  // every write through sys fails
     EXPECT_NO_THROW(writeConfigFile(sys, path, {{"a", "1"}, {"b", "2"}}));
     // A prefix of the old contents is a change, and so is a longer file.
     EXPECT_THROW(writeConfigFile(sys, path, {{"a", "1"}}), ConfigFileError);
