@@ -1,4 +1,5 @@
 #include "CIMClientRep.h"
+#include "Utf8Text.h"
 
 #include "HttpErrorStatus.h"
 #include "LocalSocketPath.h"
@@ -19,11 +20,6 @@ namespace {
 
 const char kConnectionClosed[] = "Connection closed by CIM Server.";
 const char kMalformedResponse[] = "Malformed HTTP response message.";
-
-std::string toUtf8(const String& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
 
 String fromUtf8(const std::string& s)
 {
@@ -110,7 +106,7 @@ std::string acceptLanguageHeader(const AcceptLanguageList& list)
     {
         if (!out.empty())
             out += ", ";
-        out += toUtf8(list.getLanguageTag(i).toString());
+        out += utf8Text(list.getLanguageTag(i).toString());
         Real32 q = list.getQualityValue(i);
         if (q < 1.0f)
         {
@@ -129,7 +125,7 @@ std::string contentLanguageHeader(const ContentLanguageList& list)
     {
         if (!out.empty())
             out += ", ";
-        out += toUtf8(list.getLanguageTag(i).toString());
+        out += utf8Text(list.getLanguageTag(i).toString());
     }
     return out;
 }
@@ -285,12 +281,12 @@ void CIMClientRep::connectTcp(const String& host, Uint32 port,
     else
     {
         target.host = host.size() == 0 ? std::string("localhost")
-                                       : toUtf8(host);
+                                       : utf8Text(host);
         target.port = port;
         _hostHeader = target.host + ":" + std::to_string(port);
     }
-    _userName = toUtf8(userName);
-    _password = toUtf8(password);
+    _userName = utf8Text(userName);
+    _password = utf8Text(password);
     _sendCredentials = false;
     connectTo(target);
 }

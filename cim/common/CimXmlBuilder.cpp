@@ -1,6 +1,7 @@
 // The closing half of CimXmlBuilder: as each element ends, its frame is
 // turned into an object or value and delivered to the enclosing frame.
 #include "CimXmlBuilder.h"
+#include "Utf8Text.h"
 
 #include "CimXmlMessages.h"
 #include "CimXmlReader.h"
@@ -241,7 +242,7 @@ void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
     // The same rules the public constructor applies; the representation is
     // then filled directly so that the decoded value is moved, not copied.
     if (f.arraySize && (!value.isArray() || value.getArraySize() != f.arraySize))
-        invalid("array property " + CimXmlWriter::toUtf8(f.name.getString()) + " has " +
+        invalid("array property " + utf8Text(f.name.getString()) + " has " +
                 std::to_string(value.getArraySize()) + " elements, ARRAYSIZE is " +
                 std::to_string(f.arraySize));
     auto rep = std::make_shared<CIMPropertyRep>();

@@ -1,6 +1,7 @@
 // Request documents: built by the client (CimXmlRequestEncoder), read by
 // the server (CimXmlRequestDecoder, CimXmlRequestMessage).
 #include "CimXmlMessages.h"
+#include "Utf8Text.h"
 
 #include "CimXmlMultiple.h"
 #include "CimXmlParser.h"
@@ -40,7 +41,7 @@ public:
         out += _request.cimMethod;
         out += "\">\n";
         CimXmlWriter::appendLocalNamespacePath(out, nameSpace);
-        _request.cimObject = cimXmlPercentEncode(CimXmlWriter::toUtf8(nameSpace.getString()));
+        _request.cimObject = cimXmlPercentEncode(utf8Text(nameSpace.getString()));
         _closing = "</IMETHODCALL>\n";
         return *this;
     }
@@ -345,7 +346,7 @@ CimXmlRequest CimXmlRequestEncoder::invokeMethod(
     const CIMObjectPath& objectName, const CIMName& methodName,
     const Array<CIMParamValue>& inParameters)
 {
-    std::string method = CimXmlWriter::toUtf8(methodName.getString());
+    std::string method = utf8Text(methodName.getString());
     RequestBuilder builder(messageId, method.c_str());
     CIMObjectPath target(String(), nameSpace, objectName.getClassName(),
                          objectName.getKeyBindings());
@@ -361,7 +362,7 @@ CimXmlRequest CimXmlRequestEncoder::invokeMethod(
     for (Uint32 i = 0; i < inParameters.size(); i++)
         CimXmlWriter::appendParamValue(out, inParameters[i]);
     builder.setClosing("</METHODCALL>\n");
-    builder.setCimObject(cimXmlPercentEncode(CimXmlWriter::toUtf8(target.toString())));
+    builder.setCimObject(cimXmlPercentEncode(utf8Text(target.toString())));
     CimXmlRequest request = builder.finish();
     request.cimMethod = method;
     return request;

@@ -1,4 +1,5 @@
 #include "CimXmlValues.h"
+#include "Utf8Text.h"
 
 #include "CIMObjectModelRep.h"
 
@@ -288,12 +289,6 @@ void appendReals(std::vector<std::string>& out, const CIMValue& value)
     }
 }
 
-std::string utf8(const String& s)
-{
-    CString c = s.getCString();
-    return std::string(static_cast<const char*>(c));
-}
-
 }  // namespace
 
 bool CimXmlValues::typeFromName(const char* name, CIMType& type)
@@ -492,13 +487,13 @@ std::vector<std::string> CimXmlValues::texts(const CIMValue& value)
             Array<Char16> a;
             value.get(a);
             for (Uint32 i = 0; i < a.size(); i++)
-                out.push_back(utf8(String(&a[i], 1)));
+                out.push_back(utf8Text(String(&a[i], 1)));
         }
         else
         {
             Char16 c;
             value.get(c);
-            out.push_back(utf8(String(&c, 1)));
+            out.push_back(utf8Text(String(&c, 1)));
         }
         break;
     case CIMTYPE_STRING:
@@ -507,13 +502,13 @@ std::vector<std::string> CimXmlValues::texts(const CIMValue& value)
             Array<String> a;
             value.get(a);
             for (Uint32 i = 0; i < a.size(); i++)
-                out.push_back(utf8(a[i]));
+                out.push_back(utf8Text(a[i]));
         }
         else
         {
             String s;
             value.get(s);
-            out.push_back(utf8(s));
+            out.push_back(utf8Text(s));
         }
         break;
     case CIMTYPE_DATETIME:
@@ -522,13 +517,13 @@ std::vector<std::string> CimXmlValues::texts(const CIMValue& value)
             Array<CIMDateTime> a;
             value.get(a);
             for (Uint32 i = 0; i < a.size(); i++)
-                out.push_back(utf8(a[i].toString()));
+                out.push_back(utf8Text(a[i].toString()));
         }
         else
         {
             CIMDateTime d;
             value.get(d);
-            out.push_back(utf8(d.toString()));
+            out.push_back(utf8Text(d.toString()));
         }
         break;
     default:

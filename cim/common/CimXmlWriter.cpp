@@ -1,4 +1,5 @@
 #include "CimXmlWriter.h"
+#include "Utf8Text.h"
 
 #include "CIMObjectModelRep.h"
 #include "CimXmlValues.h"
@@ -349,12 +350,6 @@ void CimXmlWriter::appendEscaped(std::string& out, const String& text)
     }
 }
 
-std::string CimXmlWriter::toUtf8(const String& text)
-{
-    CString utf8 = text.getCString();
-    return std::string(static_cast<const char*>(utf8));
-}
-
 const char* CimXmlWriter::typeName(CIMType type)
 {
     return isEmbedded(type) ? "string" : CimXmlValues::typeName(type);
@@ -404,7 +399,7 @@ std::string CimXmlWriter::valueText(const CIMValue& value, unsigned index)
         }
         else
             value.get(path);
-        return toUtf8(path.toString());
+        return utf8Text(path.toString());
     }
     std::vector<std::string> texts = CimXmlValues::texts(value);
     return index < texts.size() ? texts[index] : std::string();
@@ -502,7 +497,7 @@ void CimXmlWriter::appendClassName(std::string& out, const CIMName& className)
 void CimXmlWriter::appendLocalNamespacePath(std::string& out, const CIMNamespaceName& nameSpace)
 {
     out += "<LOCALNAMESPACEPATH>\n";
-    std::string ns = toUtf8(nameSpace.getString());
+    std::string ns = utf8Text(nameSpace.getString());
     std::size_t start = 0;
     while (start <= ns.size())
     {

@@ -45,8 +45,6 @@ public:
     }
     static void appendEscaped(std::string& out, const String& text);
 
-    // The UTF-8 form of a String.
-    static std::string toUtf8(const String& text);
 
     // The text of one scalar value as it appears inside VALUE (unescaped):
     // TRUE/FALSE, decimal integers, %.16e reals, the datetime string, the

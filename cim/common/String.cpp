@@ -6,6 +6,8 @@
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/InternalException.h>
 
+#include "Utf8Text.h"
+
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -287,6 +289,13 @@ void String::reserveCapacity(Uint32 capacity)
 const Char16* String::getChar16Data() const
 {
     return _buf.empty() ? kEmptyData : _buf.data();
+}
+
+std::string utf8Text(const String& text)
+{
+    std::string out;
+    toUtf8(text.getChar16Data(), text.size(), out);
+    return out;
 }
 
 CString String::getCString() const

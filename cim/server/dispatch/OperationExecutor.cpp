@@ -1,4 +1,5 @@
 #include "OperationExecutor.h"
+#include "Utf8Text.h"
 
 #include <Pegasus/Common/CIMMethod.h>
 #include <Pegasus/Common/CIMParameter.h>
@@ -16,11 +17,6 @@
 namespace Pegasus {
 
 namespace {
-
-std::string utf8(const String& text)
-{
-    return std::string(static_cast<const char*>(text.getCString()));
-}
 
 // The namespace a __Namespace instance stands for: its Name is relative to
 // the namespace of the request, and an empty Name is that namespace itself
@@ -104,7 +100,7 @@ CIMValue typedValue(const CIMValue& value, const CIMConstParameter& declared)
         value.get(texts);
         std::vector<std::string> items;
         for (Uint32 i = 0; i < texts.size(); i++)
-            items.push_back(utf8(texts[i]));
+            items.push_back(utf8Text(texts[i]));
         if (type == CIMTYPE_REFERENCE)
             return value;
         return CimXmlValues::arrayFromTexts(type, items);
@@ -113,7 +109,7 @@ CIMValue typedValue(const CIMValue& value, const CIMConstParameter& declared)
     value.get(text);
     if (type == CIMTYPE_REFERENCE)
         return CIMValue(CIMObjectPath(text));
-    std::string bytes = utf8(text);
+    std::string bytes = utf8Text(text);
     return CimXmlValues::scalarFromText(type, bytes.data(), bytes.size());
 }
 

@@ -1,4 +1,5 @@
 #include "ProviderLibrary.h"
+#include "Utf8Text.h"
 
 #include <Pegasus/Common/Exception.h>
 
@@ -10,11 +11,6 @@ namespace Pegasus {
 namespace {
 
 typedef CIMProvider* (*CreateProviderFunction)(const String&);
-
-std::string utf8(const String& text)
-{
-    return std::string(static_cast<const char*>(text.getCString()));
-}
 
 CIMException loadFailure(const std::string& path, const String& providerName,
                          const String& reason)
@@ -29,7 +25,7 @@ CIMException loadFailure(const std::string& path, const String& providerName,
 std::string ProviderLibrary::find(const std::vector<std::string>& dirs,
                                   const String& location)
 {
-    const std::string file = "lib" + utf8(location) + ".so";
+    const std::string file = "lib" + utf8Text(location) + ".so";
     for (const std::string& dir : dirs)
     {
         if (dir.empty())

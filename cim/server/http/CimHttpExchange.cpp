@@ -1,4 +1,5 @@
 #include "CimHttpExchange.h"
+#include "Utf8Text.h"
 
 #include "XmlWellFormedness.h"
 
@@ -96,12 +97,6 @@ std::optional<HttpRejection> checkDocumentVersions(const CimXmlRequestMessage& r
     return std::nullopt;
 }
 
-std::string utf8(const String& s)
-{
-    CString c = s.getCString();
-    return std::string(static_cast<const char*>(c));
-}
-
 // Text from the wire compared with a name the decoder produced.  CIM names
 // compare without regard to case; a value that is not valid UTF-8 matches
 // nothing.
@@ -149,11 +144,11 @@ std::optional<HttpRejection> checkAgainstHeaders(
         return reject(kHeaderMismatch,
                       "CIMMethod value \"" + method +
                           "\" does not match CIM request method \"" +
-                          utf8(request.methodName) + "\".");
+                          utf8Text(request.methodName) + "\".");
 
     std::string object = cimXmlPercentDecode(std::string(trim(*head.cimObject)));
     std::string objectNs = cimObjectNamespace(object, request.isIntrinsic);
-    std::string requestNs(stripSlashes(utf8(request.nameSpace.getString())));
+    std::string requestNs(stripSlashes(utf8Text(request.nameSpace.getString())));
     if (!sameName(objectNs, String(requestNs.c_str())))
         return reject(kHeaderMismatch,
                       "CIMObject value \"" + object +
@@ -291,7 +286,7 @@ std::optional<HttpRejection> decodeRequestBody(
                           multiple ? "CIMBatch HTTP header on a simple request."
                                    : "Multiple-operation request without CIMBatch "
                                      "HTTP header.");
-        return reject("request-not-valid", utf8(e.getMessage()));
+        return reject("request-not-valid", utf8Text(e.getMessage()));
     }
     catch (const std::exception& e)
     {
@@ -486,7 +481,7 @@ void appendFailedLastChunk(std::string& out, CIMStatusCode code,
 {
     code = failureCode(code);
     out += "0\r\n";
-    appendStatusTrailers(out, code, utf8(failureText(code, description)));
+    appendStatusTrailers(out, code, utf8Text(failureText(code, description)));
     out += "\r\n";
 }
 
@@ -516,7 +511,7 @@ CimResponseFrame frameOutcome(const CimXmlRequestMessage& request,
         String text = failureText(code, outcome.description);
         if (chunked)
         {
-            description = utf8(text);
+            description = utf8Text(text);
             f.body = request.isIntrinsic
                          ? CimXmlResponseEncoder::emptyResponse(
                                request.messageId, request.methodName)

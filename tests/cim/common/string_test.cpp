@@ -9,6 +9,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "Utf8Text.h"
+
 PEGASUS_USING_PEGASUS;
 
 namespace
@@ -50,7 +52,14 @@ TEST(StringTest, Utf8RoundTripsAndCountsCodeUnits)
         String s(c.text);
         EXPECT_EQ(c.units, s.size()) << c.text;
         EXPECT_EQ(std::string(c.text), utf8(s)) << c.text;
+        EXPECT_EQ(std::string(c.text), utf8Text(s)) << c.text;
     }
+    // An unpaired surrogate keeps its own three-byte sequence in both.
+    String lone;
+    lone.append(Char16(0xD800));
+    lone.append(Char16('x'));
+    EXPECT_EQ(std::string("\xED\xA0\x80x"), utf8Text(lone));
+    EXPECT_EQ(utf8(lone), utf8Text(lone));
     String pair("\xF0\x9F\x98\x80");
     EXPECT_EQ(0xD83D, Uint16(pair[0]));
     EXPECT_EQ(0xDE00, Uint16(pair[1]));
