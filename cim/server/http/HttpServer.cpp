@@ -2,6 +2,7 @@
 
 #include "HttpConnection.h"
 #include "ListenSockets.h"
+#include "SystemCalls.h"
 
 #include <atomic>
 #include <cerrno>
@@ -131,7 +132,9 @@ public:
         if (!_options.localSocketPath.empty())
         {
             local = std::make_unique<stream_protocol::acceptor>(_control);
-            openLocalListener(*local, _options.localSocketPath);
+            openLocalListener(*local, _options.localSocketPath,
+                              _options.systemCalls ? *_options.systemCalls
+                                                   : SystemCalls::real());
             _socketFile = _options.localSocketPath;
         }
         _tcpListeners = std::move(tcpListeners);

@@ -104,8 +104,9 @@ struct HttpServerOptions
         checkPassword;
     std::string realm = "localhost";
 
-    // The system calls that tests fake (reading a peer's credentials); null
-    // means the real ones.  Must outlive the server.
+    // The system calls that tests fake (reading a peer's credentials,
+    // opening the local socket); null means the real ones.  Must outlive
+    // the server.
     SystemCalls* systemCalls = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "ListenSockets.h"
 
+#include "SystemCalls.h"
+
 #include "LocalSocketPath.h"
 
 #include <Pegasus/Common/Exception.h>
@@ -45,16 +47,16 @@ bool isAll(const std::string& s)
 }
 
 // Whether a server accepts connections on the socket file at `path`.
-bool someoneListens(const std::string& path)
+bool someoneListens(SystemCalls& sys, const std::string& path)
 {
     LocalSocketPath::Address address(path);
     if (!address.valid())
         return false;
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = sys.socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    bool connected = ::connect(fd, address.addr(), address.length()) == 0;
-    ::close(fd);
+    bool connected = sys.connect(fd, address.addr(), address.length()) == 0;
+    sys.close(fd);
     return connected;
 }
 
@@ -110,18 +112,18 @@ void openTcpListener(tcp::acceptor& acceptor, const tcp::endpoint& endpoint)
 }
 
 void openLocalListener(net::local::stream_protocol::acceptor& acceptor,
-                       const std::string& path)
+                       const std::string& path, SystemCalls& sys)
 {
     const std::string where = "on local socket " + path;
 
     struct stat st;
-    if (::lstat(path.c_str(), &st) == 0)
+    if (sys.lstat(path.c_str(), &st) == 0)
     {
         // A socket file left by a server that is gone is ours to replace;
         // one that still answers, or a file of another kind, is not.
-        if (!S_ISSOCK(st.st_mode) || someoneListens(path))
+        if (!S_ISSOCK(st.st_mode) || someoneListens(sys, path))
             bindFailed(where, EADDRINUSE);
-        ::unlink(path.c_str());
+        sys.unlink(path.c_str());
     }
 
     LocalSocketPath::Address address(path);
@@ -130,23 +132,23 @@ void openLocalListener(net::local::stream_protocol::acceptor& acceptor,
             String(("Failed to bind socket " + where + ": " + address.error())
                        .c_str()));
 
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = sys.socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         bindFailed(where, errno);
-    if (::bind(fd, address.addr(), address.length()) != 0)
+    if (sys.bind(fd, address.addr(), address.length()) != 0)
     {
         int error = errno;
-        ::close(fd);
+        sys.close(fd);
         bindFailed(where, error);
     }
     // Owner only, before anyone can connect: listen() has not been called,
     // so connection attempts until here are refused.
-    if (::chmod(path.c_str(), S_IRUSR | S_IWUSR) != 0 ||
-        ::listen(fd, SOMAXCONN) != 0)
+    if (sys.chmod(path.c_str(), S_IRUSR | S_IWUSR) != 0 ||
+        sys.listen(fd, SOMAXCONN) != 0)
     {
         int error = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
+        sys.close(fd);
+        sys.unlink(path.c_str());
         bindFailed(where, error);
     }
 
@@ -154,8 +156,8 @@ void openLocalListener(net::local::stream_protocol::acceptor& acceptor,
     acceptor.assign(net::local::stream_protocol(), fd, ec);
     if (ec)
     {
-        ::close(fd);
-        ::unlink(path.c_str());
+        sys.close(fd);
+        sys.unlink(path.c_str());
         bindFailed(where, ec.value());
     }
 }

@@ -32,8 +32,10 @@ void openTcpListener(boost::asio::ip::tcp::acceptor& acceptor,
 // the bind fails with EADDRINUSE.  Throws BindFailedException
 // ("Failed to bind socket on local socket <path>: ...") and leaves nothing
 // behind.
+class SystemCalls;
+
 void openLocalListener(boost::asio::local::stream_protocol::acceptor& acceptor,
-                       const std::string& path);
+                       const std::string& path, SystemCalls& sys);
 
 }  // namespace Pegasus
 

@@ -42,10 +42,10 @@ std::string systemError(const char* what, const std::string& path)
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-bool exists(const std::string& path)
+bool exists(SystemCalls& sys, const std::string& path)
 {
     struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
+    return sys.lstat(path.c_str(), &st) == 0;
 }
 
 void removeIfPresent(SystemCalls& sys, const std::string& path)
@@ -115,11 +115,11 @@ bool readConfigFile(SystemCalls& sys, const std::string& path,
 {
     entries.clear();
     const std::string bak = path + ".bak";
-    if (!exists(path))
+    if (!exists(sys, path))
     {
         // A save moves the old file aside before putting the new one in
         // place; a crash in between leaves only the .bak.
-        if (!exists(bak))
+        if (!exists(sys, bak))
             return false;
         if (sys.rename(bak.c_str(), path.c_str()) != 0)
             throw ConfigFileError(systemError("cannot restore", bak));
@@ -160,7 +160,7 @@ void writeConfigFile(SystemCalls& sys, const std::string& path,
     const std::string tmp = path + ".tmp";
     const std::string bak = path + ".bak";
     const std::string text = formatConfigText(entries);
-    if (!exists(bak) && fileHolds(sys, path, text))
+    if (!exists(sys, bak) && fileHolds(sys, path, text))
         return;
 
     int fd = sys.open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,

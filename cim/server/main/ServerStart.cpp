@@ -442,6 +442,7 @@ int startServer(const std::string& home, const ServerCommandLine& line, SystemCa
     }
 
     // The front end talks to the stand-in until the dispatcher exists.
+    settings.options.systemCalls = &sys;
     ProcessorSlot slot(serverLog);
     HttpServer http(settings.options, slot);
     const std::string bindProblem = bindFrontEnd(http);

@@ -82,7 +82,8 @@ bool waitForExit(const std::string& home, pid_t pid,
 // never signalled.  Returns whether a signal was sent.
 bool killServer(const std::string& home, pid_t pid)
 {
-    return pid > 0 && holdsStartLock(home, pid) && ::kill(pid, SIGKILL) == 0;
+    return pid > 0 && holdsStartLock(home, pid) &&
+           SystemCalls::real().kill(pid, SIGKILL) == 0;
 }
 
 }  // namespace

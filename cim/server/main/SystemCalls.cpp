@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +86,36 @@ int SystemCalls::getsockopt(int fd, int level, int name, void* value,
 int SystemCalls::fstat(int fd, struct stat* status)
 {
     return ::fstat(fd, status);
+}
+
+int SystemCalls::lstat(const char* path, struct stat* status)
+{
+    return ::lstat(path, status);
+}
+
+int SystemCalls::chmod(const char* path, mode_t mode)
+{
+    return ::chmod(path, mode);
+}
+
+int SystemCalls::socket(int domain, int type, int protocol)
+{
+    return ::socket(domain, type, protocol);
+}
+
+int SystemCalls::bind(int fd, const struct sockaddr* address, socklen_t length)
+{
+    return ::bind(fd, address, length);
+}
+
+int SystemCalls::listen(int fd, int backlog)
+{
+    return ::listen(fd, backlog);
+}
+
+int SystemCalls::connect(int fd, const struct sockaddr* address, socklen_t length)
+{
+    return ::connect(fd, address, length);
 }
 
 int SystemCalls::access(const char* path, int mode)

@@ -38,6 +38,12 @@ public:
     virtual int getsockopt(int fd, int level, int name, void* value,
                            socklen_t* length);
     virtual int fstat(int fd, struct stat* status);
+    virtual int lstat(const char* path, struct stat* status);
+    virtual int chmod(const char* path, mode_t mode);
+    virtual int socket(int domain, int type, int protocol);
+    virtual int bind(int fd, const struct sockaddr* address, socklen_t length);
+    virtual int listen(int fd, int backlog);
+    virtual int connect(int fd, const struct sockaddr* address, socklen_t length);
     virtual int access(const char* path, int mode);
     virtual int dup2(int from, int to);
     virtual pid_t setsid();

@@ -53,6 +53,18 @@ public:
     {
         return fails("fork") ? -1 : SystemCalls::fork();
     }
+    int bind(int fd, const struct sockaddr* a, socklen_t n) override
+    {
+        return fails("bind") ? -1 : SystemCalls::bind(fd, a, n);
+    }
+    int listen(int fd, int backlog) override
+    {
+        return fails("listen") ? -1 : SystemCalls::listen(fd, backlog);
+    }
+    int chmod(const char* p, mode_t mode) override
+    {
+        return fails("chmod") ? -1 : SystemCalls::chmod(p, mode);
+    }
     int access(const char* p, int mode) override
     {
         return fails("access") ? -1 : SystemCalls::access(p, mode);

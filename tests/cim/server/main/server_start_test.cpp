@@ -118,4 +118,26 @@ TEST(ServerStartFailures, ABusyPortIsReportedBeforeDetaching)
     expectLockFree(home);
 }
 
+// The local socket is opened through the seam: whichever of its steps
+// fails, the start names the socket and the reason, and leaves neither the
+// socket file nor the lock behind.
+TEST(ServerStartFailures, ALocalSocketThatCannotBeOpenedIsReportedAndLeavesNoFile)
+{
+    for (const char* call : {"bind", "chmod", "listen"})
+    {
+        SCOPED_TRACE(call);
+        TempHome home;
+        FailingSystemCalls sys;
+        sys.failOn(call, 0, EACCES);
+        const Outcome outcome = start(home, freePort(), sys);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.errors, "cimserver not started: Bind failed: Failed to bind socket on local socket " +
+                                      home.path() +
+                                      "/cimxml.socket: Permission denied (error code 13).\n");
+        EXPECT_NE(::access(home.file("cimxml.socket").c_str(), F_OK), 0);
+        EXPECT_EQ(sys.calls("fork"), 0);
+        expectLockFree(home);
+    }
+}
+
 }  // namespace
