@@ -1,4 +1,5 @@
 #include "CimXmlValues.h"
+#include "IntegerText.h"
 #include "Utf8Text.h"
 
 #include "CIMObjectModelRep.h"
@@ -75,40 +76,14 @@ void trim(const char*& text, std::size_t& size)
     throw CimXmlException(CimXmlException::VALUE, String(message.c_str()));
 }
 
-bool parseMagnitude(const char* p, const char* end, unsigned long long& value)
-{
-    if (p == end)
-        return false;
-    int base = 10;
-    if (end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
-    {
-        base = 16;
-        p += 2;
-    }
-    auto result = std::from_chars(p, end, value, base);
-    return result.ec == std::errc() && result.ptr == end;
-}
-
 // True for text shaped like an integer (sign, then decimal digits or 0x and
 // hex digits), whatever its magnitude.
 bool isWellFormedInteger(const char* text, std::size_t size)
 {
-    const char* p = text;
-    const char* end = text + size;
-    if (p != end && (*p == '-' || *p == '+'))
-        ++p;
-    bool hex = end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
-    if (hex)
-        p += 2;
-    if (p == end)
-        return false;
-    for (; p != end; ++p)
-    {
-        if (!(hex ? std::isxdigit(static_cast<unsigned char>(*p))
-                  : std::isdigit(static_cast<unsigned char>(*p))))
-            return false;
-    }
-    return true;
+    bool negative = false;
+    Uint64 magnitude = 0;
+    return parseIntegerText(text, size, IntegerSyntax::Value, negative, magnitude) !=
+           IntegerTextResult::Malformed;
 }
 
 template <class T>
@@ -336,16 +311,10 @@ const char* CimXmlValues::typeName(CIMType type)
 bool CimXmlValues::parseSigned(const char* text, std::size_t size,
                                long long min, long long max, long long& result)
 {
-    const char* p = text;
-    const char* end = text + size;
     bool negative = false;
-    if (p != end && (*p == '-' || *p == '+'))
-    {
-        negative = (*p == '-');
-        ++p;
-    }
-    unsigned long long magnitude;
-    if (!parseMagnitude(p, end, magnitude))
+    Uint64 magnitude = 0;
+    if (parseIntegerText(text, size, IntegerSyntax::Value, negative, magnitude) !=
+        IntegerTextResult::Ok)
         return false;
     if (negative)
     {
@@ -365,12 +334,13 @@ bool CimXmlValues::parseSigned(const char* text, std::size_t size,
 bool CimXmlValues::parseUnsigned(const char* text, std::size_t size,
                                  unsigned long long max, unsigned long long& result)
 {
-    const char* p = text;
-    const char* end = text + size;
-    if (p != end && *p == '+')
-        ++p;
-    unsigned long long magnitude;
-    if (!parseMagnitude(p, end, magnitude) || magnitude > max)
+    bool negative = false;
+    Uint64 magnitude = 0;
+    if (size > 0 && text[0] == '-')
+        return false;
+    if (parseIntegerText(text, size, IntegerSyntax::Value, negative, magnitude) !=
+            IntegerTextResult::Ok ||
+        magnitude > max)
         return false;
     result = magnitude;
     return true;

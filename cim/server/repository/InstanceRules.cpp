@@ -1,4 +1,5 @@
 #include "InstanceRules.h"
+#include "IntegerText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -81,44 +82,8 @@ Integer integerOf(const CIMValue& v)
 // Decimal (optionally signed) or 0x hexadecimal text.
 bool parseInteger(const std::string& text, Integer& out)
 {
-    if (text.empty())
-        return false;
-    std::size_t i = 0;
-    out.negative = false;
-    if (text[0] == '-' || text[0] == '+')
-    {
-        out.negative = text[0] == '-';
-        i = 1;
-    }
-    int base = 10;
-    if (text.size() > i + 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X'))
-    {
-        base = 16;
-        i += 2;
-    }
-    if (i >= text.size())
-        return false;
-    Uint64 v = 0;
-    for (; i < text.size(); i++)
-    {
-        char c = text[i];
-        unsigned d;
-        if (c >= '0' && c <= '9')
-            d = unsigned(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = unsigned(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = unsigned(c - 'A' + 10);
-        else
-            return false;
-        if (v > (std::numeric_limits<Uint64>::max() - d) / Uint64(base))
-            return false;
-        v = v * Uint64(base) + d;
-    }
-    out.magnitude = v;
-    if (v == 0)
-        out.negative = false;
-    return true;
+    return parseIntegerText(text.data(), text.size(), IntegerSyntax::Value, out.negative,
+                            out.magnitude) == IntegerTextResult::Ok;
 }
 
 // The integer as a value of `type`, or false when it does not fit.
