@@ -19,8 +19,16 @@ XmlTarget::XmlTarget(MofTarget& inner, std::ostream& out) : _inner(inner), _out(
             "<DECLGROUP>\n";
 }
 
+XmlTarget::~XmlTarget()
+{
+    finish();
+}
+
 void XmlTarget::finish()
 {
+    if (_finished)
+        return;
+    _finished = true;
     _out << "</DECLGROUP>\n</DECLARATION>\n</CIM>\n" << std::flush;
 }
 

@@ -2,8 +2,11 @@
 // accepted as CIM-XML (cimmof --xml): a DECLARATION holding one DECLGROUP
 // with each qualifier declaration, class and instance in compilation order.
 //
-// finish() closes the document; call it once, after the last declaration.
-// The stream and the inner target are not owned.  Not thread-safe.
+// finish() closes the document after the last declaration; the destructor
+// closes it when finish() was not called, so that a compilation that stops
+// early (a file that cannot be read) still leaves a well-formed document
+// holding what was accepted.  The stream and the inner target are not
+// owned.  Not thread-safe.
 #ifndef PEGASUS_MOF_XML_TARGET_H
 #define PEGASUS_MOF_XML_TARGET_H
 
@@ -18,6 +21,7 @@ class XmlTarget : public MofTarget
 {
 public:
     XmlTarget(MofTarget& inner, std::ostream& out);
+    ~XmlTarget() override;
 
     void finish();
 
@@ -32,6 +36,7 @@ public:
 private:
     MofTarget& _inner;
     std::ostream& _out;
+    bool _finished = false;
 };
 
 }  // namespace Mof

@@ -78,8 +78,9 @@ bool byId(const Entry* a, const Entry* b)
 // ---------------------------------------------------------------------------
 // Impl
 
-Repository::Impl::Impl(const std::string& directory, std::size_t classCacheBytes)
-    : cacheLimit(classCacheBytes)
+Repository::Impl::Impl(const std::string& directory, std::size_t classCacheBytes,
+                       SqliteCalls& calls)
+    : calls(calls), cacheLimit(classCacheBytes)
 {
     std::error_code ec;
     std::filesystem::create_directories(directory, ec);
@@ -89,7 +90,7 @@ Repository::Impl::Impl(const std::string& directory, std::size_t classCacheBytes
                                 ec.message()).c_str()));
     }
     dbPath = (std::filesystem::path(directory) / "repository.db").string();
-    writer.reset(new SqliteConnection(dbPath));
+    writer.reset(new SqliteConnection(dbPath, calls));
     {
         SqliteTransaction t(*writer);
         prepareStore();
@@ -155,7 +156,7 @@ void Repository::Impl::checkpointLoop()
         {
             if (!connection)
             {
-                connection.reset(new SqliteConnection(dbPath));
+                connection.reset(new SqliteConnection(dbPath, calls));
                 // Never wait for the writer: what it holds is copied later.
                 sqlite3_busy_timeout(connection->handle(), 0);
             }
@@ -477,7 +478,7 @@ Repository::Impl::Reader::Reader(const Impl& impl) : _impl(impl)
         }
     }
     if (!_connection)
-        _connection.reset(new SqliteConnection(_impl.dbPath));
+        _connection.reset(new SqliteConnection(_impl.dbPath, _impl.calls));
 }
 
 Repository::Impl::Reader::~Reader()
@@ -489,8 +490,9 @@ Repository::Impl::Reader::~Reader()
 // ---------------------------------------------------------------------------
 // Namespaces
 
-Repository::Repository(const std::string& directory, std::size_t classCacheBytes)
-    : _impl(new Impl(directory, classCacheBytes))
+Repository::Repository(const std::string& directory, std::size_t classCacheBytes,
+                       SqliteCalls& calls)
+    : _impl(new Impl(directory, classCacheBytes, calls))
 {
 }
 

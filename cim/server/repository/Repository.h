@@ -38,6 +38,8 @@
 #include <Pegasus/Common/CIMPropertyList.h>
 #include <Pegasus/Common/CIMQualifierDecl.h>
 
+#include "SqliteStore.h"
+
 namespace Pegasus {
 
 // Instances (or their names) read one at a time, for answers that are sent
@@ -67,9 +69,12 @@ public:
 
     // Creates `directory` if missing and opens (or creates) repository.db
     // in it.  Throws Exception naming the path when that fails, or when the
-    // store was written by a newer version.
+    // store was written by a newer version.  Every statement runs through
+    // `calls`.  A write that fails (a full disk, a failed commit) throws
+    // Exception with SQLite's message and changes nothing.
     explicit Repository(const std::string& directory,
-                        std::size_t classCacheBytes = kDefaultClassCacheBytes);
+                        std::size_t classCacheBytes = kDefaultClassCacheBytes,
+                        SqliteCalls& calls = SqliteCalls::real());
     ~Repository();
     Repository(const Repository&) = delete;
     Repository& operator=(const Repository&) = delete;

@@ -135,7 +135,7 @@ public:
     template <class T>
     class Cursor;
 
-    Impl(const std::string& directory, std::size_t classCacheBytes);
+    Impl(const std::string& directory, std::size_t classCacheBytes, SqliteCalls& calls);
     ~Impl();
 
     // A new class entry of this repository.
@@ -201,6 +201,7 @@ public:
     void checkpointLoop();
 
     std::string dbPath;
+    SqliteCalls& calls;
     std::size_t cacheLimit;
     mutable std::mutex cacheMutex;
     mutable std::size_t cacheBytes = 0;

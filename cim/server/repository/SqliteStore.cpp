@@ -17,8 +17,19 @@ namespace {
 
 }  // namespace
 
-SqliteStatement::SqliteStatement(sqlite3* db, const char* sql)
-    : _db(db), _stmt(nullptr), _sql(sql)
+int SqliteCalls::step(sqlite3_stmt* statement)
+{
+    return sqlite3_step(statement);
+}
+
+SqliteCalls& SqliteCalls::real()
+{
+    static SqliteCalls calls;
+    return calls;
+}
+
+SqliteStatement::SqliteStatement(sqlite3* db, const char* sql, SqliteCalls& calls)
+    : _db(db), _stmt(nullptr), _sql(sql), _calls(calls)
 {
     int rc = sqlite3_prepare_v2(db, sql, -1, &_stmt, nullptr);
     if (rc != SQLITE_OK)
@@ -56,14 +67,16 @@ SqliteStatement& SqliteStatement::bindBlob(int index, const std::string& value)
 
 bool SqliteStatement::step()
 {
-    int rc = sqlite3_step(_stmt);
+    int rc = _calls.step(_stmt);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    // sqlite3_errmsg is only meaningful before the reset.
+    // sqlite3_errmsg is only meaningful before the reset, and only when it
+    // is about this failure.
     std::string message = std::string("repository database error (") + _sql + "): " +
-                          sqlite3_errmsg(_db);
+                          ((sqlite3_errcode(_db) & 0xff) == (rc & 0xff) ? sqlite3_errmsg(_db)
+                                                                         : sqlite3_errstr(rc));
     reset();
     if ((rc & 0xff) == SQLITE_CONSTRAINT)
         throw SqliteConstraintError(String(message.c_str()));
@@ -106,7 +119,8 @@ std::size_t SqliteStatement::columnBytes(int column) const
     return std::size_t(sqlite3_column_bytes(_stmt, column));
 }
 
-SqliteConnection::SqliteConnection(const std::string& path) : _db(nullptr), _path(path)
+SqliteConnection::SqliteConnection(const std::string& path, SqliteCalls& calls)
+    : _db(nullptr), _path(path), _calls(calls)
 {
     int rc = sqlite3_open_v2(path.c_str(), &_db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
@@ -158,7 +172,7 @@ SqliteStatement& SqliteConnection::statement(const char* sql)
 {
     std::unique_ptr<SqliteStatement>& s = _statements[sql];
     if (!s)
-        s.reset(new SqliteStatement(_db, sql));
+        s.reset(new SqliteStatement(_db, sql, _calls));
     return *s;
 }
 

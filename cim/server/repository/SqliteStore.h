@@ -6,6 +6,9 @@
 // Every failure throws Exception with the SQLite message and the operation
 // that failed; constraint violations throw SqliteConstraintError so that
 // callers can turn a duplicate key into CIM_ERR_ALREADY_EXISTS.
+//
+// Statements run through SqliteCalls, so that a test can make a write or a
+// commit fail as a full disk or a failing device would.
 #ifndef KTA_CIM_SERVER_REPOSITORY_SQLITESTORE_H
 #define KTA_CIM_SERVER_REPOSITORY_SQLITESTORE_H
 
@@ -27,10 +30,24 @@ public:
     explicit SqliteConstraintError(const String& message) : Exception(message) {}
 };
 
+// The SQLite calls that run statements (reads, writes, BEGIN and COMMIT).
+// The real one is stateless and safe to use from any thread.
+class SqliteCalls
+{
+public:
+    virtual ~SqliteCalls() {}
+
+    // sqlite3_step: the result is SQLite's own.
+    virtual int step(sqlite3_stmt* statement);
+
+    // The process-wide real implementation.
+    static SqliteCalls& real();
+};
+
 class SqliteStatement
 {
 public:
-    SqliteStatement(sqlite3* db, const char* sql);
+    SqliteStatement(sqlite3* db, const char* sql, SqliteCalls& calls = SqliteCalls::real());
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
@@ -59,6 +76,7 @@ private:
     sqlite3* _db;
     sqlite3_stmt* _stmt;
     std::string _sql;
+    SqliteCalls& _calls;
 };
 
 // Resets a cached statement when the caller is done with it, also on
@@ -85,7 +103,8 @@ public:
     // connections of this process share it, with their locks and the WAL
     // index in memory instead of in system calls and a -shm file, while
     // another process cannot use it until all are closed.
-    explicit SqliteConnection(const std::string& path);
+    explicit SqliteConnection(const std::string& path,
+                              SqliteCalls& calls = SqliteCalls::real());
     ~SqliteConnection();
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
@@ -100,6 +119,7 @@ public:
 private:
     sqlite3* _db;
     std::string _path;
+    SqliteCalls& _calls;
     std::map<const char*, std::unique_ptr<SqliteStatement>> _statements;
 };
 

@@ -1,6 +1,6 @@
 // cimmof against a real cimserver from the staging tree: the program's
 // exit statuses and messages, and what the server holds afterwards.
-// Skipped when the server program has not been built.
+// Fails when the server program has not been built.
 
 #include <Pegasus/Client/CIMClient.h>
 
@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
@@ -42,29 +44,47 @@ struct Result
     std::string output;   // stdout and stderr together
 };
 
+// One server for all the cases (each loads a namespace of its own), with
+// PEGASUS_HOME in a fresh directory.
 class CimmofServer : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    static void SetUpTestSuite()
     {
         if (!std::filesystem::exists(kBin + "cimserver"))
-            GTEST_SKIP() << "cimserver is not built";
+        {
+            _startError = "cimserver is not built: " + kBin + "cimserver is missing";
+            return;
+        }
         char pattern[] = "/tmp/cimmoftest.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
+        if (!mkdtemp(pattern))
+        {
+            _startError = "mkdtemp failed";
+            return;
+        }
         _home = pattern;
         ::setenv("PEGASUS_HOME", _home.c_str(), 1);
         Result start = run(kBin + "cimserver httpPort=" + std::to_string(freePort())
                            + " enableHttpsConnection=false enableAuthentication=false");
-        ASSERT_EQ(start.status, 0) << start.output;
-        _started = true;
+        _started = start.status == 0;
+        if (!_started)
+            _startError = kBin + "cimserver: status " + std::to_string(start.status) + ": "
+                          + start.output;
     }
 
-    void TearDown() override
+    static void TearDownTestSuite()
     {
         if (_started)
             run(kBin + "cimserver -s");
+        _started = false;
         if (!_home.empty())
             std::filesystem::remove_all(_home);
+        _home.clear();
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(_started) << _startError;
     }
 
     static Result run(const std::string& command)
@@ -82,9 +102,14 @@ protected:
         return r;
     }
 
-    std::string _home;
-    bool _started = false;
+    static std::string _home;
+    static std::string _startError;
+    static bool _started;
 };
+
+std::string CimmofServer::_home;
+std::string CimmofServer::_startError;
+bool CimmofServer::_started = false;
 
 }  // namespace
 
@@ -245,4 +270,84 @@ TEST_F(CimmofServer, BatchedDeclarationsKeepTheirOrderAndErrors)
     EXPECT_EQ(missing.status, 249);
     EXPECT_EQ(missing.output, "Can't open file " + _home + "/absent.mof\n");
     EXPECT_EQ(client.enumerateInstanceNames("root/many", "T_Item").size(), 311u);
+}
+
+// --xml writes what the MOF declares as one CIM-XML DECLARATION document on
+// standard output and leaves the server as it was; a file that cannot be
+// read still leaves a whole document, holding what came before it.
+TEST_F(CimmofServer, XmlWritesTheDeclarationsInsteadOfLoadingThem)
+{
+    const std::string file = _home + "/xml.mof";
+    FILE* out = std::fopen(file.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    std::fputs("Qualifier Key : boolean = false, Scope(property, reference), "
+               "Flavor(DisableOverride, ToSubclass);\n"
+               "class X_Thing { [Key] string Id; uint32 Size = 5; };\n"
+               "instance of X_Thing { Id = \"a\"; Size = 7; };\n",
+               out);
+    std::fclose(out);
+    const std::string document =
+        "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+        "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+        "<DECLARATION>\n"
+        "<DECLGROUP>\n"
+        "<QUALIFIER.DECLARATION NAME=\"Key\" TYPE=\"boolean\" OVERRIDABLE=\"false\">\n"
+        "<SCOPE REFERENCE=\"true\" PROPERTY=\"true\"/>\n"
+        "<VALUE>FALSE</VALUE>\n"
+        "</QUALIFIER.DECLARATION>\n"
+        "<VALUE.OBJECT>\n"
+        "<CLASS NAME=\"X_Thing\">\n"
+        "<PROPERTY NAME=\"Id\" TYPE=\"string\">\n"
+        "<QUALIFIER NAME=\"Key\" TYPE=\"boolean\" OVERRIDABLE=\"false\">\n"
+        "<VALUE>TRUE</VALUE>\n"
+        "</QUALIFIER>\n"
+        "</PROPERTY>\n"
+        "<PROPERTY NAME=\"Size\" TYPE=\"uint32\">\n"
+        "<VALUE>5</VALUE>\n"
+        "</PROPERTY>\n"
+        "</CLASS>\n"
+        "</VALUE.OBJECT>\n"
+        "<VALUE.OBJECT>\n"
+        "<INSTANCE CLASSNAME=\"X_Thing\">\n"
+        "<PROPERTY NAME=\"Id\" TYPE=\"string\" CLASSORIGIN=\"X_Thing\">\n"
+        "<VALUE>a</VALUE>\n"
+        "</PROPERTY>\n"
+        "<PROPERTY NAME=\"Size\" TYPE=\"uint32\" CLASSORIGIN=\"X_Thing\">\n"
+        "<VALUE>7</VALUE>\n"
+        "</PROPERTY>\n"
+        "</INSTANCE>\n"
+        "</VALUE.OBJECT>\n"
+        "</DECLGROUP>\n"
+        "</DECLARATION>\n"
+        "</CIM>\n";
+    const std::string xml = _home + "/out.xml";
+    auto written = [&xml] {
+        std::ifstream in(xml);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+
+    // Standard output to the file, standard error to run()'s output.
+    Result r = run("{ " + kBin + "cimmof --xml -n root/xmlout " + file + " > " + xml + "; }");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "");
+    EXPECT_EQ(written(), document);
+
+    CIMClient client;
+    client.connectLocal();
+    try
+    {
+        client.getClass("root/xmlout", "X_Thing");
+        ADD_FAILURE() << "--xml created the class in the server";
+    }
+    catch (const CIMException& e)
+    {
+        EXPECT_TRUE(e.getCode() == CIM_ERR_INVALID_NAMESPACE || e.getCode() == CIM_ERR_NOT_FOUND)
+            << e.getCode();
+    }
+
+    Result missing = run("{ " + kBin + "cimmof --xml -n root/xmlout " + file + " " + _home +
+                         "/absent.mof > " + xml + "; }");
+    EXPECT_EQ(missing.status, 249);
+    EXPECT_EQ(missing.output, "Can't open file " + _home + "/absent.mof\n");
+    EXPECT_EQ(written(), document);
 }

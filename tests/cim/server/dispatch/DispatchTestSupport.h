@@ -217,14 +217,17 @@ struct Result
 };
 
 // A repository in a scratch directory with the interop and test schemas,
-// and a provider manager and dispatcher over it.
+// and a provider manager and dispatcher over it.  Its statements run
+// through `calls`.
 class Server
 {
 public:
-    explicit Server(std::vector<std::string> dirs = {providerDir()})
-        : _dirs(std::move(dirs))
+    explicit Server(std::vector<std::string> dirs = {providerDir()},
+                    SqliteCalls& calls = SqliteCalls::real())
+        : _dirs(std::move(dirs)), _calls(calls)
     {
-        repository.reset(new Repository(_scratch.path));
+        repository.reset(new Repository(_scratch.path, Repository::kDefaultClassCacheBytes,
+                                        _calls));
         createInteropSchema(*repository);
         createTestSchema(*repository);
         start();
@@ -237,6 +240,16 @@ public:
     void restart()
     {
         stop();
+        start();
+    }
+
+    // The same, with the repository opened again from its files.
+    void reopen()
+    {
+        stop();
+        repository.reset();
+        repository.reset(new Repository(_scratch.path, Repository::kDefaultClassCacheBytes,
+                                        _calls));
         start();
     }
 
@@ -305,6 +318,7 @@ private:
 
     ScratchDir _scratch;
     std::vector<std::string> _dirs;
+    SqliteCalls& _calls;
 };
 
 }  // namespace dispatchtest

@@ -2,6 +2,7 @@
 // documents: encoded like a client does, processed, and the response
 // decoded again.
 #include "DispatchTestSupport.h"
+#include "../repository/FailingSqliteCalls.h"
 
 #include <cstring>
 #include <fstream>
@@ -358,6 +359,85 @@ TEST_F(DispatcherRepositoryTest, MultipleRequestStopsAtFailureWhenAsked)
     Result names =
         server.run(CimXmlRequestEncoder::enumerateInstanceNames("5", kTestNs, "Test_Stored"));
     EXPECT_EQ(3u, names.response.instanceNames.size());   // s0, s1, s2: not s4
+}
+
+// The store failing (a full disk, commits that fail): each write is
+// answered with the store's error, reads go on being served meanwhile,
+// nothing committed before is lost, and writes succeed again once the
+// store works.
+TEST(DispatcherStoreFailure, WritesFailWithTheStoreErrorAndNothingCommittedIsLost)
+{
+    FailingSqliteCalls calls;
+    Server server({}, calls);
+    auto labelOf = [&server](const char* id) {
+        Result got = server.run(
+            CimXmlRequestEncoder::getInstance("g", kTestNs, pathOf("Test_Stored", id)));
+        if (!got.ok())
+            return got.description();
+        const CIMInstance& i = got.response.instances[0];
+        return str(i.getProperty(i.findProperty("Label")).getValue().toString());
+    };
+    ASSERT_TRUE(server.run(CimXmlRequestEncoder::createInstance(
+                               "1", kTestNs, instanceOf("Test_Stored", "s1", "first")))
+                    .ok());
+
+    struct Failure
+    {
+        const char* what;
+        std::vector<std::string> prefixes;
+        int result;
+        std::string description;
+    } failures[] = {
+        {"full disk", FailingSqliteCalls::writes(), SQLITE_FULL, "database or disk is full"},
+        {"failed commit", {"COMMIT"}, SQLITE_IOERR, "disk I/O error"},
+    };
+    CIMInstance changed = instanceOf("Test_Stored", "s1", "changed");
+    changed.setPath(pathOf("Test_Stored", "s1"));
+    CIMClass extra("Test_Extra");
+    extra.addProperty(keyProperty("Name"));
+    for (const Failure& f : failures)
+    {
+        SCOPED_TRACE(f.what);
+        calls.failOn(f.prefixes, f.result);
+        for (const CimXmlRequest& write :
+             {CimXmlRequestEncoder::createInstance("2", kTestNs,
+                                                   instanceOf("Test_Stored", "s2", "second")),
+              CimXmlRequestEncoder::modifyInstance("3", kTestNs, changed),
+              CimXmlRequestEncoder::deleteInstance("4", kTestNs, pathOf("Test_Stored", "s1")),
+              CimXmlRequestEncoder::createClass("5", kTestNs, extra)})
+        {
+            Result r = server.run(write);
+            EXPECT_TRUE(r.outcome.failed);
+            EXPECT_EQ(CIM_ERR_FAILED, r.outcome.code);
+            EXPECT_EQ(0u, r.description().find("CIM_ERR_FAILED: repository database error ("))
+                << r.description();
+            EXPECT_NE(std::string::npos, r.description().find(f.description)) << r.description();
+        }
+        // Reads are served while the store fails.
+        EXPECT_EQ("first", labelOf("s1"));
+        EXPECT_EQ("CIM_ERR_NOT_FOUND: Test_Stored.Id=\"s2\"", labelOf("s2"));
+        Result names = server.run(
+            CimXmlRequestEncoder::enumerateInstanceNames("6", kTestNs, "Test_Stored"));
+        ASSERT_TRUE(names.ok()) << names.description();
+        EXPECT_EQ(1u, names.response.instanceNames.size());
+        EXPECT_EQ(CIM_ERR_NOT_FOUND,
+                  server.run(CimXmlRequestEncoder::getClass("7", kTestNs, "Test_Extra"))
+                      .outcome.code);
+    }
+    EXPECT_EQ(8, calls.failures());
+
+    // What was committed before is still there after a restart, and the
+    // store takes writes again.
+    calls.clear();
+    server.reopen();
+    EXPECT_EQ("first", labelOf("s1"));
+    ASSERT_TRUE(server.run(CimXmlRequestEncoder::createInstance(
+                               "8", kTestNs, instanceOf("Test_Stored", "s2", "second")))
+                    .ok());
+    ASSERT_TRUE(server.run(CimXmlRequestEncoder::modifyInstance("9", kTestNs, changed)).ok());
+    server.reopen();
+    EXPECT_EQ("changed", labelOf("s1"));
+    EXPECT_EQ("second", labelOf("s2"));
 }
 
 }  // namespace

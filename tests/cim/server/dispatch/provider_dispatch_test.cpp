@@ -286,8 +286,9 @@ TEST_F(ProviderDispatchTest, UpcallsRunThroughTheServer)
     in.append(CIMParamValue("Id", CIMValue(String("up"))));
     Result created = invoke("UpcallCreate", in);
     ASSERT_TRUE(created.ok()) << created.description();
-    EXPECT_NO_THROW(server.repository->getInstance(kTestNs, pathOf("Test_Stored", "up"),
-                                                   false, false, false, CIMPropertyList()));
+    CIMInstance up = server.repository->getInstance(kTestNs, pathOf("Test_Stored", "up"),
+                                                    false, false, false, CIMPropertyList());
+    EXPECT_EQ("Test_Stored.Id=\"up\"", str(up.getPath().toString()));
 
     Result missing = invoke("UpcallMissing");
     EXPECT_EQ(CIM_ERR_NOT_FOUND, missing.outcome.code);

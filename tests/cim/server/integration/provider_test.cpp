@@ -219,3 +219,65 @@ TEST(RegisteredProvider, ServesFailsPerRequestAndSurvivesRestart)
     EXPECT_EQ(gadgetLabels(client), kLabels);
     EXPECT_EQ(echo(client, "again"), "again");
 }
+
+// A provider whose initialize() throws: the server logs it, answers every
+// request for its class with an error, and goes on serving the other
+// providers and the repository.
+TEST(RegisteredProvider, OneWhoseInitializeThrowsIsReportedAndTheOthersServe)
+{
+    ASSERT_TRUE(server().ensureStarted());
+    RunResult config = server().run(
+        "cimconfig", {"-s", std::string("providerDir=") + INTEGRATION_PROVIDER_DIR});
+    ASSERT_EQ(config.status, 0) << describe(config);
+    RunResult classes = server().cimmofText("root/integ", "classes.mof", kClassMof);
+    ASSERT_EQ(classes.status, 0) << describe(classes);
+    RunResult broken = server().cimmofText("root/integ", "broken.mof",
+                                           "class IT_Broken { [Key] string Id; };\n");
+    ASSERT_EQ(broken.status, 0) << describe(broken);
+    RunResult registration = server().cimmofText(
+        "root/PG_InterOp", "registration.mof", std::string(kRegistrationMof) + R"(
+instance of PG_ProviderModule
+{
+    Name = "ITBrokenModule";
+    Vendor = "Integration";
+    Version = "1.0.0";
+    InterfaceType = "C++Default";
+    InterfaceVersion = "2.6.0";
+    Location = "ITGadgetProvider";
+};
+instance of PG_Provider
+{
+    ProviderModuleName = "ITBrokenModule";
+    Name = "ITBrokenProvider";
+};
+instance of PG_ProviderCapabilities
+{
+    ProviderModuleName = "ITBrokenModule";
+    ProviderName = "ITBrokenProvider";
+    CapabilityID = "Broken1";
+    ClassName = "IT_Broken";
+    Namespaces = { "root/integ" };
+    ProviderType = { 2 };
+};
+)");
+    ASSERT_EQ(registration.status, 0) << describe(registration);
+
+    CIMClient client;
+    server().connect(client);
+    for (int attempt = 0; attempt < 2; attempt++)
+    {
+        std::string message;
+        EXPECT_EQ(statusOf([&] { client.enumerateInstances(kNs, "IT_Broken"); }, &message),
+                  CIM_ERR_FAILED);
+        EXPECT_EQ(message, "CIM_ERR_FAILED: provider initialization failed");
+        EXPECT_EQ(labelOf(client.getInstance(kNs, gadgetPath("g2"))), "second gadget");
+        EXPECT_EQ(client.enumerateInstances(kNs, "IT_Note").size(), 1u);
+    }
+    // Reported once: a provider that failed to initialize stays failed.
+    const std::string log = server().home().read("logs/cimserver.log");
+    const std::string line = "SEVERE ProviderManager: Provider ITBrokenProvider of module "
+                             "ITBrokenModule failed to initialize: no gadget bus";
+    const std::size_t at = log.find(line);
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find(line, at + 1), std::string::npos) << log;
+}

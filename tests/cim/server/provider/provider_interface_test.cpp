@@ -180,7 +180,10 @@ TEST(CIMOMHandleTest, CopiesReachTheInstalledBackend)
                      CIMValue(String("new")));
     ASSERT_FALSE(backend.modified.isUninitialized());
     EXPECT_EQ("C.Id=\"1\"", str(backend.modified.getPath().toString()));
-    EXPECT_NE(PEG_NOT_FOUND, backend.modified.findProperty("Label"));
+    ASSERT_EQ(1u, backend.modified.getPropertyCount());
+    EXPECT_EQ("Label", str(backend.modified.getProperty(0).getName().getString()));
+    EXPECT_EQ("new", str(backend.modified.getProperty(0).getValue().toString()));
+    EXPECT_EQ("Label", str(backend.lastPropertyList));
 
     removeCIMOMHandleBackend(&backend);
     EXPECT_THROW(copy.enumerateInstanceNames(context, "root/x", "C"), CIMException);
@@ -192,8 +195,11 @@ TEST(CIMOMHandleTest, RemovingAnotherBackendLeavesTheInstalledOne)
     installCIMOMHandleBackend(&installed);
     removeCIMOMHandleBackend(&other);
     CIMOMHandle handle;
-    EXPECT_NO_THROW(handle.enumerateClassNames(OperationContext(), "root/x",
-                                               CIMName(), false));
+    CIMClass c = handle.getClass(OperationContext(), "root/y", "D", false, true, false,
+                                 CIMPropertyList());
+    EXPECT_EQ("D", str(c.getClassName().getString()));
+    EXPECT_EQ("root/y", str(installed.lastNamespace));
+    EXPECT_EQ("", str(other.lastNamespace));
     removeCIMOMHandleBackend(&installed);
 }
 

@@ -8,7 +8,8 @@
 //   Echo(Text)                returns Text, out parameter Length
 //   Fail(Code)                CIMException(<Code>, "failing on request")
 //
-// Provider name: "ITGadgetProvider"; any other name gets 0.
+// Provider names: "ITGadgetProvider"; "ITBrokenProvider", whose initialize()
+// throws std::runtime_error("no gadget bus"); any other name gets 0.
 #include <Pegasus/Provider/CIMInstanceProvider.h>
 #include <Pegasus/Provider/CIMMethodProvider.h>
 #include <Pegasus/Provider/ProviderException.h>
@@ -159,6 +160,12 @@ public:
     }
 };
 
+class BrokenProvider : public GadgetProvider
+{
+public:
+    void initialize(CIMOMHandle&) override { throw std::runtime_error("no gadget bus"); }
+};
+
 }  // namespace
 
 extern "C" PEGASUS_EXPORT CIMProvider* PegasusCreateProvider(
@@ -166,5 +173,7 @@ extern "C" PEGASUS_EXPORT CIMProvider* PegasusCreateProvider(
 {
     if (providerName == "ITGadgetProvider")
         return new GadgetProvider;
+    if (providerName == "ITBrokenProvider")
+        return new BrokenProvider;
     return 0;
 }
