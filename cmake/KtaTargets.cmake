@@ -35,28 +35,51 @@ function(kta_stage_program target)
     INSTALL_RPATH "${rpath}")
 endfunction()
 
-# kta_add_tests(LIBS lib... [ONE_PROCESS stem...] [RESOURCE_LOCK name]): one
-# GoogleTest program per *_test.cpp file in the calling folder, each test case
+# kta_check_listed(<what> <glob> file...): stops the configure when a file of
+# the calling folder that matches <glob> is not among the files given: every
+# source is listed by name, and a new file that nobody listed would otherwise
+# be left out without a word.
+function(kta_check_listed what pattern)
+  file(GLOB present RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${pattern})
+  foreach(file ${present})
+    if(NOT file IN_LIST ARGN)
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${file} is not listed in ${what}")
+    endif()
+  endforeach()
+endfunction()
+
+# kta_add_tests(LIBS lib... TESTS stem... [ONE_PROCESS stem...]
+# [RESOURCE_LOCK name]): one GoogleTest program per listed <stem>.cpp of the
+# calling folder (every *_test.cpp there must be listed), each test case
 # registered with CTest.  The programs named in ONE_PROCESS (file stems) are
 # registered as one CTest test each instead, so that their cases share what
 # the program starts once (a started namespace).  RESOURCE_LOCK keeps every
 # test of the folder from running at the same time as another test holding
 # the same lock (CTest runs tests in parallel).  Test programs get
 # KTA_STAGE_DIR, KTA_SOURCE_DIR and KTA_SHARED_DIR (the read-only shared data
-# beside the checkout) as compile definitions.
+# beside the checkout) as compile definitions.  KTA_TEST_TARGETS is set in
+# the caller to the program targets made.
 function(kta_add_tests)
-  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "LIBS;ONE_PROCESS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "LIBS;TESTS;ONE_PROCESS" ${ARGN})
+  if(NOT ARG_TESTS)
+    message(FATAL_ERROR "kta_add_tests in ${CMAKE_CURRENT_SOURCE_DIR} lists no TESTS")
+  endif()
+  set(listed)
+  foreach(name ${ARG_TESTS})
+    list(APPEND listed ${name}.cpp)
+  endforeach()
+  kta_check_listed("kta_add_tests(TESTS ...)" "*_test.cpp" ${listed})
   set(lock_properties)
   if(ARG_RESOURCE_LOCK)
     set(lock_properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
   endif()
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" prefix "${rel}")
-  foreach(src ${sources})
-    get_filename_component(name ${src} NAME_WE)
+  set(targets)
+  foreach(name ${ARG_TESTS})
     set(target ${prefix}_${name})
-    add_executable(${target} ${src})
+    list(APPEND targets ${target})
+    add_executable(${target} ${name}.cpp)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
     target_compile_definitions(${target} PRIVATE
       KTA_STAGE_DIR="${KTA_STAGE_DIR}"
@@ -74,4 +97,5 @@ function(kta_add_tests)
         PROPERTIES TIMEOUT 300 ${lock_properties})
     endif()
   endforeach()
+  set(KTA_TEST_TARGETS ${targets} PARENT_SCOPE)
 endfunction()
