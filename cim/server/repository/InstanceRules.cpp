@@ -16,13 +16,6 @@
 
 namespace Pegasus {
 
-std::string foldName(const String& name)
-{
-    String folded(name);
-    folded.toLower();
-    return std::string(static_cast<const char*>(folded.getCString()));
-}
-
 namespace {
 
 [[noreturn]] void mismatch(const CIMName& property, const CIMValue& value, CIMType type,
@@ -408,8 +401,8 @@ std::string joinKey(std::vector<std::pair<std::string, std::string>>& parts)
 // at hand, so its bindings are normalised by their own types.
 std::string canonicalPath(const CIMObjectPath& path)
 {
-    std::string s = foldName(path.getHost()) + "/" + foldName(path.getNameSpace().getString()) +
-                    ":" + foldName(path.getClassName().getString()) + ".";
+    std::string s = foldedName(path.getHost()) + "/" + foldedName(path.getNameSpace().getString()) +
+                    ":" + foldedName(path.getClassName().getString()) + ".";
     std::vector<std::pair<std::string, std::string>> parts;
     const Array<CIMKeyBinding>& keys = path.getKeyBindings();
     for (Uint32 i = 0; i < keys.size(); i++)
@@ -417,7 +410,7 @@ std::string canonicalPath(const CIMObjectPath& path)
         std::string v;
         if (!canonicalValue(keys[i].getValue(), typeOfBinding(keys[i].getType()), v))
             v = utf8(keys[i].getValue());
-        parts.emplace_back(foldName(keys[i].getName().getString()), v);
+        parts.emplace_back(foldedName(keys[i].getName().getString()), v);
     }
     return s + "{" + joinKey(parts) + "}";
 }
@@ -622,7 +615,7 @@ bool InstanceRules::canonicalKey(const CIMConstClass& cimClass, const CIMObjectP
         std::string v;
         if (!canonicalValue(bindings[b].getValue(), type, v))
             return false;
-        parts.emplace_back(foldName(keyNames[i].getString()), v);
+        parts.emplace_back(foldedName(keyNames[i].getString()), v);
     }
     key = joinKey(parts);
     return true;

@@ -388,7 +388,7 @@ void Repository::Impl::cacheInsertLocked(const ClassEntry& entry, const CIMClass
 Repository::Impl::NamespaceEntry* Repository::Impl::findNamespace(
     const CIMNamespaceName& name) const
 {
-    auto it = namespaces.find(foldName(name.getString()));
+    auto it = namespaces.find(foldedName(name.getString()));
     return it == namespaces.end() ? nullptr : it->second.get();
 }
 
@@ -406,7 +406,7 @@ std::shared_ptr<Repository::Impl::NamespaceEntry> Repository::Impl::namespaceFor
 {
     if (name.isNull())
         throw CIMException(CIM_ERR_INVALID_NAMESPACE, name.getString());
-    auto it = namespaces.find(foldName(name.getString()));
+    auto it = namespaces.find(foldedName(name.getString()));
     if (it != namespaces.end())
         return it->second;
     auto ns = std::make_shared<NamespaceEntry>();
@@ -417,13 +417,13 @@ std::shared_ptr<Repository::Impl::NamespaceEntry> Repository::Impl::namespaceFor
 void Repository::Impl::insertNamespaceRow(NamespaceEntry& ns)
 {
     SqliteStatement& s = writer->statement("INSERT INTO namespaces(key, name) VALUES(?, ?)");
-    s.bindText(1, foldName(ns.name.getString())).bindText(2, utf8(ns.name.getString())).run();
+    s.bindText(1, foldedName(ns.name.getString())).bindText(2, utf8(ns.name.getString())).run();
     ns.id = sqlite3_last_insert_rowid(writer->handle());
 }
 
 void Repository::Impl::publishNamespace(const std::shared_ptr<NamespaceEntry>& ns)
 {
-    namespaces[foldName(ns->name.getString())] = ns;
+    namespaces[foldedName(ns->name.getString())] = ns;
 }
 
 const Repository::Impl::ClassEntry& Repository::Impl::requireClass(const NamespaceEntry& ns,
@@ -431,7 +431,7 @@ const Repository::Impl::ClassEntry& Repository::Impl::requireClass(const Namespa
                                                                    CIMStatusCode code)
 {
     const ClassEntry* entry =
-        className.isNull() ? nullptr : ns.findClass(foldName(className.getString()));
+        className.isNull() ? nullptr : ns.findClass(foldedName(className.getString()));
     if (!entry)
         throw CIMException(code, className.getString());
     return *entry;
@@ -457,13 +457,13 @@ void Repository::Impl::collectSubclasses(const NamespaceEntry& ns, const std::st
 
 CIMConstQualifierDecl Repository::Impl::Lookup::findQualifierDecl(const CIMName& name) const
 {
-    auto it = _ns.qualifiers.find(foldName(name.getString()));
+    auto it = _ns.qualifiers.find(foldedName(name.getString()));
     return it == _ns.qualifiers.end() ? CIMConstQualifierDecl() : it->second.decl;
 }
 
 bool Repository::Impl::Lookup::classExists(const CIMName& name) const
 {
-    return _ns.findClass(foldName(name.getString())) != nullptr;
+    return _ns.findClass(foldedName(name.getString())) != nullptr;
 }
 
 Repository::Impl::Reader::Reader(const Impl& impl) : _impl(impl)
@@ -540,7 +540,7 @@ void Repository::deleteNamespace(const CIMNamespaceName& nameSpace)
     _impl->writer->statement("DELETE FROM namespaces WHERE id = ?").bind(1, ns.id).run();
     t.commit();
     std::unique_lock<std::shared_mutex> lock(_impl->meta);
-    _impl->namespaces.erase(foldName(ns.name.getString()));
+    _impl->namespaces.erase(foldedName(ns.name.getString()));
 }
 
 // ---------------------------------------------------------------------------
@@ -551,7 +551,7 @@ CIMQualifierDecl Repository::getQualifier(const CIMNamespaceName& nameSpace,
 {
     std::shared_lock<std::shared_mutex> lock(_impl->meta);
     const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-    auto it = ns.qualifiers.find(foldName(qualifierName.getString()));
+    auto it = ns.qualifiers.find(foldedName(qualifierName.getString()));
     if (it == ns.qualifiers.end())
         throw CIMException(CIM_ERR_NOT_FOUND, qualifierName.getString());
     return it->second.decl.clone();
@@ -563,7 +563,7 @@ void Repository::setQualifier(const CIMNamespaceName& nameSpace,
     if (qualifierDecl.isUninitialized())
         throw CIMException(CIM_ERR_INVALID_PARAMETER, "no qualifier declaration given");
     CIMQualifierDecl decl = qualifierDecl.clone();
-    std::string key = foldName(decl.getName().getString());
+    std::string key = foldedName(decl.getName().getString());
 
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     std::shared_ptr<Impl::NamespaceEntry> ns = _impl->namespaceForWrite(nameSpace);
@@ -604,7 +604,7 @@ void Repository::deleteQualifier(const CIMNamespaceName& nameSpace, const CIMNam
 {
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-    auto it = ns.qualifiers.find(foldName(qualifierName.getString()));
+    auto it = ns.qualifiers.find(foldedName(qualifierName.getString()));
     if (it == ns.qualifiers.end())
         throw CIMException(CIM_ERR_NOT_FOUND, qualifierName.getString());
     SqliteTransaction t(*_impl->writer);
