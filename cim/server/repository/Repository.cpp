@@ -385,10 +385,37 @@ void Repository::Impl::cacheInsertLocked(const ClassEntry& entry, const CIMClass
     cacheBytes += bytes;
 }
 
+std::string Repository::Impl::nameKey(const String& name)
+{
+    return name.size() > kMaxNameLength ? std::string() : foldedName(name);
+}
+
+std::string Repository::Impl::newNameKey(const String& name, const char* what)
+{
+    if (name.size() > kMaxNameLength)
+    {
+        String text(what);
+        text.append(" ");
+        text.append(quotedName(name));
+        text.appendPrintf(": longer than %u characters", unsigned(kMaxNameLength));
+        throw CIMException(CIM_ERR_INVALID_PARAMETER, text);
+    }
+    return foldedName(name);
+}
+
+String Repository::Impl::quotedName(const String& name)
+{
+    if (name.size() <= kMaxNameLength)
+        return name;
+    String text;
+    text.appendPrintf("name of %u characters", unsigned(name.size()));
+    return text;
+}
+
 Repository::Impl::NamespaceEntry* Repository::Impl::findNamespace(
     const CIMNamespaceName& name) const
 {
-    auto it = namespaces.find(foldedName(name.getString()));
+    auto it = namespaces.find(nameKey(name.getString()));
     return it == namespaces.end() ? nullptr : it->second.get();
 }
 
@@ -397,7 +424,7 @@ Repository::Impl::NamespaceEntry& Repository::Impl::requireNamespace(
 {
     NamespaceEntry* ns = findNamespace(name);
     if (!ns)
-        throw CIMException(CIM_ERR_INVALID_NAMESPACE, name.getString());
+        throw CIMException(CIM_ERR_INVALID_NAMESPACE, quotedName(name.getString()));
     return *ns;
 }
 
@@ -406,7 +433,7 @@ std::shared_ptr<Repository::Impl::NamespaceEntry> Repository::Impl::namespaceFor
 {
     if (name.isNull())
         throw CIMException(CIM_ERR_INVALID_NAMESPACE, name.getString());
-    auto it = namespaces.find(foldedName(name.getString()));
+    auto it = namespaces.find(newNameKey(name.getString(), "namespace"));
     if (it != namespaces.end())
         return it->second;
     auto ns = std::make_shared<NamespaceEntry>();
@@ -431,9 +458,9 @@ const Repository::Impl::ClassEntry& Repository::Impl::requireClass(const Namespa
                                                                    CIMStatusCode code)
 {
     const ClassEntry* entry =
-        className.isNull() ? nullptr : ns.findClass(foldedName(className.getString()));
+        className.isNull() ? nullptr : ns.findClass(nameKey(className.getString()));
     if (!entry)
-        throw CIMException(code, className.getString());
+        throw CIMException(code, quotedName(className.getString()));
     return *entry;
 }
 
@@ -457,13 +484,13 @@ void Repository::Impl::collectSubclasses(const NamespaceEntry& ns, const std::st
 
 CIMConstQualifierDecl Repository::Impl::Lookup::findQualifierDecl(const CIMName& name) const
 {
-    auto it = _ns.qualifiers.find(foldedName(name.getString()));
+    auto it = _ns.qualifiers.find(Impl::nameKey(name.getString()));
     return it == _ns.qualifiers.end() ? CIMConstQualifierDecl() : it->second.decl;
 }
 
 bool Repository::Impl::Lookup::classExists(const CIMName& name) const
 {
-    return _ns.findClass(foldedName(name.getString())) != nullptr;
+    return _ns.findClass(Impl::nameKey(name.getString())) != nullptr;
 }
 
 Repository::Impl::Reader::Reader(const Impl& impl) : _impl(impl)
@@ -551,9 +578,9 @@ CIMQualifierDecl Repository::getQualifier(const CIMNamespaceName& nameSpace,
 {
     std::shared_lock<std::shared_mutex> lock(_impl->meta);
     const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-    auto it = ns.qualifiers.find(foldedName(qualifierName.getString()));
+    auto it = ns.qualifiers.find(Impl::nameKey(qualifierName.getString()));
     if (it == ns.qualifiers.end())
-        throw CIMException(CIM_ERR_NOT_FOUND, qualifierName.getString());
+        throw CIMException(CIM_ERR_NOT_FOUND, Impl::quotedName(qualifierName.getString()));
     return it->second.decl.clone();
 }
 
@@ -563,7 +590,7 @@ void Repository::setQualifier(const CIMNamespaceName& nameSpace,
     if (qualifierDecl.isUninitialized())
         throw CIMException(CIM_ERR_INVALID_PARAMETER, "no qualifier declaration given");
     CIMQualifierDecl decl = qualifierDecl.clone();
-    std::string key = foldedName(decl.getName().getString());
+    std::string key = Impl::newNameKey(decl.getName().getString(), "qualifier");
 
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     std::shared_ptr<Impl::NamespaceEntry> ns = _impl->namespaceForWrite(nameSpace);
@@ -604,9 +631,9 @@ void Repository::deleteQualifier(const CIMNamespaceName& nameSpace, const CIMNam
 {
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-    auto it = ns.qualifiers.find(foldedName(qualifierName.getString()));
+    auto it = ns.qualifiers.find(Impl::nameKey(qualifierName.getString()));
     if (it == ns.qualifiers.end())
-        throw CIMException(CIM_ERR_NOT_FOUND, qualifierName.getString());
+        throw CIMException(CIM_ERR_NOT_FOUND, Impl::quotedName(qualifierName.getString()));
     SqliteTransaction t(*_impl->writer);
     _impl->writer->statement("DELETE FROM qualifiers WHERE id = ?").bind(1, it->second.id).run();
     t.commit();
