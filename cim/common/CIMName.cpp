@@ -1,5 +1,5 @@
 // Validation of CIM element and namespace names.  Comparison ignores case
-// (ASCII and Latin-1 folding, as String::equalNoCase).
+// (the rule of NameFolding.h, through String::equalNoCase).
 #include <Pegasus/Common/CIMName.h>
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/InternalException.h>

@@ -337,7 +337,8 @@ struct CimXmlRequestMessage
     // default; a present one of the wrong form throws
     // CimXmlException(VALUE) naming the parameter.
     Boolean getBoolean(const char* name, Boolean defaultValue) const;
-    CIMName getClassName(const char* name) const;          // null if absent
+    // The decoded name itself, not a copy: a huge name costs its size once.
+    const CIMName& getClassName(const char* name) const;   // null if absent
     CIMObjectPath getInstanceName(const char* name) const; // empty if absent
     String getString(const char* name) const;              // empty if absent
     CIMPropertyList getPropertyList(const char* name = "PropertyList") const;

@@ -446,11 +446,12 @@ Boolean CimXmlRequestMessage::getBoolean(const char* name, Boolean defaultValue)
     wrongParam(name, "TRUE or FALSE");
 }
 
-CIMName CimXmlRequestMessage::getClassName(const char* name) const
+const CIMName& CimXmlRequestMessage::getClassName(const char* name) const
 {
+    static const CIMName kAbsent;
     const CimXmlIParamValue* p = findIParam(name);
     if (!p || p->kind == CimXmlIParamValue::NULL_VALUE)
-        return CIMName();
+        return kAbsent;
     if (p->kind != CimXmlIParamValue::CLASS_NAME)
         wrongParam(name, "a CLASSNAME");
     return p->className;

@@ -6,6 +6,7 @@
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/InternalException.h>
 
+#include "NameFolding.h"
 #include "Utf8Text.h"
 
 #include <cstdarg>
@@ -26,21 +27,8 @@ namespace
 {
 constexpr Char16 kEmptyData[1] = {Char16(0)};
 
-// Case folding without a locale: ASCII and the Latin-1 letters
-// (0xC0..0xDE / 0xE0..0xFE, without the multiplication and division signs).
-inline Uint16 foldLower(Uint16 c)
-{
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return Uint16(c + 0x20);
-    return c;
-}
-
-inline Uint16 foldUpper(Uint16 c)
-{
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return Uint16(c - 0x20);
-    return c;
-}
+inline Uint16 foldLower(Uint16 c) { return foldNameUnit(c); }
+inline Uint16 foldUpper(Uint16 c) { return capitalNameUnit(c); }
 
 [[noreturn]] void throwBadUtf8()
 {
@@ -49,7 +37,9 @@ inline Uint16 foldUpper(Uint16 c)
 
 // Appends the UTF-8 form of the code units to out.  Surrogate pairs become
 // one four-byte sequence; an unpaired surrogate is written as its own
-// three-byte sequence so that no data is lost.
+// three-byte sequence so that no data is lost.  With Fold, each unit is
+// first folded as a name (NameFolding.h).
+template <bool Fold = false>
 void toUtf8(const Char16* p, size_t n, std::string& out)
 {
     out.reserve(out.size() + n);
@@ -66,10 +56,12 @@ void toUtf8(const Char16* p, size_t n, std::string& out)
             out.resize(at + (end - i));
             char* q = &out[at];
             for (; i < end; i++)
-                *q++ = char(Uint16(p[i]));
+                *q++ = char(Fold ? foldNameUnit(Uint16(p[i])) : Uint16(p[i]));
             i--;
             continue;
         }
+        if (Fold)
+            c = foldNameUnit(Uint16(c));
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n &&
             Uint16(p[i + 1]) >= 0xDC00 && Uint16(p[i + 1]) <= 0xDFFF)
         {
@@ -725,6 +717,38 @@ std::ostream& operator<<(std::ostream& os, const String& str)
         }
     }
     return os << out;
+}
+
+// ------------------------------------------------------------- name folding
+
+std::string foldedName(const String& name)
+{
+    std::string out;
+    toUtf8<true>(name.getChar16Data(), name.size(), out);
+    return out;
+}
+
+std::string foldedName(const std::string& utf8)
+{
+    // In UTF-8 the folded Latin-1 capitals U+00C0..U+00DE are C3 80..C3 9E
+    // (C3 97 is the multiplication sign); their small letters are 0x20
+    // above in the second byte.  C3 is always a lead byte, never a
+    // continuation byte, so no other sequence is touched.
+    std::string out(utf8);
+    for (std::size_t i = 0, n = out.size(); i < n; i++)
+    {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c >= 'A' && c <= 'Z')
+            out[i] = char(c + 0x20);
+        else if (c == 0xC3 && i + 1 < n)
+        {
+            unsigned char d = static_cast<unsigned char>(out[i + 1]);
+            if (d >= 0x80 && d <= 0x9E && d != 0x97)
+                out[i + 1] = char(d + 0x20);
+            i++;
+        }
+    }
+    return out;
 }
 
 PEGASUS_NAMESPACE_END

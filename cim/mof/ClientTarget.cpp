@@ -19,7 +19,7 @@ namespace {
 
 std::string key(const String& s)
 {
-    return foldCase(std::string(s.getCString()));
+    return foldedName(s);
 }
 
 template <class Call>

@@ -172,7 +172,7 @@ void Compiler::include(const PragmaSpec& pragma)
 
 void Compiler::pragma(const PragmaSpec& pragma)
 {
-    std::string name = foldCase(pragma.name);
+    std::string name = foldedName(pragma.name);
     if (name == "include")
     {
         include(pragma);

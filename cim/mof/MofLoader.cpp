@@ -73,7 +73,7 @@ bool flagged(const std::vector<QualifierSpec>& qualifiers, const char* name)
 {
     for (const QualifierSpec& q : qualifiers)
     {
-        if (foldCase(q.name) == name)
+        if (foldedName(q.name) == name)
             return !q.hasValue
                 || (q.value.kind == Literal::Kind::Boolean && q.value.boolean);
     }
@@ -123,15 +123,6 @@ std::vector<long> versionNumbers(const std::string& version)
 
 }  // namespace
 
-std::string foldCase(const std::string& name)
-{
-    std::string key(name);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return key;
-}
-
 Loader::Loader(MofTarget& target, Diagnostics& diagnostics, LoaderOptions options)
     : _target(target), _diagnostics(diagnostics), _options(options)
 {
@@ -164,14 +155,14 @@ void Loader::report(const Failure& failure)
 void Loader::setNamespace(const CIMNamespaceName& ns)
 {
     _ns = ns;
-    _nsKey = foldCase(text(ns.getString())) + ":";
+    _nsKey = foldedName(text(ns.getString())) + ":";
     if (mayWrite())
         _target.ensureNamespace(ns);
 }
 
 CIMQualifierDecl Loader::declaration(const std::string& name)
 {
-    auto it = _declared.find(_nsKey + foldCase(name));
+    auto it = _declared.find(_nsKey + foldedName(name));
     if (it != _declared.end())
         return it->second;
     return _target.findQualifier(_ns, CIMName(name.c_str()));
@@ -323,7 +314,7 @@ void Loader::qualifierDecl(const QualifierDeclSpec& spec)
         return;
     }
 
-    _declared[_nsKey + foldCase(spec.name)] = decl;
+    _declared[_nsKey + foldedName(spec.name)] = decl;
     if (!writing())
         return;
     std::string name = spec.name;
@@ -462,7 +453,7 @@ void Loader::classDecl(const ClassSpec& spec)
         // Nothing waits for the outcome: the call can be queued.
         if (!writing())
             return;
-        _classes.erase(_nsKey + foldCase(spec.name));
+        _classes.erase(_nsKey + foldedName(spec.name));
         std::string name = spec.name;
         Location where = spec.where;
         _target.createClassQueued(_ns, cls, [this, name, where](const CIMException* e) {
@@ -479,7 +470,7 @@ void Loader::classDecl(const ClassSpec& spec)
     }
     if (!mayWrite())
         return;
-    _classes.erase(_nsKey + foldCase(spec.name));
+    _classes.erase(_nsKey + foldedName(spec.name));
     try
     {
         _target.createClass(_ns, cls);
@@ -538,7 +529,7 @@ void Loader::updateClass(const CIMClass& cls, const Location& where)
 
 CIMClass Loader::classFor(const std::string& name)
 {
-    std::string key = _nsKey + foldCase(name);
+    std::string key = _nsKey + foldedName(name);
     auto it = _classes.find(key);
     if (it != _classes.end())
         return it->second;
@@ -687,7 +678,7 @@ bool Loader::instanceFailed(const CIMException& e, const std::string& className,
 
 bool Loader::lookupAlias(const std::string& alias, CIMObjectPath& path) const
 {
-    auto it = _aliases.find(foldCase(alias));
+    auto it = _aliases.find(foldedName(alias));
     if (it == _aliases.end())
         return false;
     path = it->second;
@@ -697,7 +688,7 @@ bool Loader::lookupAlias(const std::string& alias, CIMObjectPath& path) const
 void Loader::defineAlias(const std::string& alias, const CIMObjectPath& path,
                          const Location& where)
 {
-    if (!_aliases.emplace(foldCase(alias), path).second)
+    if (!_aliases.emplace(foldedName(alias), path).second)
         throw Failure{"Alias $" + alias + " is already defined", where};
 }
 

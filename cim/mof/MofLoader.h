@@ -29,6 +29,8 @@
 
 #include <Pegasus/Common/CIMName.h>
 
+#include "NameFolding.h"
+
 #include <functional>
 #include <map>
 #include <string>
@@ -113,9 +115,6 @@ private:
     std::map<std::string, CIMClass> _classes;
     std::map<std::string, CIMObjectPath> _aliases;
 };
-
-// A stable lower-case key for a name (ASCII letters folded).
-std::string foldCase(const std::string& name);
 
 }  // namespace Mof
 }  // namespace Pegasus

@@ -43,13 +43,20 @@ std::string ClassResponseCache::getClass(Repository& repository,
                                          const CimXmlRequestMessage& request)
 {
     // The parameters and defaults of GetClass.
-    CIMName className = request.getClassName("ClassName");
+    const CIMName& className = request.getClassName("ClassName");
     if (className.isNull())
         throw CIMException(CIM_ERR_INVALID_PARAMETER, "missing parameter ClassName");
     Boolean localOnly = request.getBoolean("LocalOnly", true);
     Boolean includeQualifiers = request.getBoolean("IncludeQualifiers", true);
     Boolean includeClassOrigin = request.getBoolean("IncludeClassOrigin", false);
     CIMPropertyList propertyList = request.getPropertyList("PropertyList");
+
+    // A name longer than any the repository holds names no class: the
+    // repository reports that (or a missing namespace) before a cache key
+    // would copy the name.
+    if (className.getString().size() > Repository::kMaxNameLength)
+        repository.getClass(request.nameSpace, className, localOnly, includeQualifiers,
+                            includeClassOrigin, propertyList);
 
     std::string key;
     key.reserve(64);

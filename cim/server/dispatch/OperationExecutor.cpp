@@ -59,7 +59,7 @@ void keepProperties(CIMInstance& instance, const std::set<std::string>& keep)
 {
     for (Uint32 i = instance.getPropertyCount(); i-- > 0;)
     {
-        if (!keep.count(foldedKey(instance.getProperty(i).getName().getString())))
+        if (!keep.count(foldedName(instance.getProperty(i).getName().getString())))
             instance.removeProperty(i);
     }
 }
@@ -209,7 +209,7 @@ public:
             for (Uint32 i = 0; i < requested.getPropertyCount(); i++)
             {
                 _requestedProperties.insert(
-                    foldedKey(requested.getProperty(i).getName().getString()));
+                    foldedName(requested.getProperty(i).getName().getString()));
             }
         }
     }

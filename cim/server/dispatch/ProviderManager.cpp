@@ -37,8 +37,8 @@ const char* const kInitializationFailed = "provider initialization failed";
 std::string builtinKey(const CIMNamespaceName& nameSpace,
                        const CIMName& className)
 {
-    return foldedKey(nameSpace.getString()) + '\n' +
-        foldedKey(className.getString());
+    return foldedName(nameSpace.getString()) + '\n' +
+        foldedName(className.getString());
 }
 
 Array<CIMInstance> storedInstances(Repository& repository,
@@ -266,8 +266,8 @@ ProviderManager::ProviderLease ProviderManager::acquire(
     }
     const ProviderRoute route = *found;   // the table may be rebuilt
     std::shared_ptr<LoadedProvider>& slot =
-        _loaded[foldedKey(route.moduleName) + '\n' +
-                foldedKey(route.providerName)];
+        _loaded[foldedName(route.moduleName) + '\n' +
+                foldedName(route.providerName)];
     if (!slot)
         slot = std::make_shared<LoadedProvider>();
     std::shared_ptr<LoadedProvider> entry = slot;

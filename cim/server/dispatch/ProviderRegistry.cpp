@@ -85,7 +85,7 @@ String decimal(unsigned long long number)
 
 std::string joinKey(const String& a, const String& b)
 {
-    return foldedKey(a) + '\n' + foldedKey(b);
+    return foldedName(a) + '\n' + foldedName(b);
 }
 
 std::string routeKey(const CIMNamespaceName& nameSpace,
@@ -96,13 +96,6 @@ std::string routeKey(const CIMNamespaceName& nameSpace,
 }
 
 }  // namespace
-
-std::string foldedKey(const String& name)
-{
-    String folded(name);
-    folded.toLower();
-    return std::string(static_cast<const char*>(folded.getCString()));
-}
 
 ProviderRegistry::RegistrationClass ProviderRegistry::classify(
     const CIMName& className)
@@ -171,7 +164,7 @@ void ProviderRegistry::validateNew(CIMInstance& instance) const
         const char* const cls = "PG_Provider";
         String module = requiredString(instance, "ProviderModuleName", cls);
         requiredString(instance, "Name", cls);
-        if (_modules.find(foldedKey(module)) == _modules.end())
+        if (_modules.find(foldedName(module)) == _modules.end())
         {
             throw CIMException(CIM_ERR_FAILED,
                 "PG_ProviderModule class needs to be registered before "
@@ -271,7 +264,7 @@ void ProviderRegistry::addModule(const CIMInstance& instance)
     module.name = optionalString(instance, "Name");
     module.location = optionalString(instance, "Location");
     if (module.name.size() && module.location.size())
-        _modules[foldedKey(module.name)] = module;
+        _modules[foldedName(module.name)] = module;
 }
 
 void ProviderRegistry::addProvider(const CIMInstance& instance)
@@ -286,7 +279,7 @@ void ProviderRegistry::addCapabilities(const CIMInstance& capability)
 {
     String moduleName = optionalString(capability, "ProviderModuleName");
     String providerName = optionalString(capability, "ProviderName");
-    auto module = _modules.find(foldedKey(moduleName));
+    auto module = _modules.find(foldedName(moduleName));
     if (module == _modules.end() ||
         _providers.find(joinKey(moduleName, providerName)) == _providers.end())
     {

@@ -11,6 +11,8 @@
 #include <Pegasus/Common/CIMName.h>
 #include <Pegasus/Common/String.h>
 
+#include "NameFolding.h"
+
 #include <map>
 #include <string>
 
@@ -89,9 +91,6 @@ private:
     std::map<std::string, bool> _providers;   // lower-case "module\nprovider"
     std::map<std::string, ProviderRoute> _routes;  // see routeKey()
 };
-
-// Lower-case UTF-8 of a name, for case-insensitive map keys.
-std::string foldedKey(const String& name);
 
 }  // namespace Pegasus
 

@@ -1,4 +1,5 @@
 #include "InstanceRules.h"
+#include "Utf8Text.h"
 #include "IntegerText.h"
 
 #include <algorithm>
@@ -16,13 +17,6 @@
 #include <Pegasus/Common/Exception.h>
 
 namespace Pegasus {
-
-std::string foldName(const String& name)
-{
-    String folded(name);
-    folded.toLower();
-    return std::string(static_cast<const char*>(folded.getCString()));
-}
 
 namespace {
 
@@ -134,11 +128,6 @@ bool integerValue(const Integer& n, CIMType type, CIMValue& out)
     return false;
 }
 
-std::string utf8(const String& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
-
 // One non-null scalar converted, or false.
 bool convertScalar(const CIMValue& v, CIMType type, CIMValue& out)
 {
@@ -169,7 +158,7 @@ bool convertScalar(const CIMValue& v, CIMType type, CIMValue& out)
 
     String text;
     v.get(text);
-    std::string t = utf8(text);
+    std::string t = utf8Text(text);
     try
     {
         switch (type)
@@ -301,14 +290,14 @@ bool canonicalValue(const String& text, CIMType type, std::string& out)
     if (isUnsignedType(type) || isSignedType(type))
     {
         Integer n;
-        if (!parseInteger(utf8(text), n))
+        if (!parseInteger(utf8Text(text), n))
             return false;
         out = (n.negative ? "-" : "") + std::to_string(n.magnitude);
         return true;
     }
     if (isRealType(type))
     {
-        std::string t = utf8(text);
+        std::string t = utf8Text(text);
         char* end = nullptr;
         double d = std::strtod(t.c_str(), &end);
         if (t.empty() || *end != '\0')
@@ -340,7 +329,7 @@ bool canonicalValue(const String& text, CIMType type, std::string& out)
         }
         return true;
     }
-    out = utf8(text);
+    out = utf8Text(text);
     return true;
 }
 
@@ -373,16 +362,16 @@ std::string joinKey(std::vector<std::pair<std::string, std::string>>& parts)
 // at hand, so its bindings are normalised by their own types.
 std::string canonicalPath(const CIMObjectPath& path)
 {
-    std::string s = foldName(path.getHost()) + "/" + foldName(path.getNameSpace().getString()) +
-                    ":" + foldName(path.getClassName().getString()) + ".";
+    std::string s = foldedName(path.getHost()) + "/" + foldedName(path.getNameSpace().getString()) +
+                    ":" + foldedName(path.getClassName().getString()) + ".";
     std::vector<std::pair<std::string, std::string>> parts;
     const Array<CIMKeyBinding>& keys = path.getKeyBindings();
     for (Uint32 i = 0; i < keys.size(); i++)
     {
         std::string v;
         if (!canonicalValue(keys[i].getValue(), typeOfBinding(keys[i].getType()), v))
-            v = utf8(keys[i].getValue());
-        parts.emplace_back(foldName(keys[i].getName().getString()), v);
+            v = utf8Text(keys[i].getValue());
+        parts.emplace_back(foldedName(keys[i].getName().getString()), v);
     }
     return s + "{" + joinKey(parts) + "}";
 }
@@ -587,7 +576,7 @@ bool InstanceRules::canonicalKey(const CIMConstClass& cimClass, const CIMObjectP
         std::string v;
         if (!canonicalValue(bindings[b].getValue(), type, v))
             return false;
-        parts.emplace_back(foldName(keyNames[i].getString()), v);
+        parts.emplace_back(foldedName(keyNames[i].getString()), v);
     }
     key = joinKey(parts);
     return true;

@@ -15,11 +15,9 @@
 #include <Pegasus/Common/CIMPropertyList.h>
 #include <Pegasus/Common/CIMValue.h>
 
-namespace Pegasus {
+#include "NameFolding.h"
 
-// The case-folded UTF-8 form of a name: equal for names that CIM compares
-// as equal (ASCII and Latin-1 letters fold).
-std::string foldName(const String& name);
+namespace Pegasus {
 
 class InstanceRules
 {

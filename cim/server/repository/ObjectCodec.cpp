@@ -401,7 +401,10 @@ class Decoder
 {
     // Names repeat from blob to blob (every instance of a class names the
     // same properties and origins): a small per-thread cache keyed by the
-    // stored bytes skips converting and validating them again.
+    // stored bytes skips converting and validating them again.  Real names
+    // are short; a longer one is converted each time and not kept, so that
+    // a huge name does not stay in every thread that once read it.
+    static const std::size_t kCachedNameBytes = 256;
     struct NameSlot
     {
         unsigned char version = 0;
@@ -533,6 +536,12 @@ public:
         uint64_t n = varint();
         uint64_t unit = _version == kUtf16FormatVersion ? 2 : 1;
         std::size_t bytes = n <= uint64_t(_end - _p) / unit ? std::size_t(unit * n) : 0;
+        if (bytes > kCachedNameBytes)
+        {
+            _p = start;
+            String s = text();
+            return CIMName(s);
+        }
         NameSlot& slot = nameSlot(_p, bytes);
         if (bytes && slot.version == _version && slot.key.size() == bytes &&
             std::memcmp(slot.key.data(), _p, bytes) == 0)

@@ -1,6 +1,7 @@
 // Opening the store, namespaces and qualifier declarations.  Classes are in
 // RepositoryClasses.cpp, instances in RepositoryInstances.cpp.
 #include "RepositoryImpl.h"
+#include "Utf8Text.h"
 
 #include "ObjectCodec.h"
 
@@ -61,11 +62,6 @@ const int kCheckpointPages = 500;
 // When writes come faster than the checkpoint thread copies them, the
 // writer copies them itself past this many pages, which bounds the log.
 const int kMaxLogPages = 3 * kCheckpointPages;
-
-std::string utf8(const String& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
 
 template <class Entry>
 bool byId(const Entry* a, const Entry* b)
@@ -228,7 +224,7 @@ void Repository::Impl::prepareStore()
             {
                 CIMName name =
                     ObjectCodec::decodeClassName(s->columnBlob(1), s->columnBytes(1));
-                names.emplace_back(s->columnInt(0), utf8(name.getString()));
+                names.emplace_back(s->columnInt(0), utf8Text(name.getString()));
             }
         }
         for (const auto& n : names)
@@ -337,7 +333,7 @@ CIMClass Repository::Impl::resolvedClass(const ClassEntry& entry) const
         if (!s->step())
         {
             throw Exception(String(("repository data is corrupt: no definition stored for class " +
-                                    utf8(entry.name.getString())).c_str()));
+                                    utf8Text(entry.name.getString())).c_str()));
         }
         bytes = s->columnBytes(0);
         decoded = ObjectCodec::decodeClass(s->columnBlob(0), bytes);
@@ -386,10 +382,37 @@ void Repository::Impl::cacheInsertLocked(const ClassEntry& entry, const CIMClass
     cacheBytes += bytes;
 }
 
+std::string Repository::Impl::nameKey(const String& name)
+{
+    return name.size() > kMaxNameLength ? std::string() : foldedName(name);
+}
+
+std::string Repository::Impl::newNameKey(const String& name, const char* what)
+{
+    if (name.size() > kMaxNameLength)
+    {
+        String text(what);
+        text.append(" ");
+        text.append(quotedName(name));
+        text.appendPrintf(": longer than %u characters", unsigned(kMaxNameLength));
+        throw CIMException(CIM_ERR_INVALID_PARAMETER, text);
+    }
+    return foldedName(name);
+}
+
+String Repository::Impl::quotedName(const String& name)
+{
+    if (name.size() <= kMaxNameLength)
+        return name;
+    String text;
+    text.appendPrintf("name of %u characters", unsigned(name.size()));
+    return text;
+}
+
 Repository::Impl::NamespaceEntry* Repository::Impl::findNamespace(
     const CIMNamespaceName& name) const
 {
-    auto it = namespaces.find(foldName(name.getString()));
+    auto it = namespaces.find(nameKey(name.getString()));
     return it == namespaces.end() ? nullptr : it->second.get();
 }
 
@@ -398,7 +421,7 @@ Repository::Impl::NamespaceEntry& Repository::Impl::requireNamespace(
 {
     NamespaceEntry* ns = findNamespace(name);
     if (!ns)
-        throw CIMException(CIM_ERR_INVALID_NAMESPACE, name.getString());
+        throw CIMException(CIM_ERR_INVALID_NAMESPACE, quotedName(name.getString()));
     return *ns;
 }
 
@@ -407,7 +430,7 @@ std::shared_ptr<Repository::Impl::NamespaceEntry> Repository::Impl::namespaceFor
 {
     if (name.isNull())
         throw CIMException(CIM_ERR_INVALID_NAMESPACE, name.getString());
-    auto it = namespaces.find(foldName(name.getString()));
+    auto it = namespaces.find(newNameKey(name.getString(), "namespace"));
     if (it != namespaces.end())
         return it->second;
     auto ns = std::make_shared<NamespaceEntry>();
@@ -418,13 +441,13 @@ std::shared_ptr<Repository::Impl::NamespaceEntry> Repository::Impl::namespaceFor
 void Repository::Impl::insertNamespaceRow(NamespaceEntry& ns)
 {
     SqliteStatement& s = writer->statement("INSERT INTO namespaces(key, name) VALUES(?, ?)");
-    s.bindText(1, foldName(ns.name.getString())).bindText(2, utf8(ns.name.getString())).run();
+    s.bindText(1, foldedName(ns.name.getString())).bindText(2, utf8Text(ns.name.getString())).run();
     ns.id = sqlite3_last_insert_rowid(writer->handle());
 }
 
 void Repository::Impl::publishNamespace(const std::shared_ptr<NamespaceEntry>& ns)
 {
-    namespaces[foldName(ns->name.getString())] = ns;
+    namespaces[foldedName(ns->name.getString())] = ns;
 }
 
 const Repository::Impl::ClassEntry& Repository::Impl::requireClass(const NamespaceEntry& ns,
@@ -432,9 +455,9 @@ const Repository::Impl::ClassEntry& Repository::Impl::requireClass(const Namespa
                                                                    CIMStatusCode code)
 {
     const ClassEntry* entry =
-        className.isNull() ? nullptr : ns.findClass(foldName(className.getString()));
+        className.isNull() ? nullptr : ns.findClass(nameKey(className.getString()));
     if (!entry)
-        throw CIMException(code, className.getString());
+        throw CIMException(code, quotedName(className.getString()));
     return *entry;
 }
 
@@ -458,13 +481,13 @@ void Repository::Impl::collectSubclasses(const NamespaceEntry& ns, const std::st
 
 CIMConstQualifierDecl Repository::Impl::Lookup::findQualifierDecl(const CIMName& name) const
 {
-    auto it = _ns.qualifiers.find(foldName(name.getString()));
+    auto it = _ns.qualifiers.find(Impl::nameKey(name.getString()));
     return it == _ns.qualifiers.end() ? CIMConstQualifierDecl() : it->second.decl;
 }
 
 bool Repository::Impl::Lookup::classExists(const CIMName& name) const
 {
-    return _ns.findClass(foldName(name.getString())) != nullptr;
+    return _ns.findClass(Impl::nameKey(name.getString())) != nullptr;
 }
 
 Repository::Impl::Reader::Reader(const Impl& impl) : _impl(impl)
@@ -542,7 +565,7 @@ void Repository::deleteNamespace(const CIMNamespaceName& nameSpace)
     _impl->writer->statement("DELETE FROM namespaces WHERE id = ?").bind(1, ns.id).run();
     t.commit();
     std::unique_lock<std::shared_mutex> lock(_impl->meta);
-    _impl->namespaces.erase(foldName(ns.name.getString()));
+    _impl->namespaces.erase(foldedName(ns.name.getString()));
 }
 
 // ---------------------------------------------------------------------------
@@ -553,9 +576,9 @@ CIMQualifierDecl Repository::getQualifier(const CIMNamespaceName& nameSpace,
 {
     std::shared_lock<std::shared_mutex> lock(_impl->meta);
     const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-    auto it = ns.qualifiers.find(foldName(qualifierName.getString()));
+    auto it = ns.qualifiers.find(Impl::nameKey(qualifierName.getString()));
     if (it == ns.qualifiers.end())
-        throw CIMException(CIM_ERR_NOT_FOUND, qualifierName.getString());
+        throw CIMException(CIM_ERR_NOT_FOUND, Impl::quotedName(qualifierName.getString()));
     return it->second.decl.clone();
 }
 
@@ -565,7 +588,7 @@ void Repository::setQualifier(const CIMNamespaceName& nameSpace,
     if (qualifierDecl.isUninitialized())
         throw CIMException(CIM_ERR_INVALID_PARAMETER, "no qualifier declaration given");
     CIMQualifierDecl decl = qualifierDecl.clone();
-    std::string key = foldName(decl.getName().getString());
+    std::string key = Impl::newNameKey(decl.getName().getString(), "qualifier");
 
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     std::shared_ptr<Impl::NamespaceEntry> ns = _impl->namespaceForWrite(nameSpace);
@@ -606,9 +629,9 @@ void Repository::deleteQualifier(const CIMNamespaceName& nameSpace, const CIMNam
 {
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-    auto it = ns.qualifiers.find(foldName(qualifierName.getString()));
+    auto it = ns.qualifiers.find(Impl::nameKey(qualifierName.getString()));
     if (it == ns.qualifiers.end())
-        throw CIMException(CIM_ERR_NOT_FOUND, qualifierName.getString());
+        throw CIMException(CIM_ERR_NOT_FOUND, Impl::quotedName(qualifierName.getString()));
     SqliteTransaction t(*_impl->writer);
     _impl->writer->statement("DELETE FROM qualifiers WHERE id = ?").bind(1, it->second.id).run();
     t.commit();

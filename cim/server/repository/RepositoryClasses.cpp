@@ -102,8 +102,8 @@ Array<CIMClass> Repository::enumerateClasses(const CIMNamespaceName& nameSpace,
         else
         {
             Impl::requireClass(ns, className, CIM_ERR_INVALID_CLASS);
-            Impl::collectSubclasses(ns, foldName(className.getString()), false, deepInheritance,
-                                    keys);
+            Impl::collectSubclasses(ns, Impl::nameKey(className.getString()), false,
+                                    deepInheritance, keys);
         }
         for (const std::string& k : keys)
             classes.push_back(ns.findClass(k)->resolved.get());
@@ -138,7 +138,7 @@ Array<CIMName> Repository::enumerateClassNames(const CIMNamespaceName& nameSpace
     else
     {
         Impl::requireClass(ns, className, CIM_ERR_INVALID_CLASS);
-        Impl::collectSubclasses(ns, foldName(className.getString()), false, deepInheritance,
+        Impl::collectSubclasses(ns, Impl::nameKey(className.getString()), false, deepInheritance,
                                 keys);
     }
     Array<CIMName> result;
@@ -154,7 +154,7 @@ void Repository::createClass(const CIMNamespaceName& nameSpace, const CIMClass& 
     CIMClass local = ClassResolver::localDefinition(newClass);
     const CIMName& className = local.getClassName();
     const CIMName& superName = local.getSuperClassName();
-    std::string key = foldName(className.getString());
+    std::string key = Impl::newNameKey(className.getString(), "class");
 
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     std::shared_ptr<Impl::NamespaceEntry> ns = _impl->namespaceForWrite(nameSpace);
@@ -165,10 +165,11 @@ void Repository::createClass(const CIMNamespaceName& nameSpace, const CIMClass& 
     CIMConstClass superResolved;
     if (!superName.isNull())
     {
-        superKey = foldName(superName.getString());
+        superKey = Impl::nameKey(superName.getString());
         const Impl::ClassEntry* super = ns->findClass(superKey);
         if (!super)
-            throw CIMException(CIM_ERR_INVALID_SUPERCLASS, superName.getString());
+            throw CIMException(CIM_ERR_INVALID_SUPERCLASS,
+                               Impl::quotedName(superName.getString()));
         superResolved = super->resolved.get();
     }
     CIMClass resolved = ClassResolver::resolve(local, superResolved, Impl::Lookup(*ns));
@@ -213,7 +214,7 @@ void Repository::modifyClass(const CIMNamespaceName& nameSpace, const CIMClass& 
     CIMClass local = ClassResolver::localDefinition(modifiedClass);
     const CIMName& className = local.getClassName();
     const CIMName& superName = local.getSuperClassName();
-    std::string key = foldName(className.getString());
+    std::string key = Impl::nameKey(className.getString());
 
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
@@ -225,10 +226,11 @@ void Repository::modifyClass(const CIMNamespaceName& nameSpace, const CIMClass& 
     CIMConstClass superResolved;
     if (!superName.isNull())
     {
-        superKey = foldName(superName.getString());
+        superKey = Impl::nameKey(superName.getString());
         const Impl::ClassEntry* super = ns.findClass(superKey);
         if (!super || superKey == key)
-            throw CIMException(CIM_ERR_INVALID_SUPERCLASS, superName.getString());
+            throw CIMException(CIM_ERR_INVALID_SUPERCLASS,
+                               Impl::quotedName(superName.getString()));
         superResolved = super->resolved.get();
     }
     CIMClass resolved = ClassResolver::resolve(local, superResolved, Impl::Lookup(ns));
@@ -271,7 +273,7 @@ void Repository::deleteClass(const CIMNamespaceName& nameSpace, const CIMName& c
     std::lock_guard<std::mutex> write(_impl->writeMutex);
     Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
     Impl::requireClass(ns, className, CIM_ERR_NOT_FOUND);
-    std::string key = foldName(className.getString());
+    std::string key = Impl::nameKey(className.getString());
     Impl::ClassEntry& entry = *ns.classes[key];
     // Subclasses are checked first: their instances are instances of this
     // class too, and removing the subclasses is what the client must do
@@ -304,7 +306,7 @@ Array<CIMName> Repository::enumerateSubclassNames(const CIMNamespaceName& nameSp
     const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
     Impl::requireClass(ns, className, CIM_ERR_INVALID_CLASS);
     std::vector<std::string> keys;
-    Impl::collectSubclasses(ns, foldName(className.getString()), true, true, keys);
+    Impl::collectSubclasses(ns, Impl::nameKey(className.getString()), true, true, keys);
     Array<CIMName> result;
     for (const std::string& k : keys)
         result.append(ns.findClass(k)->name);
@@ -315,7 +317,7 @@ Boolean Repository::classExists(const CIMNamespaceName& nameSpace, const CIMName
 {
     std::shared_lock<std::shared_mutex> lock(_impl->meta);
     const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
-    return !className.isNull() && ns.findClass(foldName(className.getString())) != nullptr;
+    return !className.isNull() && ns.findClass(Impl::nameKey(className.getString())) != nullptr;
 }
 
 Boolean Repository::isSubclass(const CIMNamespaceName& nameSpace, const CIMName& className,
@@ -325,8 +327,8 @@ Boolean Repository::isSubclass(const CIMNamespaceName& nameSpace, const CIMName&
     const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
     if (className.isNull() || superClassName.isNull())
         return false;
-    std::string target = foldName(superClassName.getString());
-    std::string key = foldName(className.getString());
+    std::string target = Impl::nameKey(superClassName.getString());
+    std::string key = Impl::nameKey(className.getString());
     // The chain is at most as long as the namespace has classes.
     for (std::size_t steps = 0; steps <= ns.classes.size(); steps++)
     {

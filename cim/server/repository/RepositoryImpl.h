@@ -156,6 +156,17 @@ public:
     // REQUIRES: `writeMutex` held and `meta` held exclusively.
     void publishNamespace(const std::shared_ptr<NamespaceEntry>& ns);
 
+    // The map and table key of a namespace, class or qualifier name
+    // (foldedName), or for a name longer than kMaxNameLength the empty key,
+    // which nothing has.
+    static std::string nameKey(const String& name);
+    // The key of a name about to be stored; CIM_ERR_INVALID_PARAMETER when
+    // the name is longer than kMaxNameLength (`what` names it: "class").
+    static std::string newNameKey(const String& name, const char* what);
+    // A name as error texts give it: one longer than kMaxNameLength by its
+    // length only, so that an error about a huge name stays small.
+    static String quotedName(const String& name);
+
     // The class entry or CIMException(code, class name).
     static const ClassEntry& requireClass(const NamespaceEntry& ns, const CIMName& className,
                                           CIMStatusCode code);

@@ -34,7 +34,7 @@ Repository::Impl::ClassView Repository::Impl::viewClass(const CIMNamespaceName& 
     view.nsId = ns.id;
     CIMClass resolved = requireClass(ns, className, CIM_ERR_INVALID_CLASS).resolved;
     view.resolved = resolved;
-    view.key = foldName(className.getString());
+    view.key = Impl::nameKey(className.getString());
     return view;
 }
 
@@ -211,7 +211,7 @@ std::unique_ptr<InstanceCursor> Repository::openInstances(const CIMNamespaceName
             CIMConstClass resolved = requested.resolved;
             restrictTo = resolved;
         }
-        Impl::collectSubclasses(ns, foldName(className.getString()), true, true, keys);
+        Impl::collectSubclasses(ns, Impl::nameKey(className.getString()), true, true, keys);
     }
     return std::unique_ptr<InstanceCursor>(
         new Impl::Cursor<CIMInstance>(*_impl, nsId, std::move(keys), restrictTo,
@@ -228,7 +228,7 @@ std::unique_ptr<InstanceNameCursor> Repository::openInstanceNames(
         const Impl::NamespaceEntry& ns = _impl->requireNamespace(nameSpace);
         nsId = ns.id;
         Impl::requireClass(ns, className, CIM_ERR_INVALID_CLASS);
-        Impl::collectSubclasses(ns, foldName(className.getString()), true, true, keys);
+        Impl::collectSubclasses(ns, Impl::nameKey(className.getString()), true, true, keys);
     }
     return std::unique_ptr<InstanceNameCursor>(
         new Impl::Cursor<CIMObjectPath>(*_impl, nsId, std::move(keys)));
@@ -313,9 +313,9 @@ CIMObjectPath Repository::createInstance(const CIMNamespaceName& nameSpace,
     // A namespace that does not exist yet holds no classes: the instance's
     // class cannot exist either, so that is the error to report.
     Impl::NamespaceEntry* ns = _impl->findNamespace(nameSpace);
-    if (!ns || !ns->findClass(foldName(className.getString())))
-        throw CIMException(CIM_ERR_INVALID_CLASS, className.getString());
-    CIMConstClass resolved = ns->findClass(foldName(className.getString()))->resolved;
+    if (!ns || !ns->findClass(Impl::nameKey(className.getString())))
+        throw CIMException(CIM_ERR_INVALID_CLASS, Impl::quotedName(className.getString()));
+    CIMConstClass resolved = ns->findClass(Impl::nameKey(className.getString()))->resolved;
 
     CIMInstance instance = InstanceRules::build(resolved, newInstance);
     CIMObjectPath path = instance.getPath();
@@ -330,7 +330,7 @@ CIMObjectPath Repository::createInstance(const CIMNamespaceName& nameSpace,
     {
         _impl->writer->statement("INSERT INTO instances(ns, class, key, data) VALUES(?, ?, ?, ?)")
             .bind(1, ns->id)
-            .bindText(2, foldName(className.getString()))
+            .bindText(2, Impl::nameKey(className.getString()))
             .bindText(3, key)
             .bindBlob(4, ObjectCodec::encodeInstance(instance))
             .run();
@@ -368,7 +368,9 @@ void Repository::modifyInstance(const CIMNamespaceName& nameSpace,
     {
         SqliteStatementUse s(_impl->writer->statement(
             "SELECT id, data FROM instances WHERE ns = ? AND class = ? AND key = ?"));
-        s->bind(1, ns.id).bindText(2, foldName(path.getClassName().getString())).bindText(3, key);
+        s->bind(1, ns.id)
+            .bindText(2, Impl::nameKey(path.getClassName().getString()))
+            .bindText(3, key);
         if (!s->step())
             throw CIMException(CIM_ERR_NOT_FOUND, instanceText(path));
         id = s->columnInt(0);
@@ -398,7 +400,7 @@ void Repository::deleteInstance(const CIMNamespaceName& nameSpace,
     SqliteTransaction t(*_impl->writer);
     _impl->writer->statement("DELETE FROM instances WHERE ns = ? AND class = ? AND key = ?")
         .bind(1, ns.id)
-        .bindText(2, foldName(instanceName.getClassName().getString()))
+        .bindText(2, Impl::nameKey(instanceName.getClassName().getString()))
         .bindText(3, key)
         .run();
     if (sqlite3_changes(_impl->writer->handle()) == 0)

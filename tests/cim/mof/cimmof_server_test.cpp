@@ -183,6 +183,43 @@ TEST_F(CimmofServer, ServerSchemasAndErrorStatuses)
               std::string::npos) << syntax.output;
 }
 
+TEST_F(CimmofServer, NamesDifferingOnlyInTheCaseOfALatin1LetterAreOneName)
+{
+    // Each name is declared in one case and used in another, by the
+    // compiler and then through the server: Ü/ü and Ö/ö fold as U/u do.
+    const std::string mof = _home + "/fold.mof";
+    std::ofstream(mof) << R"(
+Qualifier Key : boolean = false, Scope(property, reference), Flavor(DisableOverride, ToSubclass);
+Qualifier Grösse : uint32 = 0, Scope(property);
+class Fold_Stück { [Key] string Schlüssel; [GRÖSSE(3)] uint32 Wert; };
+class Fold_Teil : FOLD_STÜCK { };
+instance of FOLD_STÜCK { SCHLÜSSEL = "a"; Wert = 7; };
+instance of fold_teil { schlÜssel = "b"; };
+)";
+    Result r = run(kBin + "cimmof -n root/fold " + mof);
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output, "");
+
+    CIMClient client;
+    client.connectLocal();
+    CIMClass cls = client.getClass("root/fold", "FOLD_STÜCK", false, true, true);
+    EXPECT_EQ(std::string(cls.getClassName().getString().getCString()), "Fold_Stück");
+    Uint32 wert = cls.findProperty("WERT");
+    ASSERT_NE(wert, PEG_NOT_FOUND);
+    EXPECT_NE(cls.getProperty(wert).findQualifier("GRÖSSE"), PEG_NOT_FOUND);
+    EXPECT_EQ(client.enumerateClassNames("root/fold", "fold_stÜck").size(), 1u);
+    EXPECT_EQ(client.enumerateInstanceNames("root/fold", "FOLD_STüCK").size(), 2u);
+    CIMInstance a = client.getInstance("root/fold", CIMObjectPath("fold_stÜck.SCHLÜSSEL=\"a\""));
+    Uint32 value = a.findProperty("wert");
+    ASSERT_NE(value, PEG_NOT_FOUND);
+    EXPECT_EQ(a.getProperty(value).getValue().toString(), "7");
+    client.deleteInstance("root/fold", CIMObjectPath("FOLD_TEIL.schlüssel=\"b\""));
+    EXPECT_EQ(client.enumerateInstanceNames("root/fold", "Fold_Stück").size(), 1u);
+    EXPECT_EQ(std::string(client.getQualifier("root/fold", "grÖSSE").getName().getString()
+                              .getCString()),
+              "Grösse");
+}
+
 TEST(CimmofProgram, StatusesWithoutAServer)
 {
     std::string home = "/tmp/cimmof-noserver";

@@ -104,7 +104,8 @@ public:
     Uint32 find(const char* s) const;
     Uint32 reverseFind(Char16 c) const;
 
-    // Case folding of ASCII and Latin-1 letters only.
+    // Case folding of ASCII and Latin-1 letters only (the rule by which CIM
+    // names compare; see NameFolding.h in the common library).
     void toLower();
     void toUpper();
 

@@ -14,6 +14,8 @@
 
 #include <limits>
 
+#include <malloc.h>
+
 using namespace Pegasus;
 
 namespace {
@@ -175,6 +177,30 @@ TEST(ObjectCodec, FirstFormatBlobsAreRead)
     c.getProperty(0).getValue().get(label);
     EXPECT_EQ("caf\xc3\xa9", std::string(label.getCString()));
     EXPECT_TRUE(ObjectCodec::decodeClass(ObjectCodec::encodeClass(c)).identical(c));
+}
+
+// Bytes the allocator has handed out and not got back.
+std::size_t bytesInUse()
+{
+    struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+TEST(ObjectCodec, AHugeNameIsNotKeptOnceDecoded)
+{
+    // Short names are cached per thread; a name of a megabyte must cost
+    // nothing once the object that holds it is gone.
+    const std::string huge(std::size_t(1) << 20, 'N');
+    CIMClass c(CIMName("X_Huge"));
+    c.addProperty(CIMProperty(CIMName(huge.c_str()), String("v")));
+    const std::string blob = ObjectCodec::encodeClass(c);
+
+    const std::size_t before = bytesInUse();
+    {
+        CIMClass decoded = ObjectCodec::decodeClass(blob);
+        EXPECT_EQ(huge.size(), decoded.getProperty(0).getName().getString().size());
+    }
+    EXPECT_LT(bytesInUse(), before + 64 * 1024);
 }
 
 }  // namespace

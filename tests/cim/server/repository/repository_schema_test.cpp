@@ -6,6 +6,7 @@
 #include <SqliteStore.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -52,6 +53,65 @@ TEST_F(SchemaTest, NamespacesAreCaseInsensitiveAndGuarded)
     repo.deleteNamespace("ROOT/TWO");
     EXPECT_FALSE(repo.namespaceExists("root/two"));
     EXPECT_EQ(CIM_ERR_INVALID_NAMESPACE, codeOf([&] { repo.deleteNamespace("root/two"); }));
+}
+
+TEST_F(SchemaTest, NamesLongerThanTheLimitAreRefusedAndNeverFound)
+{
+    const std::string longest = "X" + std::string(Repository::kMaxNameLength - 1, 'n');
+    const std::string tooLong = longest + "n";
+    std::string shouted = longest;
+    for (char& c : shouted)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+
+    // A name of the longest length is an ordinary name.
+    repo.createNamespace(CIMNamespaceName(longest.c_str()));
+    EXPECT_TRUE(repo.namespaceExists(CIMNamespaceName(shouted.c_str())));
+    repo.createClass(kNs, CIMClass(CIMName(longest.c_str())));
+    EXPECT_EQ(longest, str(repo.getClass(kNs, CIMName(shouted.c_str()), false, true, true,
+                                         CIMPropertyList())
+                               .getClassName()
+                               .getString()));
+    repo.setQualifier(kNs, CIMQualifierDecl(CIMName(longest.c_str()), Boolean(false),
+                                            CIMScope::ANY));
+
+    // One character more is refused, and never found; the errors do not
+    // repeat the name.
+    const CIMName huge(tooLong.c_str());
+    const std::string refused = "longer than " + std::to_string(Repository::kMaxNameLength) +
+                                " characters";
+    const std::string absent = "name of " + std::to_string(tooLong.size()) + " characters";
+    struct Case
+    {
+        const char* what;
+        std::function<void()> call;
+        CIMStatusCode code;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"createNamespace", [&] { repo.createNamespace(CIMNamespaceName(tooLong.c_str())); },
+         CIM_ERR_INVALID_PARAMETER, "namespace " + absent + ": " + refused},
+        {"createClass", [&] { repo.createClass(kNs, CIMClass(huge)); },
+         CIM_ERR_INVALID_PARAMETER, "class " + absent + ": " + refused},
+        {"setQualifier",
+         [&] { repo.setQualifier(kNs, CIMQualifierDecl(huge, Boolean(false), CIMScope::ANY)); },
+         CIM_ERR_INVALID_PARAMETER, "qualifier " + absent + ": " + refused},
+        {"getClass",
+         [&] { repo.getClass(kNs, huge, false, true, true, CIMPropertyList()); },
+         CIM_ERR_NOT_FOUND, absent},
+        {"getQualifier", [&] { repo.getQualifier(kNs, huge); }, CIM_ERR_NOT_FOUND, absent},
+        {"enumerateClassNames", [&] { repo.enumerateClassNames(CIMNamespaceName(
+                                          tooLong.c_str()), CIMName(), false); },
+         CIM_ERR_INVALID_NAMESPACE, absent},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        String message;
+        EXPECT_EQ(c.code, codeOf(c.call, &message));
+        EXPECT_EQ(c.text, str(message));
+    }
+    EXPECT_FALSE(repo.classExists(kNs, huge));
+    EXPECT_FALSE(repo.namespaceExists(CIMNamespaceName(tooLong.c_str())));
 }
 
 TEST_F(SchemaTest, NamespaceWithClassesIsNotDeleted)
