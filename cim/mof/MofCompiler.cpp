@@ -69,7 +69,7 @@ bool readMofFile(const std::string& path, std::uint64_t maxSize, std::string& co
 }
 
 Compiler::Compiler(MofTarget& target, Diagnostics& diagnostics, CompilerOptions options)
-    : _target(target), _diagnostics(diagnostics), _options(std::move(options)),
+    : _diagnostics(diagnostics), _options(std::move(options)),
       _loader(target, diagnostics, _options.loader)
 {
 }

@@ -75,7 +75,6 @@ private:
     void include(const PragmaSpec& pragma);
     void compile(std::string_view text, const std::string& name, const std::string& baseDir);
 
-    MofTarget& _target;
     Diagnostics& _diagnostics;
     CompilerOptions _options;
     Loader _loader;

@@ -375,6 +375,20 @@ void ProviderManager::load(LoadedProvider& entry, const ProviderRoute& route,
         else
             sink(true, name + " failed to initialize: " + problem);
     }
+    if (!problem.empty())
+    {
+        // A provider that failed to initialize is never called again; its
+        // terminate() lets it release what initialize() left behind and
+        // itself (providers delete themselves there).
+        try
+        {
+            provider->terminate();
+        }
+        catch (...)
+        {
+        }
+        provider = 0;
+    }
 
     std::lock_guard<std::mutex> lock(_mutex);
     entry.provider = provider;

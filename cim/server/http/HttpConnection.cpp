@@ -655,7 +655,10 @@ private:
     {
         _state = State::Closing;
         _waitingSince.store(0, std::memory_order_relaxed);
-        _parser.reset();
+        // The parser stays: a read that is still pending (a time-out or the
+        // server stopping closes the connection under it) completes with an
+        // error after the socket is closed, and Beast still uses the parser
+        // then.  It goes with the connection, when that read's handler ends.
         _producer.reset();
         error_code ignored;
         _socket.close(ignored);

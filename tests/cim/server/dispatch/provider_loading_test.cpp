@@ -103,12 +103,17 @@ TEST(ProviderLoadingTest, FailedInitializationStaysFailed)
     Server server;
     server.registerProvider("Module", "DispatchTestProvider", "FailingInitProvider",
                             "Test_Widget", {5});
+    const int terminatedBefore = terminated();
     for (int attempt = 0; attempt < 2; attempt++)
     {
         Result r = echo(server);
         EXPECT_EQ(CIM_ERR_FAILED, r.outcome.code);
         EXPECT_EQ("CIM_ERR_FAILED: provider initialization failed", r.description());
+        // Released (terminated) as soon as its initialize() failed, once.
+        EXPECT_EQ(terminatedBefore + 1, terminated());
     }
+    server.manager->terminateAll();
+    EXPECT_EQ(terminatedBefore + 1, terminated());
 }
 
 TEST(ProviderLoadingTest, LoadsAndFailuresAreReportedForTheLog)

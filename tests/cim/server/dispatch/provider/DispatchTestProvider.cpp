@@ -354,7 +354,11 @@ public:
     {
         throw CIMException(CIM_ERR_FAILED, "cannot start");
     }
-    void terminate() override { delete this; }
+    void terminate() override
+    {
+        ++gTerminated;
+        delete this;
+    }
     void invokeMethod(const OperationContext&, const CIMObjectPath&,
                       const CIMName&, const Array<CIMParamValue>&,
                       MethodResultResponseHandler&) override
