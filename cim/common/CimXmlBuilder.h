@@ -109,8 +109,9 @@ private:
     Frame& push(CimXmlTag tag);
     Frame* parentFrame() { return _depth >= 2 ? &_frames[_depth - 2] : nullptr; }
 
-    // The validated name for `text`, from a small cache of short names.
-    CIMName name(const char* text);
+    // Sets `target` to the validated name for `text` (short names come
+    // from a small cache).
+    void setName(CIMName& target, const char* text);
     const char* required(const char** attributes, const char* attribute, CimXmlTag tag);
     CIMType typeAttribute(const char* text, CimXmlTag tag);
     void readEmbedded(Frame& f, const char** attributes);

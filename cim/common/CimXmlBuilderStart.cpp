@@ -120,14 +120,18 @@ CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)
     return f;
 }
 
-CIMName CimXmlBuilder::name(const char* text)
+void CimXmlBuilder::setName(CIMName& target, const char* text)
 {
-    // Real names are short; a long one is converted once and not kept, so
-    // that a huge name costs its size only while its document is decoded.
+    // Real names are short and come from the cache, copied into the
+    // target's own buffer.  A long one is converted once, not kept, and
+    // moved into place, so that a huge name costs its size only once.
     std::size_t n = std::strlen(text);
     const std::size_t kCachedNameBytes = 256;
     if (n > kCachedNameBytes)
-        return CIMName(String(text, Uint32(n)));
+    {
+        target = CIMName(String(text, Uint32(n)));
+        return;
+    }
     // A direct-mapped cache: a hash of length and a few characters picks
     // the slot, a full comparison confirms it.  Misses validate the name
     // and replace the slot, so the cache stays bounded whatever the input.
@@ -136,11 +140,12 @@ CIMName CimXmlBuilder::name(const char* text)
     unsigned char cm = static_cast<unsigned char>(text[n / 2]);
     std::size_t slot = (n * 131 + c0 * 31 + cm * 7 + cl) % kNameSlots;
     NameSlot& entry = _names[slot];
-    if (entry.key.size() == n && std::memcmp(entry.key.data(), text, n) == 0 && n)
-        return entry.name;
-    entry.name = CIMName(String(text, Uint32(n)));
-    entry.key.assign(text, n);
-    return entry.name;
+    if (!(entry.key.size() == n && std::memcmp(entry.key.data(), text, n) == 0 && n))
+    {
+        entry.name = CIMName(String(text, Uint32(n)));
+        entry.key.assign(text, n);
+    }
+    target = entry.name;
 }
 
 const char* CimXmlBuilder::required(const char** attributes, const char* attribute,
@@ -244,7 +249,7 @@ void CimXmlBuilder::startQualifier(Frame& f, const char** a)
     }
     if (!nameText)
         syntax("missing attribute NAME on " + tagName(f.tag));
-    f.name = name(nameText);
+    setName(f.name, nameText);
     if (!typeText)
         syntax("missing attribute TYPE on " + tagName(f.tag));
     f.type = typeAttribute(typeText, f.tag);
@@ -272,9 +277,9 @@ void CimXmlBuilder::startMember(Frame& f, const char** a)
         {
         case 'N': if (std::strcmp(k, "NAME") == 0) nameText = v; break;
         case 'T': if (std::strcmp(k, "TYPE") == 0) typeText = v; break;
-        case 'C': if (std::strcmp(k, "CLASSORIGIN") == 0) f.classOrigin = name(v); break;
+        case 'C': if (std::strcmp(k, "CLASSORIGIN") == 0) setName(f.classOrigin, v); break;
         case 'P': if (std::strcmp(k, "PROPAGATED") == 0) propagated = v; break;
-        case 'R': if (std::strcmp(k, "REFERENCECLASS") == 0) f.referenceClass = name(v); break;
+        case 'R': if (std::strcmp(k, "REFERENCECLASS") == 0) setName(f.referenceClass, v); break;
         case 'A': if (std::strcmp(k, "ARRAYSIZE") == 0) arraySize = v; break;
         case 'E':
             if (std::strcmp(k, "EmbeddedObject") == 0 || std::strcmp(k, "EMBEDDEDOBJECT") == 0)
@@ -285,7 +290,7 @@ void CimXmlBuilder::startMember(Frame& f, const char** a)
     }
     if (!nameText)
         syntax("missing attribute NAME on " + tagName(tag));
-    f.name = name(nameText);
+    setName(f.name, nameText);
     if (tag == T::PROPERTY_REFERENCE)
         f.type = CIMTYPE_REFERENCE;
     else
@@ -416,14 +421,14 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         }
         break;
     case T::CLASSNAME:
-        f.className = name(required(a, "NAME", tag));
+        setName(f.className, required(a, "NAME", tag));
         break;
     case T::INSTANCENAME:
-        f.className = name(required(a, "CLASSNAME", tag));
+        setName(f.className, required(a, "CLASSNAME", tag));
         f.keys.clear();
         break;
     case T::KEYBINDING:
-        f.name = name(required(a, "NAME", tag));
+        setName(f.name, required(a, "NAME", tag));
         break;
     case T::VALUE_ARRAY:
         f.textCount = 0;
@@ -437,7 +442,7 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         startQualifier(f, a);
         break;
     case T::QUALIFIER_DECLARATION:
-        f.name = name(required(a, "NAME", tag));
+        setName(f.name, required(a, "NAME", tag));
         f.type = typeAttribute(required(a, "TYPE", tag), tag);
         f.isArray = booleanAttribute(a, "ISARRAY", false, tag);
         if (const char* n = CimXmlParser::attribute(a, "ARRAYSIZE"))
@@ -475,7 +480,7 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
     case T::PARAMETER_ARRAY:
     case T::PARAMETER_REFERENCE:
     case T::PARAMETER_REFARRAY:
-        f.name = name(required(a, "NAME", tag));
+        setName(f.name, required(a, "NAME", tag));
         if (tag == T::PARAMETER || tag == T::PARAMETER_ARRAY)
         {
             f.type = typeAttribute(required(a, "TYPE", tag), tag);
@@ -491,22 +496,27 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
                 f.arraySize = numberAttribute(n, "ARRAYSIZE", tag);
         }
         if (const char* r = CimXmlParser::attribute(a, "REFERENCECLASS"))
-            f.referenceClass = name(r);
+            setName(f.referenceClass, r);
         else
             f.referenceClass.clear();
         f.qualifiers.clear();
         break;
     case T::CLASS:
     {
-        // A copy: the superclass lookup below may reuse the cache slot.
-        CIMName className = name(required(a, "NAME", tag));
-        const char* super = CimXmlParser::attribute(a, "SUPERCLASS");
-        f.cimClass = CIMClass(className, super ? name(super) : CIMName());
+        CIMName className, superName;
+        setName(className, required(a, "NAME", tag));
+        if (const char* super = CimXmlParser::attribute(a, "SUPERCLASS"))
+            setName(superName, super);
+        f.cimClass = CIMClass(className, superName);
         break;
     }
     case T::INSTANCE:
-        f.instance = CIMInstance(name(required(a, "CLASSNAME", tag)));
+    {
+        CIMName className;
+        setName(className, required(a, "CLASSNAME", tag));
+        f.instance = CIMInstance(className);
         break;
+    }
     default:
         break;
     }
