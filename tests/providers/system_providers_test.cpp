@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <cctype>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -238,16 +239,29 @@ std::map<std::string, std::map<std::string, std::string>> InstalledPackages()
     std::istringstream status(nsptest::ReadFile("/var/lib/dpkg/status") + "\n");
     std::map<std::string, std::string> fields;
     std::string line;
-    std::regex const field("^([A-Za-z0-9-]+):[ \t]*(.*?)[ \t]*$");
-    std::smatch m;
+    // "Name: value" lines by hand: a regular expression over the long
+    // description lines recurses deep enough to overflow the stack of an
+    // instrumented build.
+    auto const isNameChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+    };
     while (std::getline(status, line)) {
         if (line.empty()) {
             if (fields["Status"] == "install ok installed")
                 packages[fields["Package"] + ":" + fields["Architecture"]] = fields;
             fields.clear();
-        } else if (std::regex_match(line, m, field)) {
-            fields[m[1]] = m[2];
+            continue;
         }
+        std::string::size_type colon = 0;
+        while (colon < line.size() && isNameChar(line[colon]))
+            ++colon;
+        if (colon == 0 || colon == line.size() || line[colon] != ':')
+            continue;  // a continuation line or no field
+        std::string::size_type begin = line.find_first_not_of(" \t", colon + 1);
+        std::string::size_type end = line.find_last_not_of(" \t");
+        fields[line.substr(0, colon)] =
+            begin == std::string::npos || end < begin ? std::string()
+                                                      : line.substr(begin, end - begin + 1);
     }
     return packages;
 }
