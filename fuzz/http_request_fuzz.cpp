@@ -18,21 +18,13 @@
 #include <boost/beast/http.hpp>
 
 #include "CimHttpExchange.h"
+#include "HttpRequestFields.h"
 #include "CimXmlMessages.h"
 
 using namespace Pegasus;
 namespace http = boost::beast::http;
 
 namespace {
-
-std::optional<std::string_view> field(
-    const http::request<http::string_body>& req, const char* name)
-{
-    auto it = req.find(name);
-    if (it == req.end())
-        return std::nullopt;
-    return std::string_view(it->value().data(), it->value().size());
-}
 
 void checkFramedError(const CimXmlRequestMessage& request,
                       const CimResponseFrame& frame)
@@ -108,15 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         parseBasicCredentials(*authorization, user, password);
     }
 
-    CimHttpRequestHead head;
-    head.method = std::string_view(req.method_string().data(),
-                                   req.method_string().size());
-    head.cimOperation = field(req, "CIMOperation");
-    head.cimMethod = field(req, "CIMMethod");
-    head.cimObject = field(req, "CIMObject");
-    head.cimProtocolVersion = field(req, "CIMProtocolVersion");
-    head.cimBatch = field(req, "CIMBatch");
-    head.batchStopOnError = field(req, "PGBatchStopOnError");
+    CimHttpRequestHead head = requestHeadOf(req);
 
     std::optional<HttpRejection> rejection = checkRequestHead(head);
     CimXmlRequestMessage request;

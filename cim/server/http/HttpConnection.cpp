@@ -1,6 +1,7 @@
 #include "HttpConnection.h"
 
 #include "CimHttpExchange.h"
+#include "HttpRequestFields.h"
 #include "HttpServer.h"
 #include "SystemCalls.h"
 
@@ -61,15 +62,6 @@ std::int64_t ticksAfter(std::chrono::seconds delay)
     return nowTicks() +
            std::chrono::duration_cast<std::chrono::steady_clock::duration>(delay)
                .count();
-}
-
-std::optional<std::string_view> field(
-    const http::request<http::string_body>& req, const char* name)
-{
-    auto it = req.find(name);
-    if (it == req.end())
-        return std::nullopt;
-    return std::string_view(it->value().data(), it->value().size());
 }
 
 bool isExpectContinue(const http::request<http::string_body>& req)
@@ -387,15 +379,7 @@ private:
     void handleRequest()
     {
         const http::request<http::string_body>& req = _parser->get();
-        CimHttpRequestHead head;
-        head.method = std::string_view(req.method_string().data(),
-                                       req.method_string().size());
-        head.cimOperation = field(req, "CIMOperation");
-        head.cimMethod = field(req, "CIMMethod");
-        head.cimObject = field(req, "CIMObject");
-        head.cimProtocolVersion = field(req, "CIMProtocolVersion");
-        head.cimBatch = field(req, "CIMBatch");
-        head.batchStopOnError = field(req, "PGBatchStopOnError");
+        CimHttpRequestHead head = requestHeadOf(req);
 
         std::optional<HttpRejection> rejection = checkRequestHead(head);
         CimXmlRequestMessage request;
