@@ -125,7 +125,9 @@ public:
                  listenEndpoints(_options.listenAddress, _options.httpPort))
             {
                 tcpListeners.push_back(std::make_unique<tcp::acceptor>(_control));
-                openTcpListener(*tcpListeners.back(), e);
+                openTcpListener(*tcpListeners.back(), e,
+                                _options.systemCalls ? *_options.systemCalls
+                                                     : SystemCalls::real());
             }
         }
         std::unique_ptr<stream_protocol::acceptor> local;

@@ -92,21 +92,28 @@ std::vector<tcp::endpoint> listenEndpoints(const std::string& listenAddress,
     return endpoints;
 }
 
-void openTcpListener(tcp::acceptor& acceptor, const tcp::endpoint& endpoint)
+void openTcpListener(tcp::acceptor& acceptor, const tcp::endpoint& endpoint,
+                     SystemCalls& sys)
 {
     const std::string where = "on port " + std::to_string(endpoint.port());
+    const tcp protocol = endpoint.protocol();
+    int fd = sys.socket(protocol.family(), SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        bindFailed(where, errno);
+    const int on = 1;
+    if (sys.setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        sys.bind(fd, endpoint.data(), static_cast<socklen_t>(endpoint.size())) != 0 ||
+        sys.listen(fd, SOMAXCONN) != 0)
+    {
+        int error = errno;
+        sys.close(fd);
+        bindFailed(where, error);
+    }
     boost::system::error_code ec;
-    acceptor.open(endpoint.protocol(), ec);
-    if (!ec)
-        acceptor.set_option(net::socket_base::reuse_address(true), ec);
-    if (!ec)
-        acceptor.bind(endpoint, ec);
-    if (!ec)
-        acceptor.listen(net::socket_base::max_listen_connections, ec);
+    acceptor.assign(protocol, fd, ec);
     if (ec)
     {
-        boost::system::error_code ignored;
-        acceptor.close(ignored);
+        sys.close(fd);
         bindFailed(where, ec.value());
     }
 }

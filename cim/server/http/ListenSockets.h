@@ -13,18 +13,22 @@
 
 namespace Pegasus {
 
+class SystemCalls;
+
 // The endpoints named by a listenAddress value: one address, a
 // comma-separated list, or "All" (any IPv4 address).  Throws
 // BindFailedException for a value that is not an address.
 std::vector<boost::asio::ip::tcp::endpoint> listenEndpoints(
     const std::string& listenAddress, Uint32 port);
 
-// Opens `acceptor` (closed on entry), sets SO_REUSEADDR, binds and listens.
-// Throws BindFailedException with the message
+// Opens a socket for `endpoint` through `sys`, sets SO_REUSEADDR, binds
+// and listens, and hands it to `acceptor` (closed on entry).  Throws
+// BindFailedException with the message
 // "Failed to bind socket on port <n>: <system text> (error code <errno>)."
-// and leaves the acceptor closed.
+// and leaves the acceptor closed and no socket open.
 void openTcpListener(boost::asio::ip::tcp::acceptor& acceptor,
-                     const boost::asio::ip::tcp::endpoint& endpoint);
+                     const boost::asio::ip::tcp::endpoint& endpoint,
+                     SystemCalls& sys);
 
 // Creates the Unix-domain socket at `path` (any length), mode 0600, and
 // listens on it.  A stale socket file is removed first; if a server still
@@ -32,8 +36,6 @@ void openTcpListener(boost::asio::ip::tcp::acceptor& acceptor,
 // the bind fails with EADDRINUSE.  Throws BindFailedException
 // ("Failed to bind socket on local socket <path>: ...") and leaves nothing
 // behind.
-class SystemCalls;
-
 void openLocalListener(boost::asio::local::stream_protocol::acceptor& acceptor,
                        const std::string& path, SystemCalls& sys);
 

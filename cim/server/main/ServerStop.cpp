@@ -1,14 +1,13 @@
 #include "ServerStop.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <iostream>
 #include <thread>
 
 #include <poll.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <Pegasus/Client/CIMClient.h>
 #include <Pegasus/Common/Constants.h>
@@ -21,10 +20,9 @@ namespace Pegasus {
 namespace {
 
 // The files a killed server could not remove itself.
-void removeStaleFiles(const std::string& home, const std::string& extra,
-                      pid_t pid)
+void removeStaleFiles(SystemCalls& sys, const std::string& home,
+                      const std::string& extra, pid_t pid)
 {
-    SystemCalls& sys = SystemCalls::real();
     removePidFileOf(sys, startFilePath(home), pid);
     if (!extra.empty())
         removePidFileOf(sys, extra, pid);
@@ -42,14 +40,10 @@ bool processAlive(pid_t pid)
 // lock before), its process is watched: a process descriptor wakes us the
 // moment it exits, where the system has one.  Without it, the start lock is
 // looked at every 10 ms.
-bool waitForExit(const std::string& home, pid_t pid,
+bool waitForExit(SystemCalls& sys, const std::string& home, pid_t pid,
                  std::chrono::steady_clock::time_point deadline)
 {
-    int descriptor = -1;
-#ifdef SYS_pidfd_open
-    if (pid > 0)
-        descriptor = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-#endif
+    int descriptor = pid > 0 ? sys.pidfdOpen(pid) : -1;
     bool exited = true;
     while (pid > 0 ? processAlive(pid) : startLockHeld(home))
     {
@@ -64,7 +58,13 @@ bool waitForExit(const std::string& home, pid_t pid,
         if (descriptor >= 0)
         {
             pollfd entry{descriptor, POLLIN, 0};
-            ::poll(&entry, 1, static_cast<int>(std::min<long long>(left, 1000)));
+            if (sys.poll(&entry, 1, static_cast<int>(std::min<long long>(left, 1000))) < 0 &&
+                errno != EINTR)
+            {
+                // Watch the process the other way rather than spin.
+                sys.close(descriptor);
+                descriptor = -1;
+            }
         }
         else
         {
@@ -73,22 +73,21 @@ bool waitForExit(const std::string& home, pid_t pid,
         }
     }
     if (descriptor >= 0)
-        ::close(descriptor);
+        sys.close(descriptor);
     return exited;
 }
 
 // Kills `pid` only while it is still the server of `home`: whatever else
 // the start file may name (another home's server, a reused process id) is
 // never signalled.  Returns whether a signal was sent.
-bool killServer(const std::string& home, pid_t pid)
+bool killServer(SystemCalls& sys, const std::string& home, pid_t pid)
 {
-    return pid > 0 && holdsStartLock(home, pid) &&
-           SystemCalls::real().kill(pid, SIGKILL) == 0;
+    return pid > 0 && holdsStartLock(home, pid) && sys.kill(pid, SIGKILL) == 0;
 }
 
 }  // namespace
 
-int stopServer(const std::string& home)
+int stopServer(const std::string& home, SystemCalls& sys)
 {
     ServerConfig config(home);
     Uint32 timeoutSeconds = 30;
@@ -151,8 +150,8 @@ int stopServer(const std::string& home)
         else
             std::cerr << "Error in server shutdown: "
                       << e.getMessage().getCString() << std::endl;
-        killServer(home, pid);
-        removeStaleFiles(home, extraStartFile, pid);
+        killServer(sys, home, pid);
+        removeStaleFiles(sys, home, extraStartFile, pid);
         return 1;
     }
     catch (const Exception&)
@@ -164,9 +163,9 @@ int stopServer(const std::string& home)
 
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::seconds(timeoutSeconds);
-    if (!waitForExit(home, pid, deadline))
+    if (!waitForExit(sys, home, pid, deadline))
     {
-        if (!killServer(home, pid))
+        if (!killServer(sys, home, pid))
         {
             std::cerr << "Shutdown timeout expired.  The CIM Server process "
                          "could not be identified by its start lock, so it "
@@ -175,7 +174,7 @@ int stopServer(const std::string& home)
         }
         std::cout << "Shutdown timeout expired.  Forced shutdown "
                      "initiated." << std::endl;
-        removeStaleFiles(home, extraStartFile, pid);
+        removeStaleFiles(sys, home, extraStartFile, pid);
         return 0;
     }
     std::cout << "CIM Server stopped." << std::endl;

@@ -5,12 +5,15 @@
 
 #include <string>
 
+#include "SystemCalls.h"
+
 namespace Pegasus {
 
 // Asks the server on the local socket of `home` to shut down, waits for its
 // process to end (killing it after shutdownTimeout seconds) and prints the
 // outcome.  Returns the exit status: 0 stopped, 1 no server or an error.
-int stopServer(const std::string& home);
+// Waiting, killing and removing stale files go through `sys`.
+int stopServer(const std::string& home, SystemCalls& sys = SystemCalls::real());
 
 // Prints whether a server runs for `home`; returns 0 if so, else 2.
 int reportServerStatus(const std::string& home);

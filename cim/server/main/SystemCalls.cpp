@@ -8,6 +8,7 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace Pegasus {
@@ -77,6 +78,12 @@ int SystemCalls::pipe(int fds[2])
     return ::pipe2(fds, O_CLOEXEC);
 }
 
+int SystemCalls::setsockopt(int fd, int level, int name, const void* value,
+                            socklen_t length)
+{
+    return ::setsockopt(fd, level, name, value, length);
+}
+
 int SystemCalls::getsockopt(int fd, int level, int name, void* value,
                             socklen_t* length)
 {
@@ -131,6 +138,22 @@ int SystemCalls::dup2(int from, int to)
 pid_t SystemCalls::setsid()
 {
     return ::setsid();
+}
+
+int SystemCalls::pidfdOpen(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+int SystemCalls::poll(struct pollfd* fds, nfds_t count, int timeoutMs)
+{
+    return ::poll(fds, count, timeoutMs);
 }
 
 SystemCalls& SystemCalls::real()

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -35,6 +36,8 @@ public:
     virtual int kill(pid_t pid, int signal);
     virtual pid_t fork();
     virtual int pipe(int fds[2]);
+    virtual int setsockopt(int fd, int level, int name, const void* value,
+                           socklen_t length);
     virtual int getsockopt(int fd, int level, int name, void* value,
                            socklen_t* length);
     virtual int fstat(int fd, struct stat* status);
@@ -47,6 +50,10 @@ public:
     virtual int access(const char* path, int mode);
     virtual int dup2(int from, int to);
     virtual pid_t setsid();
+    // pidfd_open(2): a descriptor that becomes readable when `pid` exits;
+    // -1 with ENOSYS where the system has none.
+    virtual int pidfdOpen(pid_t pid);
+    virtual int poll(struct pollfd* fds, nfds_t count, int timeoutMs);
 
     // The process-wide real implementation.
     static SystemCalls& real();

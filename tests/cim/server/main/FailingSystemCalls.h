@@ -53,6 +53,14 @@ public:
     {
         return fails("fork") ? -1 : SystemCalls::fork();
     }
+    int socket(int domain, int type, int protocol) override
+    {
+        return fails("socket") ? -1 : SystemCalls::socket(domain, type, protocol);
+    }
+    int setsockopt(int fd, int level, int name, const void* v, socklen_t n) override
+    {
+        return fails("setsockopt") ? -1 : SystemCalls::setsockopt(fd, level, name, v, n);
+    }
     int bind(int fd, const struct sockaddr* a, socklen_t n) override
     {
         return fails("bind") ? -1 : SystemCalls::bind(fd, a, n);
@@ -68,6 +76,15 @@ public:
     int access(const char* p, int mode) override
     {
         return fails("access") ? -1 : SystemCalls::access(p, mode);
+    }
+
+    int pidfdOpen(pid_t pid) override
+    {
+        return fails("pidfdOpen") ? -1 : SystemCalls::pidfdOpen(pid);
+    }
+    int poll(struct pollfd* fds, nfds_t n, int timeoutMs) override
+    {
+        return fails("poll") ? -1 : SystemCalls::poll(fds, n, timeoutMs);
     }
 
     int calls(const std::string& call) const

@@ -171,7 +171,17 @@ TEST(CimserverLimitsTest, OversizedBodiesAreRefusedBeforeTheyArriveAndTheServerG
     EXPECT_TRUE(serves(server.port()));
 }
 
-TEST(CimserverLimitsTest, ALargeRequestCostsASmallMultipleOfItsSizeAndIsGivenBack)
+// A sanitizer's allocator keeps freed memory in quarantine and adds shadow
+// memory, so a bound on the server's memory only holds with the real
+// allocator: in sanitizer builds the test is disabled (and reported so).
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define REAL_ALLOCATOR_ONLY(name) DISABLED_##name
+#else
+#define REAL_ALLOCATOR_ONLY(name) name
+#endif
+
+TEST(CimserverLimitsTest,
+     REAL_ALLOCATOR_ONLY(ALargeRequestCostsASmallMultipleOfItsSizeAndIsGivenBack))
 {
     CimserverProcess server;
     ASSERT_EQ(server.start().status, 0);

@@ -3,6 +3,7 @@
 // exit status is 1, and the start lock is given back so the next start can
 // take it.  (Starts that succeed run the real program: cimserver_process_test.)
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "CimserverProcess.h"
 #include "FailingSystemCalls.h"
 #include "ServerStart.h"
+#include "ServerStop.h"
 #include "StartFiles.h"
 #include "TempHome.h"
 
@@ -118,9 +120,30 @@ TEST(ServerStartFailures, ABusyPortIsReportedBeforeDetaching)
     expectLockFree(home);
 }
 
-// The local socket is opened through the seam: whichever of its steps
-// fails, the start names the socket and the reason, and leaves neither the
-// socket file nor the lock behind.
+// The HTTP port is opened through the seam: whichever of its steps fails,
+// the start names the port and the reason before detaching.
+TEST(ServerStartFailures, AnHttpPortThatCannotBeOpenedIsReported)
+{
+    for (const char* call : {"socket", "setsockopt", "bind", "listen"})
+    {
+        SCOPED_TRACE(call);
+        TempHome home;
+        FailingSystemCalls sys;
+        sys.failOn(call, 1, EACCES);
+        const unsigned port = freePort();
+        const Outcome outcome = start(home, port, sys);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.errors, "cimserver not started: Bind failed: Failed to bind socket on port " +
+                                      std::to_string(port) +
+                                      ": Permission denied (error code 13).\n");
+        EXPECT_EQ(sys.calls("fork"), 0);
+        expectLockFree(home);
+    }
+}
+
+// The local socket is opened through the seam too (after the HTTP port):
+// whichever of its steps fails, the start names the socket and the reason,
+// and leaves neither the socket file nor the lock behind.
 TEST(ServerStartFailures, ALocalSocketThatCannotBeOpenedIsReportedAndLeavesNoFile)
 {
     for (const char* call : {"bind", "chmod", "listen"})
@@ -128,7 +151,7 @@ TEST(ServerStartFailures, ALocalSocketThatCannotBeOpenedIsReportedAndLeavesNoFil
         SCOPED_TRACE(call);
         TempHome home;
         FailingSystemCalls sys;
-        sys.failOn(call, 0, EACCES);
+        sys.failOn(call, std::string(call) == "chmod" ? 1 : 2, EACCES);
         const Outcome outcome = start(home, freePort(), sys);
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.errors, "cimserver not started: Bind failed: Failed to bind socket on local socket " +
@@ -137,6 +160,42 @@ TEST(ServerStartFailures, ALocalSocketThatCannotBeOpenedIsReportedAndLeavesNoFil
         EXPECT_NE(::access(home.file("cimxml.socket").c_str(), F_OK), 0);
         EXPECT_EQ(sys.calls("fork"), 0);
         expectLockFree(home);
+    }
+}
+
+// cimserver -s waits for the server's process through a process descriptor
+// where the system has one, and by looking at its process every few
+// milliseconds where it has none or polling fails: stopped either way.
+TEST(ServerStop, WaitsForTheServerWithOrWithoutAProcessDescriptor)
+{
+    struct Case
+    {
+        const char* call;
+        int error;
+    } const cases[] = {{nullptr, 0}, {"pidfdOpen", ENOSYS}, {"poll", EINVAL}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.call ? c.call : "no failure");
+        CimserverProcess server;
+        ASSERT_EQ(server.start().status, 0);
+        const pid_t pid = server.pid();
+        ASSERT_GT(pid, 0);
+        FailingSystemCalls sys;
+        if (c.call)
+            sys.failOn(c.call, 0, c.error);
+        ::setenv("PEGASUS_HOME", server.home().path().c_str(), 1);
+        testing::internal::CaptureStdout();
+        const int status = stopServer(server.home().path(), sys);
+        const std::string out = testing::internal::GetCapturedStdout();
+        ::unsetenv("PEGASUS_HOME");
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(out, "CIM Server stopped.\n");
+        EXPECT_FALSE(isCimserverProcess(pid));
+        EXPECT_EQ(sys.calls("pidfdOpen"), 1);
+        if (c.call && std::string(c.call) == "pidfdOpen")
+        {
+            EXPECT_EQ(sys.calls("poll"), 0) << "polled without a descriptor";
+        }
     }
 }
 

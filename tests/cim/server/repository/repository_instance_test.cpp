@@ -267,6 +267,15 @@ TEST_F(HierarchyTest, ModifyInstance)
     got = repo.getInstance(kNs, widgetPath("w1"), false, false, false, CIMPropertyList());
     EXPECT_EQ("set", str(valueOf(got, "Label").toString()));
     EXPECT_EQ("99", str(valueOf(got, "Size").toString()));
+    // A property given with a null value is set to null; the ones left
+    // out still keep theirs.
+    CIMInstance cleared("WT_Widget");
+    cleared.setPath(widgetPath("w1"));
+    cleared.addProperty(CIMProperty("Label", CIMValue(CIMTYPE_STRING, false)));
+    repo.modifyInstance(kNs, cleared, false, CIMPropertyList());
+    got = repo.getInstance(kNs, widgetPath("w1"), false, false, false, CIMPropertyList());
+    EXPECT_TRUE(valueOf(got, "Label").isNull());
+    EXPECT_EQ("99", str(valueOf(got, "Size").toString()));
 
     CIMInstance missing = widget("zz", 1);
     missing.setPath(widgetPath("zz"));
