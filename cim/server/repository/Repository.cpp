@@ -59,7 +59,10 @@ Repository::Impl::NamespaceEntry* Repository::Impl::findNamespace(
     const CIMNamespaceName& name) const
 {
     auto it = namespaces.find(nameKey(name.getString()));
-    return it == namespaces.end() ? nullptr : it->second.get();
+    if (it == namespaces.end())
+        return nullptr;
+    ensureLoaded(*it->second);
+    return it->second.get();
 }
 
 Repository::Impl::NamespaceEntry& Repository::Impl::requireNamespace(
@@ -78,9 +81,13 @@ std::shared_ptr<Repository::Impl::NamespaceEntry> Repository::Impl::namespaceFor
         throw CIMException(CIM_ERR_INVALID_NAMESPACE, name.getString());
     auto it = namespaces.find(newNameKey(name.getString(), "namespace"));
     if (it != namespaces.end())
+    {
+        ensureLoaded(*it->second);
         return it->second;
+    }
     auto ns = std::make_shared<NamespaceEntry>();
     ns->name = name;
+    ns->loaded = true;  // new: nothing stored to read
     return ns;
 }
 
@@ -183,7 +190,7 @@ Array<CIMNamespaceName> Repository::enumerateNamespaces() const
 Boolean Repository::namespaceExists(const CIMNamespaceName& nameSpace) const
 {
     std::shared_lock<std::shared_mutex> lock(_impl->meta);
-    return _impl->findNamespace(nameSpace) != nullptr;
+    return _impl->namespaces.count(Impl::nameKey(nameSpace.getString())) != 0;
 }
 
 void Repository::createNamespace(const CIMNamespaceName& nameSpace)

@@ -87,6 +87,12 @@ public:
     Repository(const Repository&) = delete;
     Repository& operator=(const Repository&) = delete;
 
+    // Gives back memory that is only a cache (decoded classes, the
+    // namespaces' class trees, the database's page caches, idle database
+    // connections); what is needed again is read again.  For a server that
+    // has gone quiet: parts in use by an operation at the time are kept.
+    void releaseMemory();
+
     // --- namespaces (names compare case-insensitively) ---------------------
 
     // In creation order.

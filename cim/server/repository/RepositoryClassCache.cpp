@@ -1,8 +1,11 @@
-// Class bodies, decoded on demand and kept in a cache of bounded size.
+// Class bodies, decoded on demand and kept in a cache of bounded size, and
+// the memory the repository gives back when the server is quiet.
 #include "RepositoryImpl.h"
 #include "Utf8Text.h"
 
 #include "ObjectCodec.h"
+
+#include <sqlite3.h>
 
 namespace Pegasus {
 
@@ -80,6 +83,35 @@ void Repository::Impl::cacheInsertLocked(const ClassEntry& entry, const CIMClass
     cacheOrder.push_front(&entry);
     entry.cachePos = cacheOrder.begin();
     cacheBytes += bytes;
+}
+
+void Repository::Impl::uncacheAll() const
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    while (!cacheOrder.empty())
+        uncacheLocked(*cacheOrder.back());
+}
+
+void Repository::releaseMemory()
+{
+    _impl->uncacheAll();
+    std::vector<std::unique_ptr<SqliteConnection>> idle;
+    {
+        std::lock_guard<std::mutex> lock(_impl->poolMutex);
+        idle.swap(_impl->idleReaders);
+    }
+    idle.clear();  // closed outside the pool's lock
+    // Namespaces and the writer are left alone while anyone uses them.
+    std::unique_lock<std::mutex> write(_impl->writeMutex, std::try_to_lock);
+    if (!write.owns_lock())
+        return;
+    sqlite3_db_release_memory(_impl->writer->handle());
+    std::unique_lock<std::shared_mutex> exclusive(_impl->meta, std::try_to_lock);
+    if (!exclusive.owns_lock())
+        return;
+    _impl->uncacheAll();  // a reader may have cached a class meanwhile
+    for (auto& kv : _impl->namespaces)
+        Impl::unload(*kv.second);
 }
 
 }  // namespace Pegasus

@@ -25,6 +25,7 @@
 #include "Repository.h"
 #include "SqliteStore.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -89,10 +90,16 @@ public:
         CIMQualifierDecl decl;
     };
 
+    // A namespace's qualifier declarations and class tree are read from
+    // the database when the namespace is used (ensureLoaded) and dropped
+    // again when the server is quiet (releaseMemory), so that a server
+    // with many namespaces holds only those its clients use.
     struct NamespaceEntry
     {
         int64_t id = 0;
         CIMNamespaceName name;
+        std::mutex loadMutex;
+        std::atomic<bool> loaded{false};
         std::map<std::string, QualifierEntry> qualifiers;
         std::unordered_map<std::string, std::shared_ptr<ClassEntry>> classes;
         std::vector<std::string> roots;     // folded names, creation order
@@ -145,7 +152,14 @@ public:
     }
 
     // REQUIRES: `meta` held (shared or exclusive) or `writeMutex` held.
+    // The entry returned is loaded.
     NamespaceEntry* findNamespace(const CIMNamespaceName& name) const;
+    // Reads the namespace's qualifier declarations and classes unless that
+    // has been done; concurrent callers wait for the one reading.
+    void ensureLoaded(NamespaceEntry& ns) const;
+    // Drops what ensureLoaded read.  REQUIRES: `writeMutex` held and `meta`
+    // held exclusively, and no class of the namespace cached.
+    static void unload(NamespaceEntry& ns);
     // As findNamespace, but throws CIM_ERR_INVALID_NAMESPACE.
     NamespaceEntry& requireNamespace(const CIMNamespaceName& name) const;
     // The namespace, or a new unpublished entry for it (id 0) that
@@ -177,7 +191,7 @@ public:
     // Creates the tables of a new store, or brings an older store to the
     // current layout.  REQUIRES: a transaction on `writer`.
     void prepareStore();
-    // Loads namespaces, qualifier declarations and the class tree.
+    // Reads the list of namespaces (their contents: ensureLoaded).
     void load();
 
     // The resolved class behind an entry (see ResolvedClass).
@@ -189,6 +203,7 @@ public:
     void uncacheClass(const ClassEntry& entry) const;
     // REQUIRES: cacheMutex held.
     void uncacheLocked(const ClassEntry& entry) const;
+    void uncacheAll() const;
     void cacheInsertLocked(const ClassEntry& entry, const CIMClass& resolved,
                            std::size_t bytes) const;
 

@@ -1,6 +1,6 @@
-// Opening the store: its layout and the conversion of older layouts, loading
-// the tree of namespaces, qualifier declarations and classes, and the thread
-// that checkpoints the write-ahead log.
+// Opening the store: its layout and the conversion of older layouts, the
+// list of namespaces, each namespace's qualifier declarations and class tree
+// when it is first used, and the thread that checkpoints the write-ahead log.
 #include "RepositoryImpl.h"
 #include "Utf8Text.h"
 
@@ -234,65 +234,76 @@ void Repository::Impl::prepareStore()
 
 void Repository::Impl::load()
 {
-    std::map<int64_t, std::shared_ptr<NamespaceEntry>> byNsId;
+    SqliteStatementUse s(writer->statement("SELECT id, key, name FROM namespaces ORDER BY id"));
+    while (s->step())
     {
-        SqliteStatementUse s(writer->statement("SELECT id, key, name FROM namespaces ORDER BY id"));
-        while (s->step())
+        auto ns = std::make_shared<NamespaceEntry>();
+        ns->id = s->columnInt(0);
+        ns->name = CIMNamespaceName(String(s->columnText(2).c_str()));
+        namespaces[s->columnText(1)] = ns;
+    }
+}
+
+void Repository::Impl::ensureLoaded(NamespaceEntry& ns) const
+{
+    if (ns.loaded.load(std::memory_order_acquire))
+        return;
+    std::lock_guard<std::mutex> lock(ns.loadMutex);
+    if (ns.loaded.load(std::memory_order_relaxed))
+        return;
+    {
+        // Read on a connection of the pool: the caller may be a reader
+        // holding `meta` shared.  Nothing reads the entry's maps before
+        // `loaded` is set, and nothing writes to this namespace's rows
+        // without having loaded it first.
+        Reader reader(*this);
         {
-            auto ns = std::make_shared<NamespaceEntry>();
-            ns->id = s->columnInt(0);
-            ns->name = CIMNamespaceName(String(s->columnText(2).c_str()));
-            namespaces[s->columnText(1)] = ns;
-            byNsId[ns->id] = ns;
+            SqliteStatementUse s(reader->statement(
+                "SELECT id, key, data FROM qualifiers WHERE ns = ? ORDER BY id"));
+            s->bind(1, ns.id);
+            while (s->step())
+            {
+                QualifierEntry& q = ns.qualifiers[s->columnText(1)];
+                q.id = s->columnInt(0);
+                q.decl = ObjectCodec::decodeQualifierDecl(s->columnBlob(2), s->columnBytes(2));
+            }
+        }
+        std::vector<std::string> keys;  // creation order
+        {
+            SqliteStatementUse s(reader->statement(
+                "SELECT id, key, super, name FROM classes WHERE ns = ? ORDER BY id"));
+            s->bind(1, ns.id);
+            while (s->step())
+            {
+                std::shared_ptr<ClassEntry> entry = newClassEntry();
+                entry->id = s->columnInt(0);
+                entry->superKey = s->columnText(2);
+                std::string name = s->columnText(3);
+                entry->name = name.empty() ? CIMName() : CIMName(String(name.c_str()));
+                keys.push_back(s->columnText(1));
+                ns.classes[keys.back()] = std::move(entry);
+            }
+        }
+        for (const std::string& key : keys)
+        {
+            const ClassEntry& entry = *ns.classes[key];
+            auto parent = entry.superKey.empty() ? ns.classes.end()
+                                                 : ns.classes.find(entry.superKey);
+            if (parent == ns.classes.end())
+                ns.roots.push_back(key);
+            else
+                parent->second->children.push_back(key);
         }
     }
-    {
-        SqliteStatementUse s(
-            writer->statement("SELECT id, ns, key, data FROM qualifiers ORDER BY id"));
-        while (s->step())
-        {
-            auto it = byNsId.find(s->columnInt(1));
-            if (it == byNsId.end())
-                continue;
-            QualifierEntry& q = it->second->qualifiers[s->columnText(2)];
-            q.id = s->columnInt(0);
-            q.decl = ObjectCodec::decodeQualifierDecl(s->columnBlob(3), s->columnBytes(3));
-        }
-    }
-    struct Row
-    {
-        NamespaceEntry* ns;
-        std::string key;
-    };
-    std::vector<Row> rows;
-    {
-        SqliteStatementUse s(writer->statement(
-            "SELECT id, ns, key, super, name FROM classes ORDER BY id"));
-        while (s->step())
-        {
-            auto it = byNsId.find(s->columnInt(1));
-            if (it == byNsId.end())
-                continue;
-            std::shared_ptr<ClassEntry> entry = newClassEntry();
-            entry->id = s->columnInt(0);
-            entry->superKey = s->columnText(3);
-            std::string name = s->columnText(4);
-            entry->name = name.empty() ? CIMName() : CIMName(String(name.c_str()));
-            std::string key = s->columnText(2);
-            it->second->classes[key] = entry;
-            rows.push_back(Row{it->second.get(), key});
-        }
-    }
-    for (const Row& r : rows)
-    {
-        ClassEntry& entry = *r.ns->classes[r.key];
-        auto parent = entry.superKey.empty() ? r.ns->classes.end()
-                                             : r.ns->classes.find(entry.superKey);
-        if (parent == r.ns->classes.end())
-            r.ns->roots.push_back(r.key);
-        else
-            parent->second->children.push_back(r.key);
-    }
+    ns.loaded.store(true, std::memory_order_release);
+}
+
+void Repository::Impl::unload(NamespaceEntry& ns)
+{
+    std::map<std::string, QualifierEntry>().swap(ns.qualifiers);
+    std::unordered_map<std::string, std::shared_ptr<ClassEntry>>().swap(ns.classes);
+    std::vector<std::string>().swap(ns.roots);
+    ns.loaded = false;
 }
 
 }  // namespace Pegasus

@@ -623,6 +623,10 @@ TEST(RepositoryClassCache, ClassesComeBackWhateverTheCacheHolds)
     EXPECT_EQ(16u, tight.getClass(kNs, "WT_Level4", false, true, true, CIMPropertyList())
                        .getPropertyCount());
     same(tight, roomy);
+    // Memory given back (the cache, the class tree) is read again on use.
+    tight.releaseMemory();
+    EXPECT_EQ(12u, tight.enumerateQualifiers(kNs).size());
+    same(tight, roomy);
     tight.deleteClass(kNs, "WT_Level4");
     EXPECT_EQ(CIM_ERR_NOT_FOUND, codeOf([&] {
                   tight.getClass(kNs, "WT_Level4", false, true, true, CIMPropertyList());
@@ -631,7 +635,9 @@ TEST(RepositoryClassCache, ClassesComeBackWhateverTheCacheHolds)
     EXPECT_EQ(6u, same(tight, roomy));
 }
 
-// Readers decode and evict classes while a writer adds subclasses.
+// Readers decode and evict classes while a writer adds subclasses and the
+// memory the repository holds is given back again and again; afterwards,
+// readers of a reopened repository load the namespace all at once.
 TEST(RepositoryClassCache, ConcurrentReadersAndWriter)
 {
     ScratchDir dir;
@@ -639,6 +645,11 @@ TEST(RepositoryClassCache, ConcurrentReadersAndWriter)
     loadWireSchema(repo);
     std::vector<std::thread> readers;
     std::atomic<int> wrong(0);
+    std::atomic<bool> writing(true);
+    readers.emplace_back([&] {
+        while (writing.load())
+            repo.releaseMemory();
+    });
     for (int t = 0; t < 4; t++)
     {
         readers.emplace_back([&, t] {
@@ -657,11 +668,25 @@ TEST(RepositoryClassCache, ConcurrentReadersAndWriter)
         CIMClass c(CIMName(("WT_Sub" + std::to_string(i)).c_str()), "WT_Widget");
         repo.createClass(kNs, c);
     }
+    writing = false;
     for (std::thread& t : readers)
         t.join();
     EXPECT_EQ(0, wrong.load());
     EXPECT_EQ(10u, repo.getClass(kNs, "WT_Sub19", false, true, true, CIMPropertyList())
                        .getPropertyCount());
+
+    Repository reopened(dir.path, 1);
+    std::vector<std::thread> loaders;
+    for (int t = 0; t < 4; t++)
+    {
+        loaders.emplace_back([&] {
+            if (reopened.enumerateClassNames(kNs, "WT_Widget", true).size() != 20u)
+                wrong++;
+        });
+    }
+    for (std::thread& t : loaders)
+        t.join();
+    EXPECT_EQ(0, wrong.load());
 }
 
 // A store written before the class bodies moved to a table of their own
