@@ -454,8 +454,11 @@ private:
     bool _grown = false;
 };
 
-// Documents up to this size leave the thread's parser small enough to keep.
-const std::size_t kKeptParserInput = std::size_t(1) << 20;
+// Documents up to this size leave the thread's parser small enough to keep
+// (expat's buffer grows to the largest piece it was given and stays): every
+// worker thread keeps one, so a larger document's parser is freed after it,
+// which costs little beside parsing that much.
+const std::size_t kKeptParserInput = std::size_t(64) << 10;
 
 }  // namespace
 

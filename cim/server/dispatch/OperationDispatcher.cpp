@@ -556,6 +556,12 @@ OperationOutcome OperationDispatcher::process(
     return outcome;
 }
 
+void OperationDispatcher::releaseCaches()
+{
+    _classResponses.clear();
+    _executor.repository().releaseMemory();
+}
+
 std::string OperationDispatcher::processMultiple(
     const CimXmlRequestMessage& request, const RequestCaller& caller)
 {

@@ -72,6 +72,9 @@ public:
     OperationOutcome process(const CimXmlRequestMessage& request,
                              const RequestCaller& caller) override;
 
+    // Drops the cached GetClass answers and the repository's caches.
+    void releaseCaches() override;
+
     // True when `request` (or, for a multiple-operation request, one of its
     // calls) is a privileged operation.  May throw CimXmlException for a
     // malformed parameter.

@@ -292,10 +292,27 @@ private:
     // back to the system.
     void releaseFreeMemory()
     {
-        if (_busy.load() != 0 || _servedSinceTrim.load() == 0)
+        if (_busy.load() != 0)
+        {
+            _quietSweeps = 0;
             return;
-        _servedSinceTrim = 0;
-        ::malloc_trim(0);
+        }
+        if (_servedSinceTrim.exchange(0) != 0)
+        {
+            _quietSweeps = 0;
+            _cachesHeld = true;
+            ::malloc_trim(0);
+            return;
+        }
+        // Quiet for a while after a busy spell: what the processor keeps
+        // for the next request goes too.
+        if (_cachesHeld && _options.cacheIdleSeconds != 0 &&
+            ++_quietSweeps >= _options.cacheIdleSeconds)
+        {
+            _cachesHeld = false;
+            _processor.releaseCaches();
+            ::malloc_trim(0);
+        }
     }
 
     std::vector<std::shared_ptr<HttpConnection>> liveConnections()
@@ -444,6 +461,10 @@ private:
     std::atomic<unsigned> _busy{0};
     // Requests finished and connections closed since the last trim.
     std::atomic<unsigned> _servedSinceTrim{0};
+    // The sweeper's own: quiet sweeps in a row, and whether the processor
+    // may hold caches from requests since it last released them.
+    unsigned _quietSweeps = 0;
+    bool _cachesHeld = false;
 
     std::atomic<bool> _stopRequested{false};
     std::atomic<bool> _stopping{false};

@@ -87,6 +87,12 @@ struct HttpServerOptions
     unsigned requestTimeoutSeconds = 60;
     unsigned writeTimeoutSeconds = 20;
 
+    // Once the server has served and then been quiet (no request in
+    // progress or finished) for this many seconds, the processor's caches
+    // are dropped (RequestProcessor::releaseCaches), once per busy spell;
+    // 0: never.
+    unsigned cacheIdleSeconds = 5;
+
     // Who the clients are.  A local-socket client is known by its peer
     // credentials (SO_PEERCRED): its user becomes RequestCaller::userName,
     // and RequestCaller::privileged is set when that is the server's own

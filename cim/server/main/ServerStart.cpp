@@ -71,6 +71,12 @@ public:
         return outcome;
     }
 
+    void releaseCaches() override
+    {
+        if (RequestProcessor* target = _target.load())
+            target->releaseCaches();
+    }
+
 private:
     static std::string describe(const CimXmlRequestMessage& request,
                                 const OperationOutcome& outcome)
@@ -143,6 +149,12 @@ void useReturningAllocatorPolicy()
 {
     ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
     ::mallopt(M_TRIM_THRESHOLD, 4 << 20);
+    // One heap for all threads.  Each thread's own heap keeps the pages
+    // that its few long-lived objects (per-thread caches, database pages)
+    // are scattered over: after a schema compile, four heaps held 18 MB
+    // for 1.5 MB in use, one heap 14 MB.  Small blocks are still served
+    // from each thread's cache without taking the heap's lock.
+    ::mallopt(M_ARENA_MAX, 1);
 }
 
 // The value of an Unsigned property, which the configuration has checked.

@@ -85,6 +85,11 @@ public:
     // Must not throw: every failure becomes a failed outcome.
     virtual OperationOutcome process(const CimXmlRequestMessage& request,
                                      const RequestCaller& caller) = 0;
+
+    // Called when the server has been quiet for a while (no request in
+    // progress): drops caches that later requests would rebuild, so that an
+    // idle server holds little memory.  May run while a new request starts.
+    virtual void releaseCaches() {}
 };
 
 }  // namespace Pegasus

@@ -55,6 +55,9 @@ class FakeProcessor : public Pegasus::RequestProcessor
 public:
     std::function<Pegasus::OperationOutcome(const Pegasus::CimXmlRequestMessage&)> handler;
     std::atomic<int> calls{0};
+    std::atomic<int> cacheReleases{0};
+
+    void releaseCaches() override { ++cacheReleases; }
 
     Pegasus::OperationOutcome process(const Pegasus::CimXmlRequestMessage& r,
                                       const Pegasus::RequestCaller& caller) override

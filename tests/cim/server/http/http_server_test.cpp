@@ -372,6 +372,30 @@ TEST(HttpServer, BindOnABusyPortFailsWithTheSystemReason)
     }
 }
 
+// After requests, once the server has been quiet for cacheIdleSeconds, the
+// processor is told to drop its caches, once per busy spell; never with 0.
+TEST(HttpServer, CachesAreReleasedOnceWhenTheServerHasBeenQuietAfterRequests)
+{
+    FakeProcessor releasing;
+    FakeProcessor keeping;
+    HttpServerOptions options = RunningServer::defaults();
+    options.cacheIdleSeconds = 1;
+    RunningServer first(releasing, options);
+    options.cacheIdleSeconds = 0;
+    RunningServer second(keeping, options);
+    const std::string request = requestBytes("04-GetClass-WT_Widget-cimcli-request.txt");
+    for (RunningServer* running : {&first, &second})
+    {
+        RawClient client(running->server.boundPort());
+        client.send(request);
+        EXPECT_EQ(0u, client.readResponse().find("HTTP/1.1 200 OK\r\n"));
+    }
+    EXPECT_TRUE(waitFor([&] { return releasing.cacheReleases.load() == 1; }, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2200));
+    EXPECT_EQ(1, releasing.cacheReleases.load()) << "released again without new requests";
+    EXPECT_EQ(0, keeping.cacheReleases.load());
+}
+
 TEST(HttpServer, KeepAliveConnectionsFollowTheClientsWishesAndTimeOut)
 {
     FakeProcessor processor;
