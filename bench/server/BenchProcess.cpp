@@ -128,6 +128,20 @@ long procStatusKb(pid_t pid, const char* field)
     return -1;
 }
 
+long procPrivateKb(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    std::string line;
+    long total = -1;
+    while (std::getline(in, line))
+    {
+        if (line.compare(0, 14, "Private_Clean:") == 0 ||
+            line.compare(0, 14, "Private_Dirty:") == 0)
+            total = (total < 0 ? 0 : total) + std::stol(line.substr(14));
+    }
+    return total;
+}
+
 long procThreadCount(pid_t pid)
 {
     return procStatusKb(pid, "Threads");

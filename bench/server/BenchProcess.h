@@ -56,6 +56,10 @@ ChildResult runProgram(const std::vector<std::string>& argv, const Environment& 
 // or the field is gone.
 long procStatusKb(pid_t pid, const char* field);
 
+// Private memory of a running process in kB: Private_Clean + Private_Dirty
+// of /proc/<pid>/smaps_rollup; -1 if the process is gone.
+long procPrivateKb(pid_t pid);
+
 // The number of threads of a running process; -1 if it is gone.
 long procThreadCount(pid_t pid);
 

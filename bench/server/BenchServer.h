@@ -66,6 +66,7 @@ public:
 
     long rssKb() const { return procStatusKb(_pid, "VmRSS"); }
     long peakRssKb() const { return procStatusKb(_pid, "VmHWM"); }
+    long privateKb() const { return procPrivateKb(_pid); }
     long threads() const { return procThreadCount(_pid); }
 
 private:

@@ -190,6 +190,45 @@ void benchSchemaAndGetClass(const BenchOptions& options)
     again.print();
 }
 
+void benchRepositoryGrowth(const BenchOptions& options)
+{
+    // The server gives its caches back after 5 s without requests.
+    const auto quiet = std::chrono::milliseconds(6500);
+    const int kCompiles = 8;
+    const std::string schema = options.paths.sharedDir + "/cim-schema/cim_schema_2.41.0.mof";
+    BenchServer server(options.paths);
+    server.start();
+    std::this_thread::sleep_for(quiet);
+    const long empty = server.privateKb();
+    for (int i = 1; i <= kCompiles; ++i)
+    {
+        const std::string out = server.home() + "/bench-cimmof.out";
+        ChildResult r = server.runTool(
+            "cimmof", {"-n", "root/growth" + std::to_string(i), schema}, out);
+        requireSuccess(r, "cimmof of the schema", out);
+    }
+    const long busy = server.privateKb();
+    std::this_thread::sleep_for(quiet);
+    const long settled = server.privateKb();
+    const double repositoryMb = directoryBytes(server.repositoryDir()) / 1048576.0;
+    server.stop();
+    server.start();
+    std::this_thread::sleep_for(quiet);
+    const long restarted = server.privateKb();
+    server.stop();
+
+    Table table("growth: private memory (smaps_rollup) as the repository grows by " +
+                std::to_string(kCompiles) + " compiles of the DMTF schema");
+    table.add("idle, empty repository", megabytes(empty), "MB", 1);
+    table.add("right after the last compile", megabytes(busy), "MB", 1);
+    table.add("idle after the compiles (6.5 s quiet)", megabytes(settled), "MB", 1);
+    table.add("repository size", repositoryMb, "MB", 0);
+    table.add("idle after a restart on that repository", megabytes(restarted), "MB", 1);
+    table.add("growth per 100 MB of repository, after a restart",
+              megabytes(restarted - empty) * 100.0 / repositoryMb, "MB", 2);
+    table.print();
+}
+
 void benchLoadAndEnumerate(const BenchOptions& options)
 {
     Samples wall, cpu, toolPeak, serverPeak, serverAfter, repository;

@@ -27,6 +27,11 @@ void benchLifecycle(const BenchOptions& options);
 // the server's start, idle memory and stop with the schema in its repository.
 void benchSchemaAndGetClass(const BenchOptions& options);
 
+// `growth`: the server's private memory as its repository grows by eight
+// compiles of the DMTF schema, idle before, right after and once quiet, and
+// idle after a restart on that repository.
+void benchRepositoryGrowth(const BenchOptions& options);
+
 // `load10k`, then `enum10k` through our client and through wbemcli, with the
 // server's memory idle and at its peak.
 void benchLoadAndEnumerate(const BenchOptions& options);

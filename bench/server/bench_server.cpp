@@ -5,7 +5,8 @@
 // when a workload fails or the program is interrupted.
 //
 //   bench_server                       every workload
-//   bench_server lifecycle getclass    only those (lifecycle, getclass, enum10k)
+//   bench_server lifecycle getclass    only those (lifecycle, getclass, growth,
+//                                      enum10k)
 //   bench_server --runs 10             more repetitions
 //
 // "getclass" also runs `schema`; "enum10k" also runs `load10k`.
@@ -46,9 +47,9 @@ int main(int argc, char** argv)
     options.self = ownPath(argv[0]);
     std::vector<std::string> workloads;
 
-    CLI::App app("Server benchmarks: start, stop, memory, schema, getclass, load10k, enum10k");
-    app.add_option("workloads", workloads, "lifecycle, getclass, enum10k (default: all)")
-        ->check(CLI::IsMember({"lifecycle", "getclass", "enum10k"}));
+    CLI::App app("Server benchmarks: start, stop, memory, schema, getclass, growth, load10k, enum10k");
+    app.add_option("workloads", workloads, "lifecycle, getclass, growth, enum10k (default: all)")
+        ->check(CLI::IsMember({"lifecycle", "getclass", "growth", "enum10k"}));
     app.add_option("--pegasus", options.paths.pegasusDir,
                    "the staged tree holding bin/cimserver and bin/cimmof "
                    "(environment KTA_PEGASUS_DIR)")
@@ -97,6 +98,8 @@ int main(int argc, char** argv)
             bench::benchLifecycle(options);
         if (wanted("getclass"))
             bench::benchSchemaAndGetClass(options);
+        if (wanted("growth"))
+            bench::benchRepositoryGrowth(options);
         if (wanted("enum10k"))
             bench::benchLoadAndEnumerate(options);
         std::printf("\nbench_server: done, %s\n", bench::machineLoad().c_str());
