@@ -178,8 +178,9 @@ void SynthesisedInstanceProvider::enumerateInstances(
     const Boolean, const CIMPropertyList&, InstanceResponseHandler& handler)
 {
     handler.processing();
-    for (const CIMInstance& instance : current(classReference))
-        handler.deliver(instance);
+    if (!enumeratedBySubclass())
+        for (const CIMInstance& instance : current(classReference))
+            handler.deliver(instance);
     handler.complete();
 }
 
@@ -188,8 +189,9 @@ void SynthesisedInstanceProvider::enumerateInstanceNames(
     ObjectPathResponseHandler& handler)
 {
     handler.processing();
-    for (const CIMInstance& instance : current(classReference))
-        handler.deliver(instance.getPath());
+    if (!enumeratedBySubclass())
+        for (const CIMInstance& instance : current(classReference))
+            handler.deliver(instance.getPath());
     handler.complete();
 }
 
@@ -230,11 +232,14 @@ NamespaceProvider::NamespaceProvider(const CIMName& servedClass, InteropSystem s
 {
 }
 
+bool NamespaceProvider::enumeratedBySubclass() const
+{
+    return !_servedClass.equal(kPgNamespaceClass) && _system.classStored(kPgNamespaceClass);
+}
+
 std::vector<CIMInstance> NamespaceProvider::current(const CIMObjectPath& reference) const
 {
     std::vector<CIMInstance> instances;
-    if (!_servedClass.equal(kPgNamespaceClass) && _system.classStored(kPgNamespaceClass))
-        return instances;
     const Array<CIMNamespaceName> names = _system.namespaces();
     for (Uint32 i = 0; i < names.size(); ++i)
     {

@@ -101,13 +101,17 @@ protected:
     // `reference`), as of now.
     virtual std::vector<CIMInstance> current(
         const CIMObjectPath& reference) const = 0;
+
+    // True when enumerations are to give nothing, because the server will
+    // gather the same instances from the provider of a subclass.
+    virtual bool enumeratedBySubclass() const { return false; }
 };
 
 class NamespaceProvider : public SynthesisedInstanceProvider
 {
 public:
     // servedClass: CIM_Namespace or PG_Namespace.  Both give PG_Namespace
-    // instances; asked for CIM_Namespace, the provider gives none when the
+    // instances; enumerations of CIM_Namespace give none when the
     // repository defines PG_Namespace (the server then asks the
     // PG_Namespace provider for them as well, which would count them twice).
     NamespaceProvider(const CIMName& servedClass, InteropSystem system);
@@ -115,6 +119,7 @@ public:
 protected:
     std::vector<CIMInstance> current(
         const CIMObjectPath& reference) const override;
+    bool enumeratedBySubclass() const override;
 
 private:
     CIMName _servedClass;

@@ -149,6 +149,10 @@ TEST(InteropProviders, NamespacesFollowTheRepositoryWithTheDmtfKeys)
                                 CIMPropertyList(), fromDerived);
     EXPECT_EQ(fromBase.instances.size(), 0u);
     EXPECT_EQ(fromDerived.instances.size(), 2u);
+    // A single instance is still found through either class.
+    Collected single;
+    base->getInstance(context, names.paths[0], false, false, CIMPropertyList(), single);
+    EXPECT_EQ(single.instances.size(), 1u);
 
     Collected unused;
     EXPECT_THROW(base->createInstance(context, names.paths[0], all.instances[0], unused),
