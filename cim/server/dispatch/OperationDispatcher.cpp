@@ -7,6 +7,8 @@
 #include <Pegasus/Common/CIMStatusCode.h>
 #include <Pegasus/Common/Constants.h>
 
+#include "ClassResolver.h"
+#include "ProviderManager.h"
 #include "Repository.h"
 
 #include <exception>
@@ -190,6 +192,23 @@ std::string deleteInstance(OperationExecutor& x,
 {
     x.deleteInstance(r.nameSpace, requiredInstanceName(r, "InstanceName"));
     return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+// The GetClass answer from the built-in definition of the class; empty
+// when there is none.
+std::string builtinClassResponse(OperationExecutor& x,
+                                 const CimXmlRequestMessage& r)
+{
+    CIMClass resolved = x.providerManager().builtinClass(
+        r.nameSpace, r.getClassName("ClassName"));
+    if (resolved.isUninitialized())
+        return std::string();
+    return CimXmlResponseEncoder::classResponse(
+        r.messageId, r.methodName,
+        ClassResolver::present(resolved, r.getBoolean("LocalOnly", true),
+                               r.getBoolean("IncludeQualifiers", true),
+                               r.getBoolean("IncludeClassOrigin", false),
+                               r.getPropertyList("PropertyList")));
 }
 
 // EnumerateInstances and EnumerateInstanceNames are not in this table:
@@ -619,7 +638,23 @@ std::string OperationDispatcher::executeIntrinsic(
     const CimXmlRequestMessage& request)
 {
     if (ClassResponseCache::isGetClass(request))
-        return _classResponses.getClass(_executor.repository(), request);
+    {
+        try
+        {
+            return _classResponses.getClass(_executor.repository(), request);
+        }
+        catch (const CIMException& e)
+        {
+            // A class the repository lacks may be one a built-in provider
+            // defines.
+            if (e.getCode() != CIM_ERR_NOT_FOUND)
+                throw;
+            std::string answer = builtinClassResponse(_executor, request);
+            if (answer.empty())
+                throw;
+            return answer;
+        }
+    }
     SchemaChangeGuard schemaChange(_classResponses, request);
     for (const IntrinsicOperation& operation : kIntrinsicOperations)
     {

@@ -10,7 +10,9 @@
 // of the target's class.  Parameters a request leaves out take their
 // standard defaults.  Routing between repository and providers is
 // OperationExecutor's.  GetClass answers are kept encoded
-// (ClassResponseCache) until the namespace's schema changes.
+// (ClassResponseCache) until the namespace's schema changes.  A class the
+// repository lacks is answered from its built-in definition, if a built-in
+// provider brought one (ProviderManager::registerBuiltinClass).
 //
 // EnumerateInstances and EnumerateInstanceNames answers come with a
 // producer (OperationOutcome): the instances or names are read, encoded

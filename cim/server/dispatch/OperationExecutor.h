@@ -48,6 +48,7 @@ public:
                       const String& hostName);
 
     Repository& repository() { return _repository; }
+    ProviderManager& providerManager() { return _providerManager; }
 
     // ---- instances (routed) ----
 

@@ -162,6 +162,22 @@ void ProviderManager::registerBuiltinProvider(
     }
 }
 
+void ProviderManager::registerBuiltinClass(const CIMNamespaceName& nameSpace,
+                                           const CIMClass& resolved)
+{
+    CIMClass copy = resolved.clone();
+    std::lock_guard<std::mutex> lock(_mutex);
+    _builtinClasses[builtinKey(nameSpace, copy.getClassName())] = copy;
+}
+
+CIMClass ProviderManager::builtinClass(const CIMNamespaceName& nameSpace,
+                                       const CIMName& className) const
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    auto it = _builtinClasses.find(builtinKey(nameSpace, className));
+    return it == _builtinClasses.end() ? CIMClass() : it->second.clone();
+}
+
 void ProviderManager::terminateAll()
 {
     std::vector<std::shared_ptr<LoadedProvider>> all;

@@ -24,6 +24,7 @@
 #ifndef KTA_CIM_DISPATCH_PROVIDERMANAGER_H
 #define KTA_CIM_DISPATCH_PROVIDERMANAGER_H
 
+#include <Pegasus/Common/CIMClass.h>
 #include <Pegasus/Common/CIMInstance.h>
 #include <Pegasus/Common/CIMName.h>
 #include <Pegasus/Common/CIMObjectPath.h>
@@ -80,6 +81,20 @@ public:
     void registerBuiltinProvider(const CIMNamespaceName& nameSpace,
                                  const CIMName& className,
                                  CIMProvider* provider);
+
+    // A definition that comes with a built-in provider, for a class the
+    // repository need not hold: GetClass answers it in `nameSpace` while
+    // the repository defines no class of that name there.  `resolved` is in
+    // the repository's resolved form (inherited members and qualifiers
+    // propagated, class origins set).  A second definition of the class
+    // replaces the first.
+    void registerBuiltinClass(const CIMNamespaceName& nameSpace,
+                              const CIMClass& resolved);
+
+    // A copy of the built-in definition of the class; an uninitialized
+    // class when there is none.
+    CIMClass builtinClass(const CIMNamespaceName& nameSpace,
+                          const CIMName& className) const;
 
     // Waits for the provider calls in progress, then calls terminate() once
     // on every loaded and built-in provider.  Later requests for providers
@@ -156,6 +171,8 @@ private:
     ProviderRegistry _registry;
     // Built-in providers by "namespace\nclass" (lower case).
     std::map<std::string, std::shared_ptr<LoadedProvider>> _builtins;
+    // Built-in class definitions, keyed as _builtins.
+    std::map<std::string, CIMClass> _builtinClasses;
     // Loaded providers by "module\nprovider" (lower case).
     std::map<std::string, std::shared_ptr<LoadedProvider>> _loaded;
     // Built-in providers replaced by a later registration; terminated with

@@ -21,6 +21,7 @@
 
 #include "BuiltinProviders.h"
 #include "HttpServer.h"
+#include "InteropProviders.h"
 #include "LocalSocketPath.h"
 #include "OperationDispatcher.h"
 #include "PamAuthenticator.h"
@@ -332,6 +333,38 @@ std::string detach(SystemCalls& sys, StartupChannel& channel)
     return std::string();
 }
 
+// The interoperability namespace and what WBEM clients look for there: the
+// namespaces and this object manager, answered by built-in providers, with
+// the classes' built-in definitions.  The namespace is created when the
+// repository lacks it (a new or emptied repository), so that clients find
+// it before any schema has been compiled into it.
+void setUpInterop(Repository& repository, ProviderManager& providers)
+{
+    const CIMNamespaceName& interop = PEGASUS_NAMESPACENAME_INTEROP;
+    if (!repository.namespaceExists(interop))
+        repository.createNamespace(interop);
+    InteropSystem system;
+    system.systemName = localHostName();
+    system.namespaces = [&repository] { return repository.enumerateNamespaces(); };
+    system.classStored = [&repository, interop](const CIMName& className) {
+        try
+        {
+            return bool(repository.classExists(interop, className));
+        }
+        catch (const CIMException&)
+        {
+            return false;  // the namespace was deleted since
+        }
+    };
+    for (const CIMClass& definition : interopClassDefinitions())
+        providers.registerBuiltinClass(interop, definition);
+    for (const CIMName& className : {kCimNamespaceClass, kPgNamespaceClass})
+        providers.registerBuiltinProvider(interop, className,
+                                          new NamespaceProvider(className, system));
+    providers.registerBuiltinProvider(interop, kCimObjectManagerClass,
+                                      new ObjectManagerProvider(system));
+}
+
 // The serving process's parts: start files, repository, providers (the
 // built-in ones included), dispatcher, and the configuration's change
 // listener.  Throws what a part could not do.
@@ -369,6 +402,7 @@ void setUpServing(SystemCalls& sys, const std::string& home, pid_t self,
     server.providers->registerBuiltinProvider(
         PEGASUS_NAMESPACENAME_SHUTDOWN, PEGASUS_CLASSNAME_SHUTDOWN,
         new ShutdownServiceProvider([&http]() { http.stop(); }));
+    setUpInterop(*server.repository, *server.providers);
     server.dispatcher.reset(new OperationDispatcher(*server.repository, *server.providers));
 }
 

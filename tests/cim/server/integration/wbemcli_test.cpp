@@ -111,3 +111,28 @@ TEST(Wbemcli, BrowsesCreatesAndDeletesInTheWireNamespace)
     EXPECT_NE(missing.err.find("CIM_ERR_NOT_FOUND"), std::string::npos) << describe(missing);
     EXPECT_EQ(missing.out.find("No_Such_Class"), std::string::npos) << describe(missing);
 }
+
+TEST(Wbemcli, FindsTheNamespacesAndTheObjectManagerInTheInteropNamespace)
+{
+    ASSERT_EQ(::access(kWbemcli, X_OK), 0)
+        << kWbemcli << " is missing: install sblim-wbemcli (setup.sh does)";
+    ASSERT_TRUE(server().ensureStarted());
+    Wbemcli wbemcli{"http://127.0.0.1:" + std::to_string(server().port()) + "/root/PG_InterOp"};
+
+    RunResult ein = wbemcli({"ein", wbemcli.at("CIM_Namespace")});
+    ASSERT_EQ(ein.status, 0) << describe(ein);
+    for (const char* name : {"Name=\"root/PG_InterOp\"", "Name=\"root/PG_Internal\""})
+        EXPECT_EQ(countOf(ein.out, name), 1u) << name << " in " << ein.out;
+    EXPECT_EQ(countOf(ein.out, ":PG_Namespace."), countOf(ein.out, "\n")) << ein.out;
+
+    // The path ein printed names the instance gi reads.
+    std::string line = ein.out.substr(0, ein.out.find('\n'));
+    std::string path = line.substr(line.find(":PG_Namespace.") + 1);
+    RunResult gi = wbemcli({"gi", wbemcli.at(path)});
+    ASSERT_EQ(gi.status, 0) << describe(gi);
+    EXPECT_NE(gi.out.find("ClassInfo="), std::string::npos) << gi.out;
+
+    RunResult manager = wbemcli({"ei", wbemcli.at("CIM_ObjectManager")});
+    ASSERT_EQ(manager.status, 0) << describe(manager);
+    EXPECT_EQ(countOf(manager.out, ":CIM_ObjectManager."), 1u) << manager.out;
+}

@@ -8,9 +8,11 @@
 #include <Pegasus/Client/CIMClient.h>
 #include <Pegasus/Common/Constants.h>
 
+#include <sqlite3.h>
 #include <sys/un.h>
 
 #include "CimserverProcess.h"
+#include "Repository.h"
 
 using namespace Pegasus;
 
@@ -340,6 +342,32 @@ TEST(CimserverNoServerTest, FileSizeLimitFailsTheRequestNotTheServer)
     blob.getProperty(blob.findProperty("Data")).setValue(CIMValue(String("small")));
     again.createInstance(ns, blob);
     EXPECT_EQ(again.enumerateInstanceNames(ns, "Big_Blob").size(), 1u);
+}
+
+// The server makes its interoperability namespace when the repository lacks
+// it; a repository that will not take it (here a trigger stands for a full
+// disk) stops the start with the store's reason.
+TEST(CimserverNoServerTest, InteropNamespaceThatCannotBeMadeStopsTheStart)
+{
+    CimserverProcess server;
+    const std::string directory = server.home().file("repository");
+    {
+        Repository tables(directory);
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((directory + "/repository.db").c_str(), &db), SQLITE_OK);
+    const int made = sqlite3_exec(db,
+                                  "CREATE TRIGGER refuse BEFORE INSERT ON namespaces BEGIN "
+                                  "SELECT RAISE(ABORT, 'database or disk is full'); END;",
+                                  nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(made, SQLITE_OK);
+
+    RunResult start = server.start();
+    EXPECT_EQ(start.status, 1);
+    EXPECT_EQ(start.err.rfind("cimserver not started: ", 0), 0u) << start.err;
+    EXPECT_NE(start.err.find("database or disk is full"), std::string::npos) << start.err;
+    EXPECT_FALSE(server.home().exists("cimserver_start.lock"));
 }
 
 TEST(CimserverNoServerTest, BusyPortIsReportedByTheParent)

@@ -103,6 +103,16 @@ TEST(PegasusNamespaceServer, StartsServesAndStopsItsOwnServer)
     EXPECT_LT(module.findProperty("Location"), module.getPropertyCount());
     EXPECT_GT(client.enumerateClassNames("root/PG_Internal", Pegasus::CIMName(), true).size(), 0u);
     EXPECT_GT(client.enumerateClassNames("root/PG_InterOp", Pegasus::CIMName(), true).size(), 0u);
+    // WBEM clients find both namespaces where they look for namespaces.
+    std::string namespaces;
+    Pegasus::Array<Pegasus::CIMInstance> found =
+        client.enumerateInstances("root/PG_InterOp", "CIM_Namespace");
+    for (Pegasus::Uint32 i = 0; i < found.size(); ++i) {
+        Pegasus::String name;
+        found[i].getProperty(found[i].findProperty("Name")).getValue().get(name);
+        namespaces += std::string(name.getCString()) + " ";
+    }
+    EXPECT_EQ("root/PG_InterOp root/PG_Internal ", namespaces);
     client.disconnect();
 
     // The two provider directories (in the order the directory lists them)
