@@ -19,26 +19,14 @@
 
 #include <gtest/gtest.h>
 
-#include <Pegasus/Client/CIMClient.h>
-
-#include "../src/namespace/integration/StagedServer.h"
+#include "ProviderTestSupport.h"
 
 using namespace Pegasus;
 namespace fs = std::filesystem;
 
 namespace {
 
-
-std::string Text(String const& s) { return static_cast<const char*>(s.getCString()); }
-
-// The first line of a file without trailing blanks; "" when unreadable.
-std::string FirstLine(std::string const& path)
-{
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line.substr(0, line.find_last_not_of(" \n") + 1);
-}
+using namespace providertest;
 
 uint64_t Number(std::string const& path) { return std::strtoull(FirstLine(path).c_str(), 0, 10); }
 
@@ -51,15 +39,6 @@ std::vector<std::string> Entries(std::string const& dir)
     return names;
 }
 
-std::string Str(CIMInstance const& instance, const char* name)
-{
-    Uint32 const at = instance.findProperty(name);
-    if (at == PEG_NOT_FOUND)
-        return "<no property>";
-    CIMValue const v = instance.getProperty(at).getValue();
-    return v.isNull() ? "<null>" : Text(v.toString());
-}
-
 // The instances by the text of property `key`.
 std::map<std::string, CIMInstance> ByKey(Array<CIMInstance> const& instances, const char* key)
 {
@@ -67,16 +46,6 @@ std::map<std::string, CIMInstance> ByKey(Array<CIMInstance> const& instances, co
     for (Uint32 i = 0; i < instances.size(); i++)
         result[Str(instances[i], key)] = instances[i];
     return result;
-}
-
-std::string Qualifier(CIMClass const& cls, const char* property, const char* qualifier)
-{
-    Uint32 const p = cls.findProperty(property);
-    if (p == PEG_NOT_FOUND)
-        return "<no property>";
-    CIMConstProperty const prop = cls.getProperty(p);
-    Uint32 const q = prop.findQualifier(qualifier);
-    return q == PEG_NOT_FOUND ? "<none>" : Text(prop.getQualifier(q).getValue().toString());
 }
 
 // The DeviceID key of a reference value; "<null>" for a null one.
@@ -93,32 +62,7 @@ std::string DeviceOf(CIMValue const& reference)
     return "<no DeviceID>";
 }
 
-class DeviceProviderTest : public ::testing::Test {
-protected:
-    // Registers the staged provider `name` as the plug-in does and
-    // connects the client.
-    ::testing::AssertionResult Serve(std::string const& name)
-    {
-        nsptest::RequestedClasses requested;
-        ::testing::AssertionResult served = fServer.ServeStagedProvider(name, requested);
-        if (!served)
-            return served;
-        fNsp = requested.nsp;
-        fClient.setTimeout(60000);
-        fClient.connect("127.0.0.1", fServer.Port(), "", "");
-        return ::testing::AssertionSuccess();
-    }
-
-    Array<CIMInstance> Enumerate(const char* cls)
-    {
-        return fClient.enumerateInstances(fNsp.c_str(), cls);
-    }
-    CIMClass Class(const char* cls) { return fClient.getClass(fNsp.c_str(), cls, false); }
-
-    nsptest::StagedServer fServer;
-    CIMClient fClient;
-    std::string fNsp;
-};
+using DeviceProviderTest = ProviderTest;
 
 TEST_F(DeviceProviderTest, StorageReportsDisksAndFileSystems)
 {
@@ -145,7 +89,7 @@ TEST_F(DeviceProviderTest, StorageReportsDisksAndFileSystems)
         EXPECT_EQ(FirstLine("/proc/sys/kernel/hostname"), Str(disk, "SystemName"));
     }
     EXPECT_EQ(expected, reported);
-    EXPECT_EQ("Bytes", Qualifier(Class("KTA_DiskDrive"), "Size", "Units"));
+    EXPECT_EQ("Bytes", Qualifier(Class("KTA_DiskDrive"), "Units", "Size"));
 
     // File systems: one per mount point; "/" with statvfs's figures, on
     // the disk its device number names (a partition names its disk).
@@ -195,7 +139,7 @@ TEST_F(DeviceProviderTest, StorageReportsDisksAndFileSystems)
     }
     CIMClass const fsClass = Class("KTA_FileSystem");
     for (const char* property : {"FileSystemSize", "AvailableSpace"})
-        EXPECT_EQ("Bytes", Qualifier(fsClass, property, "Units")) << property;
+        EXPECT_EQ("Bytes", Qualifier(fsClass, "Units", property)) << property;
 }
 
 TEST_F(DeviceProviderTest, NetworkReportsEveryInterface)
@@ -230,10 +174,10 @@ TEST_F(DeviceProviderTest, NetworkReportsEveryInterface)
     EXPECT_EQ(Entries("/sys/class/net"), names);
     EXPECT_EQ(1u, ports.count("lo"));
     CIMClass const portClass = Class("KTA_NetworkPort");
-    EXPECT_EQ("Bits per Second", Qualifier(portClass, "Speed", "Units"));
-    EXPECT_EQ("0 1 2 3 4 5 6 ", Qualifier(portClass, "OperState", "ValueMap"));
+    EXPECT_EQ("Bits per Second", Qualifier(portClass, "Units", "Speed"));
+    EXPECT_EQ("0 1 2 3 4 5 6 ", Qualifier(portClass, "ValueMap", "OperState"));
     EXPECT_EQ("Unknown Not Present Down Lower Layer Down Testing Dormant Up ",
-              Qualifier(portClass, "OperState", "Values"));
+              Qualifier(portClass, "Values", "OperState"));
 
     // The statistics class: one instance per interface, counters no
     // smaller than a moment ago.

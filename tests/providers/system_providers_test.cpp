@@ -19,29 +19,14 @@
 
 #include <gtest/gtest.h>
 
-#include <Pegasus/Client/CIMClient.h>
-
-#include "../src/namespace/integration/StagedServer.h"
+#include "ProviderTestSupport.h"
 
 using namespace Pegasus;
 namespace fs = std::filesystem;
 
 namespace {
 
-
-std::string Text(String const& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
-
-// The first line of a file, without its line end; "" when unreadable.
-std::string FirstLine(std::string const& path)
-{
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
+using namespace providertest;
 
 // Lines "key: value" (or "key=value") of a file whose key matches exactly,
 // values as written after the separator and any blanks.
@@ -66,30 +51,6 @@ std::string Value(std::string const& path, std::string const& key, char sep)
 
 uint64_t Number(std::string const& text) { return std::strtoull(text.c_str(), nullptr, 10); }
 
-// A property's value as text; "<null>" for a null or missing one.
-std::string Str(CIMInstance const& instance, const char* name)
-{
-    Uint32 const at = instance.findProperty(name);
-    if (at == PEG_NOT_FOUND || instance.getProperty(at).getValue().isNull())
-        return "<null>";
-    return Text(instance.getProperty(at).getValue().toString());
-}
-
-// A qualifier's value as text, of the class (no property) or of a property.
-std::string Qualifier(CIMClass const& cls, const char* qualifier, const char* property = nullptr)
-{
-    if (property == nullptr) {
-        Uint32 const q = cls.findQualifier(qualifier);
-        return q == PEG_NOT_FOUND ? "<none>" : Text(cls.getQualifier(q).getValue().toString());
-    }
-    Uint32 const p = cls.findProperty(property);
-    if (p == PEG_NOT_FOUND)
-        return "<no property>";
-    CIMConstProperty const prop = cls.getProperty(p);
-    Uint32 const q = prop.findQualifier(qualifier);
-    return q == PEG_NOT_FOUND ? "<none>" : Text(prop.getQualifier(q).getValue().toString());
-}
-
 // Properties that hold the first line of a file, null when the file is
 // missing or empty.
 void ExpectFirstLines(CIMInstance const& instance,
@@ -100,34 +61,6 @@ void ExpectFirstLines(CIMInstance const& instance,
         EXPECT_EQ(expected.empty() ? "<null>" : expected, Str(instance, property)) << property;
     }
 }
-
-// A staged server in a root of its own serving one staged provider folder.
-class ProviderTest : public ::testing::Test {
-protected:
-    // Registers provider `name` as the plug-in does and connects the
-    // client; every requested class is then known in the namespace.
-    ::testing::AssertionResult Serve(std::string const& name)
-    {
-        ::testing::AssertionResult served = fServer.ServeStagedProvider(name, fRequested);
-        if (!served)
-            return served;
-        fClient.setTimeout(60000);
-        fClient.connect("127.0.0.1", fServer.Port(), "", "");
-        for (std::string const& cls : fRequested.classes)
-            fClasses[cls] = fClient.getClass(fRequested.nsp.c_str(), cls.c_str(), false);
-        return ::testing::AssertionSuccess();
-    }
-
-    Array<CIMInstance> Enumerate(const char* cls)
-    {
-        return fClient.enumerateInstances(fRequested.nsp.c_str(), cls);
-    }
-
-    nsptest::StagedServer fServer;
-    CIMClient fClient;
-    nsptest::RequestedClasses fRequested;
-    std::map<std::string, CIMClass> fClasses;
-};
 
 TEST_F(ProviderTest, SystemReportsTheRunningSystem)
 {
@@ -152,7 +85,7 @@ TEST_F(ProviderTest, SystemReportsTheRunningSystem)
     for (auto const& entry : fs::directory_iterator("/proc"))
         processes += std::isdigit(entry.path().filename().string()[0]) ? 1 : 0;
     EXPECT_NEAR(processes, Number(Str(os, "NumberOfProcesses")), 30.0);
-    EXPECT_EQ("Seconds", Qualifier(fClasses["KTA_OperatingSystem"], "Units", "UptimeSeconds"));
+    EXPECT_EQ("Seconds", Qualifier(Class("KTA_OperatingSystem"), "Units", "UptimeSeconds"));
 
     Array<CIMInstance> const computers = Enumerate("KTA_ComputerSystem");
     ASSERT_EQ(1u, computers.size());
@@ -162,13 +95,13 @@ TEST_F(ProviderTest, SystemReportsTheRunningSystem)
     EXPECT_EQ(std::to_string(Values("/proc/cpuinfo", "processor", ':').size()),
               Str(computers[0], "NumberOfLogicalProcessors"));
     EXPECT_EQ("0 1 2 3..32767 32768..65535 ",
-              Qualifier(fClasses["KTA_ComputerSystem"], "ValueMap", "PlatformType"));
+              Qualifier(Class("KTA_ComputerSystem"), "ValueMap", "PlatformType"));
 
     // The abstract base is requested but has no instances of its own; its
     // subclass reports the installation's settings.
-    EXPECT_EQ("TRUE", Qualifier(fClasses["KTA_ManagedItem"], "Abstract"));
+    EXPECT_EQ("TRUE", Qualifier(Class("KTA_ManagedItem"), "Abstract"));
     EXPECT_EQ("KTA_ManagedItem",
-              Text(fClasses["KTA_SystemSettings"].getSuperClassName().getString()));
+              Text(Class("KTA_SystemSettings").getSuperClassName().getString()));
     Array<CIMInstance> const settings = Enumerate("KTA_SystemSettings");
     ASSERT_EQ(1u, settings.size());
     ExpectFirstLines(settings[0], {{"MachineID", "/etc/machine-id"},
@@ -203,7 +136,7 @@ TEST_F(ProviderTest, CpuReportsEveryProcessorAndTheMemory)
     std::map<std::string, CIMInstance> byId;
     for (Uint32 i = 0; i < cpus.size(); i++)
         byId[Str(cpus[i], "DeviceID")] = cpus[i];
-    CIMClass const& processor = fClasses["KTA_Processor"];
+    CIMClass const processor = Class("KTA_Processor");
     for (std::size_t i = 0; i < numbers.size(); i++) {
         CIMInstance const& cpu = byId["CPU" + numbers[i]];
         ASSERT_FALSE(cpu.isUninitialized()) << "no CPU" << numbers[i];
@@ -229,7 +162,7 @@ TEST_F(ProviderTest, CpuReportsEveryProcessorAndTheMemory)
     double const total = static_cast<double>(Number(Str(mem, "TotalMemory")));
     EXPECT_NEAR(static_cast<double>(Number(Value("/proc/meminfo", "MemAvailable", ':')) * kib),
                 static_cast<double>(Number(Str(mem, "AvailableMemory"))), total / 10);
-    EXPECT_EQ("Bytes", Qualifier(fClasses["KTA_Memory"], "Units", "AvailableMemory"));
+    EXPECT_EQ("Bytes", Qualifier(Class("KTA_Memory"), "Units", "AvailableMemory"));
 }
 
 // The installed packages of the status file, by name and architecture.
@@ -298,13 +231,13 @@ TEST_F(ProviderTest, SoftwareReportsEveryInstalledPackage)
                                    [](auto const& p) { return p.second.at("Package") == "libc6"; });
     ASSERT_NE(packages.end(), libc) << "libc6 is not installed";
     CIMInstance const libc6 = fClient.getInstance(
-        fRequested.nsp.c_str(), CIMObjectPath(("KTA_SoftwareIdentity.InstanceID=\"KTA:" +
+        fNsp.c_str(), CIMObjectPath(("KTA_SoftwareIdentity.InstanceID=\"KTA:" +
                                                libc->first + "\"").c_str()));
     EXPECT_EQ(libc->second.at("Version"), Str(libc6, "VersionString"));
-    EXPECT_EQ("KiloBytes", Qualifier(fClasses["KTA_SoftwareIdentity"], "Units", "InstalledSize"));
+    EXPECT_EQ("KiloBytes", Qualifier(Class("KTA_SoftwareIdentity"), "Units", "InstalledSize"));
 
     // The file lists: requested, held back from collection, one per list.
-    EXPECT_EQ("TRUE", Qualifier(fClasses["KTA_SoftwareFile"], "DONTCOLLECT"));
+    EXPECT_EQ("TRUE", Qualifier(Class("KTA_SoftwareFile"), "DONTCOLLECT"));
     std::map<std::string, std::size_t> lines;
     for (auto const& entry : fs::directory_iterator("/var/lib/dpkg/info"))
         if (entry.path().extension() == ".list") {

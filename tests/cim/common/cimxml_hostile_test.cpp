@@ -8,14 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace {
-
-std::string utf8(const String& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
 
 // A response whose IRETURNVALUE holds `content`.
 std::string response(const std::string& content)
@@ -193,7 +190,7 @@ TEST(CimXmlHostile, EveryBadDocumentIsRejectedWithAClearMessage)
         }
         catch (const CimXmlException& e)
         {
-            std::string message = utf8(e.getMessage());
+            std::string message = text(e.getMessage());
             EXPECT_EQ(e.kind(), c.kind) << message;
             EXPECT_NE(message.find(c.messagePart), std::string::npos) << message;
         }
@@ -209,7 +206,7 @@ TEST(CimXmlHostile, MessagesNameTheLine)
     }
     catch (const CimXmlException& e)
     {
-        EXPECT_EQ(utf8(e.getMessage()), "line 4: invalid uint8 value \"300\": out of range");
+        EXPECT_EQ(text(e.getMessage()), "line 4: invalid uint8 value \"300\": out of range");
     }
 }
 

@@ -8,16 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace {
 
 const CIMNamespaceName kNs("root/cimv2");
-
-std::string str(const String& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
 
 CIMInstance item(const char* id)
 {
@@ -74,16 +71,16 @@ TEST(CimXmlMultiple, RequestCallsDecodeInOrderWithTheMessageId)
     EXPECT_EQ("m<1>", m.messageId);
     EXPECT_EQ("1.0", m.protocolVersion);
     ASSERT_EQ(3u, m.calls.size());
-    EXPECT_EQ("CreateInstance", str(m.calls[0].methodName));
-    EXPECT_EQ("root/cimv2", str(m.calls[0].nameSpace.getString()));
+    EXPECT_EQ("CreateInstance", text(m.calls[0].methodName));
+    EXPECT_EQ("root/cimv2", text(m.calls[0].nameSpace.getString()));
     ASSERT_NE(nullptr, m.calls[0].findIParam("NewInstance"));
-    EXPECT_EQ("a", str(m.calls[0].findIParam("NewInstance")->instance
+    EXPECT_EQ("a", text(m.calls[0].findIParam("NewInstance")->instance
                            .getProperty(0).getValue().toString()));
-    EXPECT_EQ("ModifyInstance", str(m.calls[1].methodName));
-    EXPECT_EQ("root/other", str(m.calls[1].nameSpace.getString()));
+    EXPECT_EQ("ModifyInstance", text(m.calls[1].methodName));
+    EXPECT_EQ("root/other", text(m.calls[1].nameSpace.getString()));
     EXPECT_FALSE(m.calls[2].isIntrinsic);
-    EXPECT_EQ("Reset", str(m.calls[2].methodName));
-    EXPECT_EQ("Test_Item", str(m.calls[2].objectName.getClassName().getString()));
+    EXPECT_EQ("Reset", text(m.calls[2].methodName));
+    EXPECT_EQ("Test_Item", text(m.calls[2].objectName.getClassName().getString()));
     for (const CimXmlRequestMessage& call : m.calls)
         EXPECT_EQ("m<1>", call.messageId);
 }
@@ -135,14 +132,14 @@ TEST(CimXmlMultiple, ResponsesKeepEachCallsResultOrError)
         EXPECT_EQ("42", each.messageId);
     EXPECT_FALSE(r[0].hasError);
     ASSERT_EQ(1u, r[0].instanceNames.size());
-    EXPECT_EQ("Test_Item.Id=\"a\"", str(r[0].instanceNames[0].toString()));
+    EXPECT_EQ("Test_Item.Id=\"a\"", text(r[0].instanceNames[0].toString()));
     EXPECT_TRUE(r[1].hasError);
     EXPECT_EQ(CIM_ERR_INVALID_PARAMETER, r[1].errorCode);
-    EXPECT_EQ("CIM_ERR_INVALID_PARAMETER: no key", str(r[1].errorDescription));
-    EXPECT_EQ("SetQualifier", str(r[2].methodName));
+    EXPECT_EQ("CIM_ERR_INVALID_PARAMETER: no key", text(r[1].errorDescription));
+    EXPECT_EQ("SetQualifier", text(r[2].methodName));
     EXPECT_FALSE(r[2].hasError);
     EXPECT_FALSE(r[3].isIntrinsic);
-    EXPECT_EQ("7", str(r[3].returnValue.toString()));
+    EXPECT_EQ("7", text(r[3].returnValue.toString()));
 
     // A simple response is not a multiple one, nor the reverse.
     std::string simple = CimXmlResponseEncoder::emptyResponse("1", "SetQualifier");

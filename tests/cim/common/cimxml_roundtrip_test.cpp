@@ -17,14 +17,11 @@
 #include <functional>
 #include <string>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace {
-
-std::string utf8(const String& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
 
 template <class T>
 CIMValue arrayOf(std::initializer_list<T> items)
@@ -128,7 +125,7 @@ TEST(CimXmlRoundTrip, EveryValueTypeSurvivesAnInstanceProperty)
         EXPECT_EQ(p.isArray(), c.value.isArray());
         EXPECT_EQ(p.getValue().isNull(), c.value.isNull());
         EXPECT_TRUE(p.getValue().equal(c.value))
-            << utf8(p.getValue().toString()) << " vs " << utf8(c.value.toString()) << "\n"
+            << text(p.getValue().toString()) << " vs " << text(c.value.toString()) << "\n"
             << xml;
         EXPECT_TRUE(decoded.identical(original)) << xml;
     }
@@ -182,7 +179,7 @@ TEST(CimXmlRoundTrip, LenientValueForms)
     {
         SCOPED_TRACE(c.text);
         CIMValue v = CimXmlValues::scalarFromText(c.type, c.text, std::strlen(c.text));
-        EXPECT_TRUE(v.equal(c.expected)) << utf8(v.toString());
+        EXPECT_TRUE(v.equal(c.expected)) << text(v.toString());
     }
 }
 
@@ -233,14 +230,14 @@ TEST(CimXmlRoundTrip, ClassWithEveryKindOfMember)
     CimXmlWriter::appendClass(xml, original);
     CIMClass decoded = CimXmlReader::decodeClass(xml);
     EXPECT_TRUE(decoded.identical(original)) << xml;
-    EXPECT_EQ(utf8(decoded.getQualifier(1).getFlavor().toString()), "OVERRIDABLE RESTRICTED");
+    EXPECT_EQ(text(decoded.getQualifier(1).getFlavor().toString()), "OVERRIDABLE RESTRICTED");
     EXPECT_EQ(decoded.getProperty(1).getArraySize(), 3u);
-    EXPECT_EQ(utf8(decoded.getProperty(2).getReferenceClassName().getString()), "CIM_Other");
+    EXPECT_EQ(text(decoded.getProperty(2).getReferenceClassName().getString()), "CIM_Other");
     EXPECT_EQ(decoded.getMethod(0).getParameter(3).getType(), CIMTYPE_REFERENCE);
     EXPECT_TRUE(decoded.getMethod(0).getParameter(3).isArray());
 
     // The object's own text form is the same CIM-XML.
-    EXPECT_TRUE(CimXmlReader::decodeObject(utf8(CIMObject(original).toString()))
+    EXPECT_TRUE(CimXmlReader::decodeObject(text(CIMObject(original).toString()))
                     .identical(CIMObject(original)));
 }
 
@@ -257,8 +254,8 @@ TEST(CimXmlRoundTrip, ClassAndSuperclassNamesStayApart)
         CIMClass decoded = CimXmlReader::decodeClass(
             std::string("<CLASS NAME=\"") + pair.first + "\" SUPERCLASS=\"" +
             pair.second + "\"></CLASS>");
-        EXPECT_EQ(utf8(decoded.getClassName().getString()), pair.first);
-        EXPECT_EQ(utf8(decoded.getSuperClassName().getString()), pair.second);
+        EXPECT_EQ(text(decoded.getClassName().getString()), pair.first);
+        EXPECT_EQ(text(decoded.getSuperClassName().getString()), pair.second);
     }
 }
 
@@ -276,7 +273,7 @@ TEST(CimXmlRoundTrip, QualifierDeclarations)
     };
     for (const CIMQualifierDecl& d : kDecls)
     {
-        SCOPED_TRACE(utf8(d.getName().getString()));
+        SCOPED_TRACE(text(d.getName().getString()));
         std::string xml;
         CimXmlWriter::appendQualifierDecl(xml, d);
         EXPECT_TRUE(CimXmlReader::decodeQualifierDecl(xml).identical(d)) << xml;
@@ -307,12 +304,12 @@ TEST(CimXmlRoundTrip, RequestsDecodeIntoTheirParameters)
              EXPECT_FALSE(m.getBoolean("LocalOnly", true));
              EXPECT_FALSE(m.getBoolean("IncludeQualifiers", true));
              EXPECT_TRUE(m.getBoolean("IncludeClassOrigin", false));
-             EXPECT_EQ(utf8(m.getPropertyList().toString()), "A, b_2");
+             EXPECT_EQ(text(m.getPropertyList().toString()), "A, b_2");
          }},
         {CimXmlRequestEncoder::getClass("1", ns, "C", true, true, false, CIMPropertyList(Array<CIMName>())),
          [](const CimXmlRequestMessage& m) {
              EXPECT_EQ(m.iparams.size(), 2u);
-             EXPECT_EQ(utf8(m.getPropertyList().toString()), "EMPTY");
+             EXPECT_EQ(text(m.getPropertyList().toString()), "EMPTY");
          }},
         {CimXmlRequestEncoder::enumerateClasses("2", ns, CIMName(), true),
          [](const CimXmlRequestMessage& m) {
@@ -335,7 +332,7 @@ TEST(CimXmlRoundTrip, RequestsDecodeIntoTheirParameters)
              EXPECT_EQ(m.getClassName("ClassName"), CIMName("CIM_Gone"));
          }},
         {CimXmlRequestEncoder::deleteQualifier("7", ns, "Q"),
-         [](const CimXmlRequestMessage& m) { EXPECT_EQ(utf8(m.getString("QualifierName")), "Q"); }},
+         [](const CimXmlRequestMessage& m) { EXPECT_EQ(text(m.getString("QualifierName")), "Q"); }},
         {CimXmlRequestEncoder::enumerateQualifiers("8", ns),
          [](const CimXmlRequestMessage& m) { EXPECT_TRUE(m.iparams.empty()); }},
         {CimXmlRequestEncoder::enumerateInstances("9", ns, "C", false, false, true, true, list),
@@ -344,13 +341,13 @@ TEST(CimXmlRoundTrip, RequestsDecodeIntoTheirParameters)
          [&](const CimXmlRequestMessage& m) {
              const CimXmlIParamValue* p = m.findIParam("ModifiedInstance");
              ASSERT_EQ(p->kind, CimXmlIParamValue::NAMED_INSTANCE);
-             EXPECT_EQ(utf8(p->instance.getPath().toString()), "CIM_Embedded.Count=7");
+             EXPECT_EQ(text(p->instance.getPath().toString()), "CIM_Embedded.Count=7");
              EXPECT_FALSE(m.getBoolean("IncludeQualifiers", true));
          }},
         {CimXmlRequestEncoder::deleteInstance("11", ns, samplePath()),
          [](const CimXmlRequestMessage& m) {
              // INSTANCENAME carries no host or namespace.
-             EXPECT_EQ(utf8(m.getInstanceName("InstanceName").toString()),
+             EXPECT_EQ(text(m.getInstanceName("InstanceName").toString()),
                        "CIM_Thing.Flag=TRUE,Name=\"a \\\"quoted\\\" \\\\ key\",Number=-42");
          }},
     };
@@ -359,8 +356,8 @@ TEST(CimXmlRoundTrip, RequestsDecodeIntoTheirParameters)
         SCOPED_TRACE(c.request.cimMethod);
         CimXmlRequestMessage m = CimXmlRequestDecoder::decode(c.request.body);
         EXPECT_TRUE(m.isIntrinsic);
-        EXPECT_EQ(utf8(m.methodName), c.request.cimMethod);
-        EXPECT_EQ(utf8(m.nameSpace.getString()), "root/cimv2");
+        EXPECT_EQ(text(m.methodName), c.request.cimMethod);
+        EXPECT_EQ(text(m.nameSpace.getString()), "root/cimv2");
         EXPECT_EQ(c.request.cimObject, "root%2Fcimv2");
         c.check(m);
     }
@@ -384,11 +381,11 @@ TEST(CimXmlRoundTrip, MethodCallParametersKeepTheirTypes)
 
     CimXmlRequestMessage m = CimXmlRequestDecoder::decode(r.body);
     EXPECT_FALSE(m.isIntrinsic);
-    EXPECT_EQ(utf8(m.objectName.toString()), "root/PG_Internal:PG_ShutdownService");
+    EXPECT_EQ(text(m.objectName.toString()), "root/PG_Internal:PG_ShutdownService");
     ASSERT_EQ(m.parameters.size(), in.size());
     for (Uint32 i = 0; i < in.size(); i++)
     {
-        SCOPED_TRACE(utf8(in[i].getParameterName()));
+        SCOPED_TRACE(text(in[i].getParameterName()));
         EXPECT_EQ(m.parameters[i].getParameterName(), in[i].getParameterName());
         EXPECT_EQ(m.parameters[i].isTyped(), in[i].isTyped());
         EXPECT_TRUE(m.parameters[i].getValue().equal(in[i].getValue()));
@@ -429,7 +426,7 @@ TEST(CimXmlRoundTrip, ResponsesDecodeIntoTheirResults)
     r = CimXmlResponseDecoder::decode(
         CimXmlResponseEncoder::instanceNamesResponse("5", "EnumerateInstanceNames", paths));
     ASSERT_EQ(r.instanceNames.size(), 1u);
-    EXPECT_EQ(utf8(r.instanceNames[0].toString()), "X.k=1");
+    EXPECT_EQ(text(r.instanceNames[0].toString()), "X.k=1");
 
     r = CimXmlResponseDecoder::decode(CimXmlResponseEncoder::emptyResponse("6", "DeleteClass"));
     EXPECT_FALSE(r.hasReturnValue);
@@ -447,7 +444,7 @@ TEST(CimXmlRoundTrip, ResponsesDecodeIntoTheirResults)
     r = CimXmlResponseDecoder::decode(CimXmlResponseEncoder::errorResponse(
         "8", "Run", false, CIM_ERR_METHOD_NOT_FOUND, "CIM_ERR_METHOD_NOT_FOUND: <Run> & \"x\""));
     EXPECT_THROW(r.throwIfError(), CIMException);
-    EXPECT_EQ(utf8(r.errorDescription), "CIM_ERR_METHOD_NOT_FOUND: <Run> & \"x\"");
+    EXPECT_EQ(text(r.errorDescription), "CIM_ERR_METHOD_NOT_FOUND: <Run> & \"x\"");
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <string>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace {
@@ -86,11 +88,6 @@ CimXmlResponse decodeCapture(const std::string& name)
     return CimXmlResponseDecoder::decode(c.body);
 }
 
-std::string utf8(const String& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
-
 CIMConstProperty property(const CIMConstClass& c, const char* name)
 {
     Uint32 i = c.findProperty(name);
@@ -152,7 +149,7 @@ TEST(CimXmlWireResponses, EveryResponseDecodesAndAnswersItsRequest)
         HttpCapture request = readCapture(std::string(base) + "-request.txt");
         HttpCapture response = readCapture(std::string(base) + "-response.txt");
         CimXmlResponse r = CimXmlResponseDecoder::decode(response.body);
-        EXPECT_EQ(utf8(r.methodName), request.headers["cimmethod"]);
+        EXPECT_EQ(text(r.methodName), request.headers["cimmethod"]);
         std::size_t id = request.body.find("MESSAGE ID=\"") + 12;
         EXPECT_EQ(r.messageId, request.body.substr(id, request.body.find('"', id) - id));
         EXPECT_EQ(r.isIntrinsic, request.body.find("<IMETHODCALL") != std::string::npos);
@@ -183,7 +180,7 @@ TEST(CimXmlWireResponses, ErrorsInTrailersComeWithAnEmptyResponse)
         CIMException e = cimXmlErrorFromTrailers(capture.trailers["cimstatuscode"],
                                                  capture.trailers["cimstatuscodedescription"]);
         EXPECT_EQ(e.getCode(), CIM_ERR_NOT_FOUND);
-        EXPECT_EQ(utf8(e.getMessage()), c.message);
+        EXPECT_EQ(text(e.getMessage()), c.message);
     }
 }
 
@@ -206,7 +203,7 @@ TEST(CimXmlWireResponses, ErrorElementsGiveCodeAndDescription)
         CimXmlResponse r = decodeCapture(c.file);
         ASSERT_TRUE(r.hasError);
         EXPECT_EQ(r.errorCode, c.code);
-        EXPECT_EQ(utf8(r.errorDescription), c.description);
+        EXPECT_EQ(text(r.errorDescription), c.description);
         try
         {
             r.throwIfError();
@@ -215,7 +212,7 @@ TEST(CimXmlWireResponses, ErrorElementsGiveCodeAndDescription)
         catch (const CIMException& e)
         {
             EXPECT_EQ(e.getCode(), c.code);
-            EXPECT_EQ(utf8(e.getMessage()), c.description);
+            EXPECT_EQ(text(e.getMessage()), c.description);
         }
     }
 }
@@ -255,12 +252,12 @@ TEST(CimXmlWireResponses, WidgetClass)
         ASSERT_TRUE(r.hasReturnValue);
         ASSERT_EQ(r.classes.size(), 1u);
         CIMConstClass w = r.classes[0];
-        EXPECT_EQ(utf8(w.getClassName().getString()), "WT_Widget");
-        EXPECT_EQ(utf8(w.getSuperClassName().getString()), "WT_Base");
+        EXPECT_EQ(text(w.getClassName().getString()), "WT_Widget");
+        EXPECT_EQ(text(w.getSuperClassName().getString()), "WT_Base");
         EXPECT_EQ(w.getQualifierCount(), 2u);
-        EXPECT_EQ(utf8(qualifier(w, "Version").getFlavor().toString()),
+        EXPECT_EQ(text(qualifier(w, "Version").getFlavor().toString()),
                   "OVERRIDABLE TRANSLATABLE RESTRICTED");
-        EXPECT_EQ(utf8(qualifier(w, "Description").getValue().toString()),
+        EXPECT_EQ(text(qualifier(w, "Description").getValue().toString()),
                   "Widget class with <special> & \"quoted\" text");
 
         ASSERT_EQ(w.getPropertyCount(), 10u);
@@ -273,40 +270,40 @@ TEST(CimXmlWireResponses, WidgetClass)
         for (Uint32 i = 0; i < 10; i++)
         {
             CIMConstProperty p = w.getProperty(i);
-            EXPECT_EQ(utf8(p.getName().getString()), kNames[i]);
+            EXPECT_EQ(text(p.getName().getString()), kNames[i]);
             EXPECT_EQ(p.getType(), kTypes[i]) << kNames[i];
             EXPECT_EQ(p.isArray(), i == 6 || i == 7) << kNames[i];
             EXPECT_EQ(p.getPropagated(), i == 0) << kNames[i];
             EXPECT_EQ(p.getValue().isNull(), i != 9) << kNames[i];
             if (c.classOrigin)
-                EXPECT_EQ(utf8(p.getClassOrigin().getString()), i == 0 ? "WT_Base" : "WT_Widget");
+                EXPECT_EQ(text(p.getClassOrigin().getString()), i == 0 ? "WT_Base" : "WT_Widget");
             else
                 EXPECT_TRUE(p.getClassOrigin().isNull());
         }
-        EXPECT_EQ(utf8(property(w, "Delta").getValue().toString()), "-5");
+        EXPECT_EQ(text(property(w, "Delta").getValue().toString()), "-5");
         CIMConstProperty id = property(w, "Id");
-        EXPECT_EQ(utf8(qualifier(id, "Key").getFlavor().toString()), "TOSUBCLASS DISABLEOVERRIDE");
-        EXPECT_EQ(utf8(qualifier(id, "Description").getFlavor().toString()),
+        EXPECT_EQ(text(qualifier(id, "Key").getFlavor().toString()), "TOSUBCLASS DISABLEOVERRIDE");
+        EXPECT_EQ(text(qualifier(id, "Description").getFlavor().toString()),
                   "OVERRIDABLE TOSUBCLASS TRANSLATABLE");
         CIMConstProperty states = property(w, "States");
         CIMConstQualifier valueMap = qualifier(states, "ValueMap");
         EXPECT_TRUE(valueMap.isArray());
-        EXPECT_EQ(utf8(valueMap.getValue().toString()), "0 1 2 ");
-        EXPECT_EQ(utf8(qualifier(states, "Values").getValue().toString()), "Unknown On Off ");
+        EXPECT_EQ(text(valueMap.getValue().toString()), "0 1 2 ");
+        EXPECT_EQ(text(qualifier(states, "Values").getValue().toString()), "Unknown On Off ");
 
         ASSERT_EQ(w.getMethodCount(), 1u);
         CIMConstMethod resize = w.getMethod(0);
-        EXPECT_EQ(utf8(resize.getName().getString()), "Resize");
+        EXPECT_EQ(text(resize.getName().getString()), "Resize");
         EXPECT_EQ(resize.getType(), CIMTYPE_UINT32);
         ASSERT_EQ(resize.getParameterCount(), 3u);
-        EXPECT_EQ(utf8(resize.getParameter(0).getName().getString()), "NewSize");
+        EXPECT_EQ(text(resize.getParameter(0).getName().getString()), "NewSize");
         EXPECT_EQ(resize.getParameter(0).getType(), CIMTYPE_UINT32);
         EXPECT_FALSE(resize.getParameter(0).isArray());
         CIMConstParameter oldSize = resize.getParameter(1);
-        EXPECT_EQ(utf8(qualifier(oldSize, "In").getValue().toString()), "FALSE");
-        EXPECT_EQ(utf8(qualifier(oldSize, "Out").getValue().toString()), "TRUE");
+        EXPECT_EQ(text(qualifier(oldSize, "In").getValue().toString()), "FALSE");
+        EXPECT_EQ(text(qualifier(oldSize, "Out").getValue().toString()), "TRUE");
         CIMConstParameter reasons = resize.getParameter(2);
-        EXPECT_EQ(utf8(reasons.getName().getString()), "Reasons");
+        EXPECT_EQ(text(reasons.getName().getString()), "Reasons");
         EXPECT_TRUE(reasons.isArray());
         EXPECT_EQ(reasons.getType(), CIMTYPE_STRING);
     }
@@ -322,18 +319,18 @@ TEST(CimXmlWireResponses, ComputerSystemClassFromTheSchema)
         CimXmlResponse r = decodeCapture(file);
         ASSERT_EQ(r.classes.size(), 1u);
         CIMConstClass c = r.classes[0];
-        EXPECT_EQ(utf8(c.getClassName().getString()), "CIM_ComputerSystem");
-        EXPECT_EQ(utf8(c.getSuperClassName().getString()), "CIM_System");
+        EXPECT_EQ(text(c.getClassName().getString()), "CIM_ComputerSystem");
+        EXPECT_EQ(text(c.getSuperClassName().getString()), "CIM_System");
         EXPECT_EQ(c.getPropertyCount(), 32u);
         EXPECT_EQ(c.getMethodCount(), 2u);
-        EXPECT_EQ(utf8(qualifier(c, "Version").getValue().toString()), "2.36.0");
+        EXPECT_EQ(text(qualifier(c, "Version").getValue().toString()), "2.36.0");
 
         CIMConstProperty instanceId = property(c, "InstanceID");
         EXPECT_TRUE(instanceId.getPropagated());
-        EXPECT_EQ(utf8(instanceId.getClassOrigin().getString()),
+        EXPECT_EQ(text(instanceId.getClassOrigin().getString()),
                   withOrigin ? "CIM_ManagedElement" : "");
         // &#10; and &quot; inside long descriptions.
-        std::string description = utf8(qualifier(instanceId, "Description").getValue().toString());
+        std::string description = text(qualifier(instanceId, "Description").getValue().toString());
         EXPECT_NE(description.find("below.\nTo ensure"), std::string::npos);
         EXPECT_NE(description.find("\"preferred\""), std::string::npos);
         EXPECT_NE(description.find("<OrgID>:<LocalID>"), std::string::npos);
@@ -347,7 +344,7 @@ TEST(CimXmlWireResponses, ComputerSystemClassFromTheSchema)
         Uint32 job = change.findParameter("Job");
         ASSERT_NE(job, PEG_NOT_FOUND);
         EXPECT_EQ(change.getParameter(job).getType(), CIMTYPE_REFERENCE);
-        EXPECT_EQ(utf8(change.getParameter(job).getReferenceClassName().getString()),
+        EXPECT_EQ(text(change.getParameter(job).getReferenceClassName().getString()),
                   "CIM_ConcreteJob");
         Uint32 timeout = change.findParameter("TimeoutPeriod");
         ASSERT_NE(timeout, PEG_NOT_FOUND);
@@ -360,19 +357,19 @@ TEST(CimXmlWireResponses, QualifierDeclarations)
     CimXmlResponse description = decodeCapture("05-GetQualifier-Description-cimcli-response.txt");
     ASSERT_EQ(description.qualifierDecls.size(), 1u);
     CIMConstQualifierDecl d = description.qualifierDecls[0];
-    EXPECT_EQ(utf8(d.getName().getString()), "Description");
+    EXPECT_EQ(text(d.getName().getString()), "Description");
     EXPECT_EQ(d.getType(), CIMTYPE_STRING);
     EXPECT_TRUE(d.getValue().isNull());
     EXPECT_TRUE(d.getScope().equal(CIMScope::ANY));
-    EXPECT_EQ(utf8(d.getFlavor().toString()), "OVERRIDABLE TOSUBCLASS TRANSLATABLE");
+    EXPECT_EQ(text(d.getFlavor().toString()), "OVERRIDABLE TOSUBCLASS TRANSLATABLE");
 
     CimXmlResponse abstract = decodeCapture("25-cimmof-GetQualifier-response.txt");
     ASSERT_EQ(abstract.qualifierDecls.size(), 1u);
     CIMConstQualifierDecl a = abstract.qualifierDecls[0];
     EXPECT_EQ(a.getType(), CIMTYPE_BOOLEAN);
-    EXPECT_EQ(utf8(a.getValue().toString()), "FALSE");
-    EXPECT_EQ(utf8(a.getScope().toString()), "CLASS ASSOCIATION INDICATION");
-    EXPECT_EQ(utf8(a.getFlavor().toString()), "OVERRIDABLE RESTRICTED");
+    EXPECT_EQ(text(a.getValue().toString()), "FALSE");
+    EXPECT_EQ(text(a.getScope().toString()), "CLASS ASSOCIATION INDICATION");
+    EXPECT_EQ(text(a.getFlavor().toString()), "OVERRIDABLE RESTRICTED");
 }
 
 // Expected values of the widget instances, as property name -> toString().
@@ -399,19 +396,19 @@ void expectWidget(const CIMConstInstance& w)
 {
     Uint32 idIndex = w.findProperty("Id");
     ASSERT_NE(idIndex, PEG_NOT_FOUND);
-    std::string id = utf8(w.getProperty(idIndex).getValue().toString());
+    std::string id = text(w.getProperty(idIndex).getValue().toString());
     SCOPED_TRACE(id);
     auto expected = kWidgets.find(id);
     ASSERT_NE(expected, kWidgets.end());
-    for (const auto& [name, text] : expected->second)
+    for (const auto& [name, value] : expected->second)
     {
         CIMConstProperty p = property(w, name.c_str());
-        if (text == "(null)")
+        if (value == "(null)")
             EXPECT_TRUE(p.getValue().isNull()) << name;
         else
         {
             EXPECT_FALSE(p.getValue().isNull()) << name;
-            EXPECT_EQ(utf8(p.getValue().toString()), text) << name;
+            EXPECT_EQ(text(p.getValue().toString()), value) << name;
         }
     }
     CIMConstProperty delta = property(w, "Delta");
@@ -438,8 +435,8 @@ TEST(CimXmlWireResponses, EnumeratedInstancesCarryTheirNames)
         {
             CIMConstInstance w = r.instances[i];
             expectWidget(w);
-            std::string id = utf8(w.getProperty(w.findProperty("Id")).getValue().toString());
-            EXPECT_EQ(utf8(w.getPath().toString()), "WT_Widget.Id=\"" + id + "\"");
+            std::string id = text(w.getProperty(w.findProperty("Id")).getValue().toString());
+            EXPECT_EQ(text(w.getPath().toString()), "WT_Widget.Id=\"" + id + "\"");
         }
         // The w2 Tags array is empty but not null.
         CIMConstProperty tags = property(CIMConstInstance(r.instances[1]), "Tags");
@@ -453,7 +450,7 @@ TEST(CimXmlWireResponses, GetInstance)
     CimXmlResponse r = decodeCapture("08-GetInstance-WT_Widget-cimcli-response.txt");
     ASSERT_EQ(r.instances.size(), 1u);
     CIMConstInstance w = r.instances[0];
-    EXPECT_EQ(utf8(w.getProperty(0).getName().getString()), "Delta");
+    EXPECT_EQ(text(w.getProperty(0).getName().getString()), "Delta");
     expectWidget(w);
     Real64 weight = 0;
     property(w, "Weight").getValue().get(weight);
@@ -484,7 +481,7 @@ TEST(CimXmlWireResponses, InstanceNames)
         ASSERT_EQ(r.instanceNames.size(), c.paths.size());
         for (Uint32 i = 0; i < r.instanceNames.size(); i++)
         {
-            EXPECT_EQ(utf8(r.instanceNames[i].toString()), c.paths[i]);
+            EXPECT_EQ(text(r.instanceNames[i].toString()), c.paths[i]);
             EXPECT_EQ(r.instanceNames[i].getKeyBindings()[0].getType(), CIMKeyBinding::STRING);
         }
     }
@@ -494,8 +491,8 @@ TEST(CimXmlWireResponses, ClassNames)
 {
     CimXmlResponse r = decodeCapture("14-EnumerateClassNames-wbemcli-response.txt");
     ASSERT_EQ(r.classNames.size(), 2u);
-    EXPECT_EQ(utf8(r.classNames[0].getString()), "WT_Base");
-    EXPECT_EQ(utf8(r.classNames[1].getString()), "WT_Widget");
+    EXPECT_EQ(text(r.classNames[0].getString()), "WT_Base");
+    EXPECT_EQ(text(r.classNames[1].getString()), "WT_Widget");
 }
 
 TEST(CimXmlWireResponses, MethodClassAndCall)
@@ -503,10 +500,10 @@ TEST(CimXmlWireResponses, MethodClassAndCall)
     CimXmlResponse cls = decodeCapture("09a-InvokeMethod-SayHello-cimcli-step1-GetClass-response.txt");
     ASSERT_EQ(cls.classes.size(), 1u);
     CIMConstClass c = cls.classes[0];
-    EXPECT_EQ(utf8(c.getSuperClassName().getString()), "Sample_ProviderClass");
+    EXPECT_EQ(text(c.getSuperClassName().getString()), "Sample_ProviderClass");
     EXPECT_EQ(property(c, "Identifier").getType(), CIMTYPE_UINT8);
     CIMConstMethod hello = c.getMethod(0);
-    EXPECT_EQ(utf8(hello.getName().getString()), "SayHello");
+    EXPECT_EQ(text(hello.getName().getString()), "SayHello");
     EXPECT_EQ(hello.getType(), CIMTYPE_STRING);
     EXPECT_EQ(hello.getParameterCount(), 2u);
 
@@ -514,11 +511,11 @@ TEST(CimXmlWireResponses, MethodClassAndCall)
     EXPECT_FALSE(call.isIntrinsic);
     ASSERT_TRUE(call.hasReturnValue);
     EXPECT_EQ(call.returnValue.getType(), CIMTYPE_STRING);
-    EXPECT_EQ(utf8(call.returnValue.toString()), "Hello, World!");
+    EXPECT_EQ(text(call.returnValue.toString()), "Hello, World!");
     ASSERT_EQ(call.outParameters.size(), 1u);
-    EXPECT_EQ(utf8(call.outParameters[0].getParameterName()), "Place");
+    EXPECT_EQ(text(call.outParameters[0].getParameterName()), "Place");
     EXPECT_TRUE(call.outParameters[0].isTyped());
-    EXPECT_EQ(utf8(call.outParameters[0].getValue().toString()), "From Neverland");
+    EXPECT_EQ(text(call.outParameters[0].getValue().toString()), "From Neverland");
 }
 
 }  // namespace

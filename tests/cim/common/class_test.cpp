@@ -10,14 +10,12 @@
 #include <functional>
 #include <string>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace
 {
-std::string text(const String& s)
-{
-    return std::string(s.getCString());
-}
 
 CIMProperty keyProperty(const char* name, const CIMValue& value)
 {

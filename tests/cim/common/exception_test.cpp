@@ -13,16 +13,9 @@
 #include <cstring>
 #include <functional>
 
-PEGASUS_USING_PEGASUS;
+#include "CommonTestSupport.h"
 
-namespace
-{
-std::string text(const String& s)
-{
-    CString c = s.getCString();
-    return std::string(static_cast<const char*>(c));
-}
-}
+PEGASUS_USING_PEGASUS;
 
 TEST(ExceptionTest, MessagesAreExact)
 {

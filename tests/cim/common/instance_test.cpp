@@ -9,14 +9,12 @@
 
 #include <string>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace
 {
-std::string text(const String& s)
-{
-    return std::string(s.getCString());
-}
 
 CIMClass keyedClass()
 {

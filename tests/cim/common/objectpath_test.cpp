@@ -7,15 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "CommonTestSupport.h"
+
 PEGASUS_USING_PEGASUS;
 
 namespace
 {
-std::string text(const String& s)
-{
-    CString c = s.getCString();
-    return std::string(static_cast<const char*>(c));
-}
 
 std::string reparsed(const char* input)
 {

@@ -6,15 +6,9 @@
 
 #include <string>
 
-using namespace Pegasus;
+#include "CommonTestSupport.h"
 
-namespace
-{
-std::string text(const String& s)
-{
-    return std::string(s.getCString());
-}
-}
+using namespace Pegasus;
 
 TEST(CIMParamValueTest, ConstructionAndAccessors)
 {

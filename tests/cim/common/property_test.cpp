@@ -8,14 +8,12 @@
 #include <functional>
 #include <string>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace
 {
-std::string text(const String& s)
-{
-    return std::string(s.getCString());
-}
 
 Array<Uint32> uints(Uint32 n)
 {

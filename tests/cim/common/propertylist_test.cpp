@@ -6,14 +6,12 @@
 
 #include <string>
 
+#include "CommonTestSupport.h"
+
 using namespace Pegasus;
 
 namespace
 {
-std::string text(const String& s)
-{
-    return std::string(s.getCString());
-}
 
 Array<CIMName> names(std::initializer_list<const char*> list)
 {

@@ -11,15 +11,9 @@
 #include <string>
 #include <type_traits>
 
-using namespace Pegasus;
+#include "CommonTestSupport.h"
 
-namespace
-{
-std::string text(const String& s)
-{
-    return std::string(s.getCString());
-}
-}
+using namespace Pegasus;
 
 TEST(CIMQualifierTest, FlavorIsKeptAsGiven)
 {

@@ -11,15 +11,12 @@
 
 #include "Utf8Text.h"
 
+#include "CommonTestSupport.h"
+
 PEGASUS_USING_PEGASUS;
 
 namespace
 {
-std::string utf8(const String& s)
-{
-    CString c = s.getCString();
-    return std::string(static_cast<const char*>(c));
-}
 
 std::string streamed(const String& s)
 {
@@ -51,7 +48,7 @@ TEST(StringTest, Utf8RoundTripsAndCountsCodeUnits)
     {
         String s(c.text);
         EXPECT_EQ(c.units, s.size()) << c.text;
-        EXPECT_EQ(std::string(c.text), utf8(s)) << c.text;
+        EXPECT_EQ(std::string(c.text), text(s)) << c.text;
         EXPECT_EQ(std::string(c.text), utf8Text(s)) << c.text;
     }
     // An unpaired surrogate keeps its own three-byte sequence in both.
@@ -59,7 +56,7 @@ TEST(StringTest, Utf8RoundTripsAndCountsCodeUnits)
     lone.append(Char16(0xD800));
     lone.append(Char16('x'));
     EXPECT_EQ(std::string("\xED\xA0\x80x"), utf8Text(lone));
-    EXPECT_EQ(utf8(lone), utf8Text(lone));
+    EXPECT_EQ(text(lone), utf8Text(lone));
     String pair("\xF0\x9F\x98\x80");
     EXPECT_EQ(0xD83D, Uint16(pair[0]));
     EXPECT_EQ(0xDE00, Uint16(pair[1]));
@@ -150,9 +147,9 @@ TEST(StringTest, ComparisonsAndCaseFolding)
 
     String s("Mixed \xC3\x89 Case");
     s.toLower();
-    EXPECT_EQ("mixed \xC3\xA9 case", utf8(s));
+    EXPECT_EQ("mixed \xC3\xA9 case", text(s));
     s.toUpper();
-    EXPECT_EQ("MIXED \xC3\x89 CASE", utf8(s));
+    EXPECT_EQ("MIXED \xC3\x89 CASE", text(s));
 }
 
 TEST(StringTest, EditingMembers)
@@ -186,7 +183,7 @@ TEST(StringTest, EditingMembers)
     t.append(t);   // appending itself
     EXPECT_EQ(String("abcabc"), t);
     t.append(Char16('!')).append("\xC3\xA9", 2);
-    EXPECT_EQ("abcabc!\xC3\xA9", utf8(t));
+    EXPECT_EQ("abcabc!\xC3\xA9", text(t));
     EXPECT_EQ(String("ab") + "cd", String("abcd"));
     EXPECT_EQ("ab" + String("cd"), String("abcd"));
 
@@ -202,7 +199,7 @@ TEST(StringTest, EmptyAndCString)
 {
     EXPECT_EQ(0u, String::EMPTY.size());
     EXPECT_EQ(0, Uint16(String().getChar16Data()[0]));
-    EXPECT_EQ(std::string(""), utf8(String()));
+    EXPECT_EQ(std::string(""), text(String()));
     CString null;
     EXPECT_EQ(nullptr, static_cast<const char*>(null));
     CString copy = String("x").getCString();

@@ -6,17 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "CimserverProcess.h"
 
 using namespace Pegasus;
 
@@ -25,91 +20,48 @@ namespace {
 const std::string kBin = std::string(KTA_STAGE_DIR) + "/pegasus/bin/";
 const std::string kShared = KTA_SHARED_DIR;
 
-int freePort()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
 struct Result
 {
     int status;
     std::string output;   // stdout and stderr together
 };
 
-// One server for all the cases (each loads a namespace of its own), with
-// PEGASUS_HOME in a fresh directory.
+// One server for all the cases (each loads a namespace of its own); our
+// client reaches it through PEGASUS_HOME.
 class CimmofServer : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        if (!std::filesystem::exists(kBin + "cimserver"))
-        {
-            _startError = "cimserver is not built: " + kBin + "cimserver is missing";
-            return;
-        }
-        char pattern[] = "/tmp/cimmoftest.XXXXXX";
-        if (!mkdtemp(pattern))
-        {
-            _startError = "mkdtemp failed";
-            return;
-        }
-        _home = pattern;
+        server = new CimserverProcess;
+        started = server->start();
+        _home = server->home().path();
         ::setenv("PEGASUS_HOME", _home.c_str(), 1);
-        Result start = run(kBin + "cimserver httpPort=" + std::to_string(freePort())
-                           + " enableHttpsConnection=false enableAuthentication=false");
-        _started = start.status == 0;
-        if (!_started)
-            _startError = kBin + "cimserver: status " + std::to_string(start.status) + ": "
-                          + start.output;
     }
 
     static void TearDownTestSuite()
     {
-        if (_started)
-            run(kBin + "cimserver -s");
-        _started = false;
-        if (!_home.empty())
-            std::filesystem::remove_all(_home);
-        _home.clear();
+        delete server;
+        server = nullptr;
     }
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(_started) << _startError;
-    }
+    void SetUp() override { ASSERT_EQ(0, started.status) << started.out << started.err; }
 
+    // Runs a shell command line with the server's environment.
     static Result run(const std::string& command)
     {
-        Result r{-1, {}};
-        FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-        if (!pipe)
-            return r;
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            r.output.append(buffer, n);
-        int status = ::pclose(pipe);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+        RunResult r = runProgram("/bin/sh", {"-c", command + " 2>&1"}, server->environment());
+        return Result{r.status, r.out};
     }
 
+    static CimserverProcess* server;
+    static RunResult started;
     static std::string _home;
-    static std::string _startError;
-    static bool _started;
 };
 
+CimserverProcess* CimmofServer::server = nullptr;
+RunResult CimmofServer::started;
 std::string CimmofServer::_home;
-std::string CimmofServer::_startError;
-bool CimmofServer::_started = false;
 
 }  // namespace
 
@@ -222,36 +174,26 @@ instance of fold_teil { schlÜssel = "b"; };
 
 TEST(CimmofProgram, StatusesWithoutAServer)
 {
-    std::string home = "/tmp/cimmof-noserver";
-    std::filesystem::create_directories(home);
-    std::string env = "PEGASUS_HOME=" + home + " ";
+    const CimserverProcess noServer;  // never started: only its environment
     struct Case
     {
-        std::string args;
+        std::vector<std::string> args;
         int status;
         std::string firstLine;
     } cases[] = {
-        {"--version", 255, "Version 2.14.4"},
-        {"-h", 255, "Usage: "},
-        {"-R x.mof", 254, "Command line errors:"},
-        {"-aQ x.mof", 254, "Unknown value specified for option -a."},
-        {"x.mof", 246, "Cannot connect to CIM Server. The CIM Server may not be running."},
+        {{"--version"}, 255, "Version 2.14.4"},
+        {{"-h"}, 255, "Usage: "},
+        {{"-R", "x.mof"}, 254, "Command line errors:"},
+        {{"-aQ", "x.mof"}, 254, "Unknown value specified for option -a."},
+        {{"x.mof"}, 246, "Cannot connect to CIM Server. The CIM Server may not be running."},
     };
     for (const Case& c : cases)
     {
-        std::string command = env + kBin + "cimmof " + c.args + " 2>&1";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string out;
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        int status = ::pclose(pipe);
-        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args << ": " << out;
-        EXPECT_NE(out.find(c.firstLine), std::string::npos) << c.args << ": " << out;
+        RunResult r = noServer.run("cimmof", c.args);
+        const std::string out = r.out + r.err;
+        EXPECT_EQ(r.status, c.status) << c.args[0] << ": " << out;
+        EXPECT_NE(out.find(c.firstLine), std::string::npos) << c.args[0] << ": " << out;
     }
-    std::filesystem::remove_all(home);
 }
 
 // Declarations go to the server in batches; what the server and the user
@@ -277,10 +219,7 @@ TEST_F(CimmofServer, BatchedDeclarationsKeepTheirOrderAndErrors)
             mof += "instance of T_Item { Id = \"i" + std::to_string(i) + "\"; };\n";
     }
     mof += "class T_After { [Key] string Id; };\n";
-    FILE* out = std::fopen(file.c_str(), "w");
-    ASSERT_NE(out, nullptr);
-    std::fputs(mof.c_str(), out);
-    std::fclose(out);
+    std::ofstream(file) << mof;
 
     Result r = run(kBin + "cimmof -n root/many " + file);
     EXPECT_EQ(r.status, 250);
@@ -298,11 +237,8 @@ TEST_F(CimmofServer, BatchedDeclarationsKeepTheirOrderAndErrors)
 
     // What is queued when a later file cannot be read is still written.
     const std::string good = _home + "/good.mof";
-    out = std::fopen(good.c_str(), "w");
-    ASSERT_NE(out, nullptr);
-    std::fputs("instance of T_Item { Id = \"g1\"; };\ninstance of T_Item { Id = \"g2\"; };\n",
-               out);
-    std::fclose(out);
+    std::ofstream(good) << "instance of T_Item { Id = \"g1\"; };\n"
+                           "instance of T_Item { Id = \"g2\"; };\n";
     Result missing = run(kBin + "cimmof -n root/many " + good + " " + _home + "/absent.mof");
     EXPECT_EQ(missing.status, 249);
     EXPECT_EQ(missing.output, "Can't open file " + _home + "/absent.mof\n");
@@ -315,14 +251,10 @@ TEST_F(CimmofServer, BatchedDeclarationsKeepTheirOrderAndErrors)
 TEST_F(CimmofServer, XmlWritesTheDeclarationsInsteadOfLoadingThem)
 {
     const std::string file = _home + "/xml.mof";
-    FILE* out = std::fopen(file.c_str(), "w");
-    ASSERT_NE(out, nullptr);
-    std::fputs("Qualifier Key : boolean = false, Scope(property, reference), "
+    std::ofstream(file) << ("Qualifier Key : boolean = false, Scope(property, reference), "
                "Flavor(DisableOverride, ToSubclass);\n"
                "class X_Thing { [Key] string Id; uint32 Size = 5; };\n"
-               "instance of X_Thing { Id = \"a\"; Size = 7; };\n",
-               out);
-    std::fclose(out);
+               "instance of X_Thing { Id = \"a\"; Size = 7; };\n");
     const std::string document =
         "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
         "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"

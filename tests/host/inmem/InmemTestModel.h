@@ -11,6 +11,7 @@
 #include "ICIMPropertyDecl.h"
 #include "ICIMQualifier.h"
 #include "TInmemNamespace.h"
+#include "TKTAException.h"
 
 namespace NQRVKTA20 {
 namespace test {
@@ -18,6 +19,17 @@ namespace test {
 inline TCIMContext NoContext()
 {
     return TCIMContext();
+}
+
+// The status code of the TKTAException that `body` throws; 0 when none.
+template <typename F> uint32_t StatusOf(F body)
+{
+    try {
+        body();
+    } catch (TKTAException const& e) {
+        return e.GetStatusCode();
+    }
+    return 0;
 }
 
 struct TModel {

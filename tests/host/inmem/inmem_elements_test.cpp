@@ -16,16 +16,7 @@ namespace NQRVKTA20 {
 namespace {
 
 using test::NoContext;
-
-template <typename F> uint32_t StatusOf(F body)
-{
-    try {
-        body();
-    } catch (TKTAException const& e) {
-        return e.GetStatusCode();
-    }
-    return 0;
-}
+using test::StatusOf;
 
 TEST(InmemNames, ValidityAndNormalisation)
 {

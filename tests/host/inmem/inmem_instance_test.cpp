@@ -15,17 +15,7 @@ namespace NQRVKTA20 {
 namespace {
 
 using test::NoContext;
-
-// The status code of the TKTAException that `body` throws; 0 when none.
-template <typename F> uint32_t StatusOf(F body)
-{
-    try {
-        body();
-    } catch (TKTAException const& e) {
-        return e.GetStatusCode();
-    }
-    return 0;
-}
+using test::StatusOf;
 
 class InmemInstance : public ::testing::Test {
 protected:

@@ -15,16 +15,7 @@ namespace NQRVKTA20 {
 namespace {
 
 using test::NoContext;
-
-template <typename F> uint32_t StatusOf(F body)
-{
-    try {
-        body();
-    } catch (TKTAException const& e) {
-        return e.GetStatusCode();
-    }
-    return 0;
-}
+using test::StatusOf;
 
 std::vector<std::string> Names(std::vector<boost::shared_ptr<ICIMClass>> const& classes)
 {

@@ -28,12 +28,10 @@ std::string Text(Pegasus::String const& text)
 
 // A pegasus namespace without a server, in a root of its own, and one class
 // "X" of it with a string property "Name".
-class PegasusInstance : public ::testing::Test {
+class PegasusInstance : public nsptest::NamespaceTest {
 protected:
     PegasusInstance()
-        : fCwd(fRoot.Path()), fRepository(new TInmemNamespace("repo")),
-          fNamespace(new TPEGASUSNamespace(nsptest::MakeContext(&fRepository), "root/x")),
-          fClass(new TPEGASUSClass(fNamespace, "X", {}))
+        : NamespaceTest("repo"), fClass(new TPEGASUSClass(fNamespace, "X", {}))
     {
         fClass->AddPropertyDecl(fClass->AllocatePropertyDecl("Name", TCIMValue(kString), {}));
     }
@@ -44,12 +42,6 @@ protected:
         return boost::shared_ptr<TPEGASUSInstance>(new TPEGASUSInstance(fClass, {}));
     }
 
-    nsptest::TempDir fRoot;
-    nsptest::CwdGuard fCwd;
-    nsptest::SystemCallsGuard fCalls;
-    nsptest::LogCapture fLog;
-    boost::shared_ptr<ICIMNamespace> fRepository;
-    boost::shared_ptr<TPEGASUSNamespace> fNamespace;
     boost::shared_ptr<TPEGASUSClass> fClass;
 };
 

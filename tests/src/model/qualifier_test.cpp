@@ -37,22 +37,9 @@ boost::shared_ptr<TPEGASUSPropertyDecl> MakeProperty(std::string const& name = "
 }
 
 // A real namespace (no server started) in a root of its own.
-class QualifierDeclInNamespace : public ::testing::Test {
+class QualifierDeclInNamespace : public nsptest::NamespaceTest {
 protected:
-    QualifierDeclInNamespace()
-        : fCwd(fRoot.Path()), fRepository(new TInmemNamespace("root/repository")),
-          fNamespace(new TPEGASUSNamespace(nsptest::MakeContext(&fRepository), "root/x"))
-    {
-    }
-
-    nsptest::TempDir fRoot;
-    nsptest::CwdGuard fCwd;
-    nsptest::LogCapture fLog;
-    // Tear-down waits for a server to stop; none runs, so the waits are
-    // skipped.
-    nsptest::SystemCallsGuard fCalls;
-    boost::shared_ptr<ICIMNamespace> fRepository;
-    boost::shared_ptr<TPEGASUSNamespace> fNamespace;
+    QualifierDeclInNamespace() : NamespaceTest("root/repository") {}
 };
 
 TEST(PegasusQualifierDecl, ComparesByLowerCasedNameInEitherOrder)

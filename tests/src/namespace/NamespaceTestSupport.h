@@ -21,10 +21,12 @@
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
+#include <gtest/gtest.h>
 
 #include "ICIMNamespace.h"
 #include "TCIMContext.h"
 #include "TCoreLogger.h"
+#include "TInmemNamespace.h"
 #include "TKTAException.h"
 #include "TPEGASUSNamespace.h"
 #include "TPEGASUSNamespaceProvider.h"
@@ -310,6 +312,26 @@ public:
     {
         return "kill " + std::to_string(pid) + " " + std::to_string(signal);
     }
+};
+
+// A namespace over an in-memory repository, its root a fresh directory that
+// is the working directory, with the log captured and the system calls of
+// SystemCallsGuard (tear-down waits for a server to stop; none runs, so the
+// waits are skipped).
+class NamespaceTest : public ::testing::Test {
+protected:
+    explicit NamespaceTest(std::string const& repository = "repository")
+        : fCwd(fRoot.Path()), fRepository(new NQRVKTA20::TInmemNamespace(repository)),
+          fNamespace(new NQRVKTA20::TPEGASUSNamespace(MakeContext(&fRepository), "root/x"))
+    {
+    }
+
+    SystemCallsGuard fCalls;
+    TempDir fRoot;
+    CwdGuard fCwd;
+    LogCapture fLog;
+    boost::shared_ptr<NQRVKTA20::ICIMNamespace> fRepository;
+    boost::shared_ptr<NQRVKTA20::TPEGASUSNamespace> fNamespace;
 };
 
 } // namespace nsptest

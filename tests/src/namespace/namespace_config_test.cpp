@@ -36,15 +36,13 @@ std::vector<std::string> ListedDirs(std::string const& dir)
     return names;
 }
 
-class PegasusNamespaceConfig : public ::testing::Test {
+class PegasusNamespaceConfig : public nsptest::NamespaceTest {
 protected:
     PegasusNamespaceConfig()
-        : fCwd(fRoot.Path()), fRepository(new TInmemNamespace("repository"))
     {
         fs::create_directories(fRoot / "pegasus/provider");
         nsptest::WriteRecordingProgram(fRoot / "pegasus/bin/cimconfig");
         nsptest::WriteRecordingProgram(fRoot / "pegasus/bin/cimmof");
-        fNamespace.reset(new TPEGASUSNamespace(nsptest::MakeContext(&fRepository), "root/cimv2"));
     }
 
     std::vector<std::string> Args(std::string const& program)
@@ -69,12 +67,6 @@ protected:
             setenv("PATH", fOldPath.c_str(), 1);
     }
 
-    nsptest::SystemCallsGuard fCalls;
-    nsptest::TempDir fRoot;
-    nsptest::CwdGuard fCwd;
-    nsptest::LogCapture fLog;
-    boost::shared_ptr<ICIMNamespace> fRepository;
-    boost::shared_ptr<TPEGASUSNamespace> fNamespace;
     std::string fOldPath;
 };
 

@@ -21,22 +21,7 @@ using namespace NQRVKTA20;
 
 namespace {
 
-class PegasusNamespaceConnect : public ::testing::Test {
-protected:
-    PegasusNamespaceConnect()
-        : fCwd(fRoot.Path()), fRepository(new TInmemNamespace("repository"))
-    {
-        fNamespace.reset(new TPEGASUSNamespace(nsptest::MakeContext(&fRepository), "root/cimv2"));
-    }
-
-    nsptest::TempDir fRoot;
-    nsptest::CwdGuard fCwd;
-    nsptest::LogCapture fLog;
-    // The sleeps are traced instead of waited for.
-    nsptest::SystemCallsGuard fCalls;
-    boost::shared_ptr<ICIMNamespace> fRepository;
-    boost::shared_ptr<TPEGASUSNamespace> fNamespace;
-};
+using PegasusNamespaceConnect = nsptest::NamespaceTest;
 
 TEST_F(PegasusNamespaceConnect, InitCreatesOneClientWithTenSecondTimeout)
 {

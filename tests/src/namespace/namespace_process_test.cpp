@@ -154,12 +154,10 @@ struct FakeNetwork {
     }
 };
 
-class PegasusNamespaceProcess : public ::testing::Test {
+class PegasusNamespaceProcess : public nsptest::NamespaceTest {
 protected:
     PegasusNamespaceProcess()
-        : fCwd(fRoot.Path()), fRepository(new TInmemNamespace("repository"))
     {
-        fNamespace.reset(new TPEGASUSNamespace(nsptest::MakeContext(&fRepository), "root/cimv2"));
         // A consumer of this test alone, so that no other start file is
         // touched.
         fNamespace->SetConsumer("nsptest_process_" + std::to_string(getpid()));
@@ -175,13 +173,6 @@ protected:
         return "system rm /var/tmp/cimserverqrv_tc_" + fNamespace->GetConsumer() +
                "_start.conf -f > nul 2>&1";
     }
-
-    nsptest::SystemCallsGuard fCalls;
-    nsptest::TempDir fRoot;
-    nsptest::CwdGuard fCwd;
-    nsptest::LogCapture fLog;
-    boost::shared_ptr<ICIMNamespace> fRepository;
-    boost::shared_ptr<TPEGASUSNamespace> fNamespace;
 };
 
 TEST_F(PegasusNamespaceProcess, StartFileIsNamedAfterTheConsumer)

@@ -27,11 +27,6 @@ TEST(PegasusNamespaceProvider, ModuleDirectoryIsTheLibrarysDirectoryWithoutTrail
     EXPECT_TRUE(std::filesystem::equivalent(dir, KTA_STAGE_DIR)) << dir;
 }
 
-TEST(PegasusNamespaceProvider, DefaultTimeoutText)
-{
-    EXPECT_EQ("60", strTimeout);
-}
-
 TEST(PegasusNamespaceProvider, FixedAnswersWhateverTheContext)
 {
     boost::shared_ptr<TPEGASUSNamespaceProvider> provider = TPEGASUSNamespaceProvider::GetInstance();

@@ -182,13 +182,9 @@ TEST(RequestedClassParser, DebugOutputUsesTheGivenSeverityAndTheCurrentLine)
 }
 
 // A real namespace (no server started) in a root of its own.
-class RequestedClassFile : public ::testing::Test {
+class RequestedClassFile : public nsptest::NamespaceTest {
 protected:
-    RequestedClassFile()
-        : fCwd(fRoot.Path()), fRepository(new TInmemNamespace("root/repository")),
-          fNamespace(new TPEGASUSNamespace(nsptest::MakeContext(&fRepository), "root/x"))
-    {
-    }
+    RequestedClassFile() : NamespaceTest("root/repository") {}
 
     std::string Write(std::string const& text)
     {
@@ -202,14 +198,6 @@ protected:
         return fLog.Matching("TPEGASUSNamespace::parseClasses");
     }
 
-    nsptest::TempDir fRoot;
-    nsptest::CwdGuard fCwd;
-    nsptest::LogCapture fLog;
-    // Tear-down waits for a server to stop; none runs, so the waits are
-    // skipped.
-    nsptest::SystemCallsGuard fCalls;
-    boost::shared_ptr<ICIMNamespace> fRepository;
-    boost::shared_ptr<TPEGASUSNamespace> fNamespace;
 };
 
 TEST_F(RequestedClassFile, ReplacesTheOutputsAndAlwaysHoldsTheThreeSettings)

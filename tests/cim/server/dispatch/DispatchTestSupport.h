@@ -22,6 +22,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -320,6 +322,25 @@ private:
     std::vector<std::string> _dirs;
     SqliteCalls& _calls;
 };
+
+// The body of a captured request (requests are never chunked).
+inline std::string wireBody(const char* file)
+{
+    std::ifstream in(std::string(KTA_SHARED_DIR) + "/wire/" + file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t start = text.find("\r\n\r\n");
+    return start == std::string::npos ? std::string() : text.substr(start + 4);
+}
+
+// Calls Echo(Text="hi") of a `className` instance, as the test provider
+// library serves it once registered.
+inline Result echo(Server& server, const char* className = "Test_Widget")
+{
+    Array<CIMParamValue> in;
+    in.append(CIMParamValue("Text", CIMValue(String("hi"))));
+    return server.run(CimXmlRequestEncoder::invokeMethod(
+        "1", kTestNs, pathOf(className, "w"), "Echo", in));
+}
 
 }  // namespace dispatchtest
 

@@ -5,8 +5,6 @@
 #include "../repository/FailingSqliteCalls.h"
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 using namespace dispatchtest;
 
@@ -227,16 +225,6 @@ TEST_F(DispatcherRepositoryTest, FailuresCarryCodeAndPrefixedDescription)
         else
             EXPECT_EQ(0u, r.description().find(cimStatusCodeToString(c.code))) << c.what;
     }
-}
-
-std::string wireBody(const char* file)
-{
-    std::ifstream in(std::string(KTA_SHARED_DIR) + "/wire/" + file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    std::string text = content.str();
-    size_t start = text.find("\r\n\r\n");
-    return start == std::string::npos ? std::string() : text.substr(start + 4);
 }
 
 TEST_F(DispatcherRepositoryTest, NamespaceInstanceFromTheMofCompilerCreatesTheNamespace)

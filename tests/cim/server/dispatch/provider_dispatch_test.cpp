@@ -3,9 +3,7 @@
 // whatever it throws reaches the client with the right code and text.
 #include "DispatchTestSupport.h"
 
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <unistd.h>
 
 using namespace dispatchtest;
@@ -176,16 +174,6 @@ TEST_F(ProviderDispatchTest, UntypedParametersArriveWithTheDeclaredType)
     Array<CIMParamValue> bad;
     bad.append(CIMParamValue("A", CIMValue(String("two")), false));
     EXPECT_EQ(CIM_ERR_INVALID_PARAMETER, invoke("Add", bad).outcome.code);
-}
-
-std::string wireBody(const char* file)
-{
-    std::ifstream in(std::string(KTA_SHARED_DIR) + "/wire/" + file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    std::string text = content.str();
-    size_t start = text.find("\r\n\r\n");
-    return start == std::string::npos ? std::string() : text.substr(start + 4);
 }
 
 TEST_F(ProviderDispatchTest, CapturedMethodCallGetsTheCapturedAnswer)

@@ -32,14 +32,6 @@ int libraryCounter(const char* name)
 int initialized() { return libraryCounter("DispatchTestProviderInitialized"); }
 int terminated() { return libraryCounter("DispatchTestProviderTerminated"); }
 
-Result echo(Server& server, const char* className = "Test_Widget")
-{
-    Array<CIMParamValue> in;
-    in.append(CIMParamValue("Text", CIMValue(String("hi"))));
-    return server.run(CimXmlRequestEncoder::invokeMethod(
-        "1", kTestNs, pathOf(className, "w"), "Echo", in));
-}
-
 struct LoadFailureCase
 {
     const char* what;

@@ -127,14 +127,6 @@ TEST(ProviderRegistrationTest, StoredModuleIsReportedOk)
     EXPECT_EQ(2, codes[0]);
 }
 
-Result echo(Server& server)
-{
-    Array<CIMParamValue> in;
-    in.append(CIMParamValue("Text", CIMValue(String("hi"))));
-    return server.run(CimXmlRequestEncoder::invokeMethod(
-        "1", kTestNs, pathOf("Test_Widget", "w"), "Echo", in));
-}
-
 TEST(ProviderRegistrationTest, RegistrationsSurviveARestart)
 {
     Server server;

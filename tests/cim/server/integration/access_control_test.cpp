@@ -184,22 +184,13 @@ TEST_F(AccessControl, AnotherUserIsRefusedEveryPrivilegedOperationOverHttp)
     ASSERT_EQ(3u, paths().size());
     CIMInstance moved = moduleInstance("OwnerModule", "/tmp/nobody/evil");
     moved.setPath(paths()[0]);
+    // A few of each kind; the dispatcher's own test has the full table.
     const std::pair<const char*, CimXmlRequest> requests[] = {
         {"providerDir", setProperty("providerDir", "/tmp", true)},
-        {"providerDir planned", setProperty("providerDir", "/tmp", false)},
-        {"listenAddress planned", setProperty("listenAddress", "All", false)},
         {"startFile planned", setProperty("startFile", "/tmp/victim", false)},
         {"register a module",
          CimXmlRequestEncoder::createInstance("1", kInterop, moduleInstance("Evil", "evil"))},
-        {"register a provider",
-         CimXmlRequestEncoder::createInstance("1", kInterop,
-                                              providerInstance("OwnerModule", "Evil"))},
-        {"register capabilities",
-         CimXmlRequestEncoder::createInstance(
-             "1", kInterop, capabilitiesInstance("OwnerModule", "OwnerProvider", "evil"))},
         {"move a module", CimXmlRequestEncoder::modifyInstance("1", kInterop, moved)},
-        {"delete a module", CimXmlRequestEncoder::deleteInstance("1", kInterop, paths()[0])},
-        {"delete a provider", CimXmlRequestEncoder::deleteInstance("1", kInterop, paths()[1])},
         {"delete capabilities",
          CimXmlRequestEncoder::deleteInstance("1", kInterop, paths()[2])},
         {"shutdown", shutdownRequest()},

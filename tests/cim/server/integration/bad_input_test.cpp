@@ -83,13 +83,12 @@ TEST(BadInput, EachGetsItsAnswerAndTheServerKeepsServing)
         std::string cimError;  // expected CIMError header ("" for none)
         std::string contains;  // expected somewhere in the answer
     } cases[] = {
+        // A few of each kind; the front end's own tests have them all.
         {"not HTTP at all", "GARBAGE GARBAGE GARBAGE\r\n\r\n", "HTTP/1.1 400 Bad Request", "",
          ""},
         {"header line without a colon",
          "POST /cimom HTTP/1.1\r\nHost 127.0.0.1\r\nContent-Length: 0\r\n\r\n",
          "HTTP/1.1 400 Bad Request", "", ""},
-        {"body is not XML", post("GetClass", "this is not XML at all"),
-         "HTTP/1.1 400 Bad Request", "request-not-well-formed", ""},
         {"entity expansion", post("GetClass", entityBody), "HTTP/1.1 400 Bad Request",
          "request-not-valid", "DOCTYPE"},
         {"huge Content-Length",
@@ -97,9 +96,6 @@ TEST(BadInput, EachGetsItsAnswerAndTheServerKeepsServing)
          "CIMMethod: GetClass\r\nCIMObject: root%2Fcimv2\r\n"
          "Content-Length: 99999999999\r\n\r\n<?xml",
          "HTTP/1.1 413 Request Entity Too Large", "", ""},
-        {"CIMMethod header disagrees with the body",
-         post("GetClass", intrinsicCall("EnumerateClassNames")), "HTTP/1.1 400 Bad Request",
-         "header-mismatch", ""},
         {"unknown intrinsic method",
          post("FrobnicateClass", intrinsicCall("FrobnicateClass")), "HTTP/1.1 200 OK", "",
          "<ERROR CODE=\"7\""},

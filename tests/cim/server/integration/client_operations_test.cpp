@@ -102,56 +102,32 @@ TEST_F(ClientOperations, RefusalsCarryTheirStatusCodes)
     const CIMNamespaceName missingNs("root/nowhere");
     CIMInstance duplicate("WT_Widget");
     duplicate.addProperty(CIMProperty("Id", String("w1")));
-    CIMInstance ofUnknownClass("OPS_Unknown");
-    ofUnknownClass.addProperty(CIMProperty("Id", String("u1")));
     CIMInstance strayProperty("WT_Widget");
     strayProperty.addProperty(CIMProperty("Id", String("w7")));
     strayProperty.addProperty(CIMProperty("NoSuchProperty", String("x")));
-    CIMInstance missingOne("WT_Widget");
-    missingOne.addProperty(CIMProperty("Id", String("w404")));
-    missingOne.setPath(pathOf("WT_Widget", "w404"));
 
+    // A few of each kind, the streamed enumerations among them; the
+    // repository tests have every refusal.
     struct Case
     {
         const char* what;
         std::function<void()> operation;
         CIMStatusCode code;
     } cases[] = {
-        {"getClass unknown", [&] { client.getClass(kNs, "OPS_Unknown"); }, CIM_ERR_NOT_FOUND},
         {"getClass in unknown namespace", [&] { client.getClass(missingNs, "WT_Widget"); },
          CIM_ERR_INVALID_NAMESPACE},
         {"enumerateInstances in unknown namespace",
          [&] { client.enumerateInstances(missingNs, "WT_Widget"); }, CIM_ERR_INVALID_NAMESPACE},
-        {"createClass existing",
-         [&] { client.createClass(kNs, CIMClass("WT_Widget", "WT_Base")); },
-         CIM_ERR_ALREADY_EXISTS},
-        {"createClass with unknown superclass",
-         [&] { client.createClass(kNs, CIMClass("OPS_Orphan", "OPS_Unknown")); },
-         CIM_ERR_INVALID_SUPERCLASS},
-        {"deleteClass with a subclass", [&] { client.deleteClass(kNs, "WT_Base"); },
-         CIM_ERR_CLASS_HAS_CHILDREN},
-        {"deleteClass with instances", [&] { client.deleteClass(kNs, "WT_Widget"); },
-         CIM_ERR_CLASS_HAS_INSTANCES},
-        {"deleteClass unknown", [&] { client.deleteClass(kNs, "OPS_Unknown"); },
-         CIM_ERR_NOT_FOUND},
-        {"getInstance unknown", [&] { client.getInstance(kNs, pathOf("WT_Widget", "w404")); },
-         CIM_ERR_NOT_FOUND},
-        {"getInstance of unknown class",
-         [&] { client.getInstance(kNs, pathOf("OPS_Unknown", "w1")); }, CIM_ERR_INVALID_CLASS},
         {"enumerateInstances of unknown class",
          [&] { client.enumerateInstances(kNs, "OPS_Unknown"); }, CIM_ERR_INVALID_CLASS},
+        {"deleteClass with a subclass", [&] { client.deleteClass(kNs, "WT_Base"); },
+         CIM_ERR_CLASS_HAS_CHILDREN},
+        {"getInstance unknown", [&] { client.getInstance(kNs, pathOf("WT_Widget", "w404")); },
+         CIM_ERR_NOT_FOUND},
         {"createInstance existing", [&] { client.createInstance(kNs, duplicate); },
          CIM_ERR_ALREADY_EXISTS},
-        {"createInstance of unknown class", [&] { client.createInstance(kNs, ofUnknownClass); },
-         CIM_ERR_INVALID_CLASS},
         {"createInstance with a property the class lacks",
          [&] { client.createInstance(kNs, strayProperty); }, CIM_ERR_NO_SUCH_PROPERTY},
-        {"modifyInstance unknown", [&] { client.modifyInstance(kNs, missingOne); },
-         CIM_ERR_NOT_FOUND},
-        {"deleteInstance unknown",
-         [&] { client.deleteInstance(kNs, pathOf("WT_Widget", "w404")); }, CIM_ERR_NOT_FOUND},
-        {"getQualifier unknown", [&] { client.getQualifier(kNs, "NoSuchQualifier"); },
-         CIM_ERR_NOT_FOUND},
     };
     for (const Case& c : cases)
     {

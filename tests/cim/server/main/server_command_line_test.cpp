@@ -24,18 +24,27 @@ std::string errorOf(std::vector<std::string> args)
     return "(no error)";
 }
 
-TEST(ServerCommandLineTest, PluginStartLine)
+TEST(ServerCommandLineTest, PropertiesAndHome)
 {
+    using Properties = std::vector<std::pair<std::string, std::string> >;
+    // The plug-in's start line.
     ServerCommandLine line = parse({"httpPort=5988",
                                     "enableHttpsConnection=false",
                                     "enableAuthentication=false"});
     EXPECT_EQ(line.action, ServerCommandLine::Start);
     EXPECT_FALSE(line.homeGiven);
-    EXPECT_EQ(line.properties,
-              (std::vector<std::pair<std::string, std::string> >{
-                  {"httpPort", "5988"},
-                  {"enableHttpsConnection", "false"},
-                  {"enableAuthentication", "false"}}));
+    EXPECT_EQ(line.properties, (Properties{{"httpPort", "5988"},
+                                           {"enableHttpsConnection", "false"},
+                                           {"enableAuthentication", "false"}}));
+
+    line = parse({"-D", "/opt/home", "traceLevel=1"});
+    EXPECT_TRUE(line.homeGiven);
+    EXPECT_EQ(line.home, "/opt/home");
+    EXPECT_EQ(line.properties, (Properties{{"traceLevel", "1"}}));
+
+    // A value may hold '=' and may be empty.
+    EXPECT_EQ(parse({"providerDir=", "hostname=a=b"}).properties,
+              (Properties{{"providerDir", ""}, {"hostname", "a=b"}}));
 }
 
 TEST(ServerCommandLineTest, Actions)
@@ -56,22 +65,6 @@ TEST(ServerCommandLineTest, Actions)
     };
     for (const auto& c : cases)
         EXPECT_EQ(parse(c.args).action, c.action) << ::testing::PrintToString(c.args);
-}
-
-TEST(ServerCommandLineTest, HomeOption)
-{
-    ServerCommandLine line = parse({"-D", "/opt/home", "traceLevel=1"});
-    EXPECT_TRUE(line.homeGiven);
-    EXPECT_EQ(line.home, "/opt/home");
-    EXPECT_EQ(line.properties.size(), 1u);
-}
-
-TEST(ServerCommandLineTest, ValueMayHoldEqualsAndBeEmpty)
-{
-    ServerCommandLine line = parse({"providerDir=", "hostname=a=b"});
-    EXPECT_EQ(line.properties,
-              (std::vector<std::pair<std::string, std::string> >{
-                  {"providerDir", ""}, {"hostname", "a=b"}}));
 }
 
 TEST(ServerCommandLineTest, Errors)

@@ -71,6 +71,18 @@ inline std::string str(const String& s)
 
 const CIMNamespaceName kNs("root/wire");
 
+// Appends `s` as blobs of the first format held texts: a length byte, then
+// the UTF-16 units, low byte first.
+inline void appendText16(std::string& out, const std::u16string& s)
+{
+    out.push_back(char(s.size()));
+    for (char16_t c : s)
+    {
+        out.push_back(char(c & 0xff));
+        out.push_back(char(c >> 8));
+    }
+}
+
 inline CIMFlavor flavor(const CIMFlavor& a, const CIMFlavor& b)
 {
     CIMFlavor f = a;

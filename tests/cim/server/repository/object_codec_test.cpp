@@ -2,6 +2,8 @@
 // are refused.
 #include <ObjectCodec.h>
 
+#include "RepositoryTestSupport.h"
+
 #include <Pegasus/Common/CIMDateTime.h>
 #include <Pegasus/Common/CIMMethod.h>
 #include <Pegasus/Common/CIMParameter.h>
@@ -17,6 +19,7 @@
 #include <malloc.h>
 
 using namespace Pegasus;
+using repotest::appendText16;
 
 namespace {
 
@@ -141,27 +144,19 @@ TEST(ObjectCodec, TextsKeepEveryUnit)
 // Blobs of the first format (texts as UTF-16 units) are still read.
 TEST(ObjectCodec, FirstFormatBlobsAreRead)
 {
-    auto text16 = [](std::string& out, const std::u16string& s) {
-        out.push_back(char(s.size()));
-        for (char16_t c : s)
-        {
-            out.push_back(char(c & 0xff));
-            out.push_back(char(c >> 8));
-        }
-    };
     // class Old_Thing { string Label = "caf\u00e9"; };
     std::string blob("C\x01", 2);
-    text16(blob, u"Old_Thing");
-    text16(blob, u"");                       // no superclass
+    appendText16(blob, u"Old_Thing");
+    appendText16(blob, u"");                       // no superclass
     blob.push_back(0);                       // no qualifiers
     blob.push_back(1);                       // one property
-    text16(blob, u"Label");
+    appendText16(blob, u"Label");
     blob.push_back(char(CIMTYPE_STRING));
     blob.push_back(0);                       // not an array, not null
-    text16(blob, u"caf\u00e9");
+    appendText16(blob, u"caf\u00e9");
     blob.push_back(0);                       // array size
-    text16(blob, u"");                       // reference class
-    text16(blob, u"Old_Thing");              // class origin
+    appendText16(blob, u"");                       // reference class
+    appendText16(blob, u"Old_Thing");              // class origin
     blob.push_back(0);                       // not propagated
     blob.push_back(0);                       // no qualifiers
     blob.push_back(0);                       // no methods

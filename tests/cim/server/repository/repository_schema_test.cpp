@@ -694,18 +694,10 @@ TEST(RepositoryClassCache, ConcurrentReadersAndWriter)
 TEST(RepositoryOpen, StoreOfTheFirstLayoutIsConverted)
 {
     ScratchDir dir;
-    auto text16 = [](std::string& out, const std::u16string& s) {
-        out.push_back(char(s.size()));
-        for (char16_t c : s)
-        {
-            out.push_back(char(c & 0xff));
-            out.push_back(char(c >> 8));
-        }
-    };
     // class Old_Thing { }; in the first blob format.
     std::string blob("C\x01", 2);
-    text16(blob, u"Old_Thing");
-    text16(blob, u"");
+    appendText16(blob, u"Old_Thing");
+    appendText16(blob, u"");
     blob.append(3, '\0');   // no qualifiers, properties or methods
     {
         SqliteConnection db(dir.path + "/repository.db");

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <string>
 #include <utility>
@@ -164,6 +165,65 @@ private:
     TempDir fRoot;
     unsigned fPort;
     bool fStarted = false;
+};
+
+// One started namespace shared by the cases of a test program: a root laid
+// out as an installation of the staged programs, libraries and schemas,
+// holding copies of the named provider folders of `from`, is the working
+// and the module directory, and the namespace starts its server there with
+// a start file of its own.  Fails when something is not staged or built.
+class StartedNamespace : public ::testing::Test {
+protected:
+    static void Start(std::string const& name, std::string const& from = "",
+                      std::vector<std::string> const& providers = {})
+    {
+        sRoot.reset(new TempDir);
+        TempDir& root = *sRoot;
+        fs::create_directories(root / "pegasus/provider");
+        for (const char* dir : {"bin", "lib", "pegSchema"}) {
+            std::string const target = std::string(KTA_STAGE_DIR) + "/pegasus/" + dir;
+            ASSERT_TRUE(fs::exists(target)) << "not staged: " << target;
+            fs::create_directory_symlink(target, root / (std::string("pegasus/") + dir));
+        }
+        for (std::string const& provider : providers) {
+            std::string const source = from + "/" + provider;
+            ASSERT_TRUE(fs::exists(source + "/" + provider + ".classes.xml"))
+                << "not built: " << source;
+            fs::copy(source, root / ("pegasus/provider/" + provider), fs::copy_options::recursive);
+        }
+        sConsumer = name + "_" + std::to_string(getpid());
+        WriteFile(root / "pegasus/cimserver_planned.conf", "startFile=" + StartFile() + "\n");
+        sCwd.reset(new CwdGuard(root.Path()));
+        sModule.reset(new ModuleDirGuard(root.Path()));
+        sCalls.reset(new SystemCallsGuard);
+        sRepository.reset(new NQRVKTA20::TInmemNamespace("repository"));
+        NQRVKTA20::TCIMContext context = MakeContext(&sRepository);
+        context["consumer"] = NQRVKTA20::TCIMValue(sConsumer);
+        NQRVKTA20::TPEGASUSNamespaceProvider::GetInstance()->AllocateNamespace(context, false, "");
+        sNamespace = NQRVKTA20::TPEGASUSNamespaceProvider::GetNamespace();
+        ASSERT_TRUE(sNamespace && sNamespace->isConnected());
+    }
+
+    static void TearDownTestSuite()
+    {
+        NQRVKTA20::TPEGASUSNamespaceProvider::ClearNamespace();
+        sNamespace.reset();
+        sCalls.reset();
+        sModule.reset();
+        sCwd.reset();
+        sRoot.reset();
+    }
+
+    static std::string StartFile() { return "/var/tmp/cimserverqrv_tc_" + sConsumer + "_start.conf"; }
+
+    inline static std::unique_ptr<TempDir> sRoot;
+    inline static std::unique_ptr<CwdGuard> sCwd;
+    inline static std::unique_ptr<ModuleDirGuard> sModule;
+    inline static std::unique_ptr<SystemCallsGuard> sCalls;
+    inline static std::string sConsumer;
+    inline static boost::shared_ptr<NQRVKTA20::ICIMNamespace> sRepository;
+    inline static boost::shared_ptr<NQRVKTA20::TPEGASUSNamespace> sNamespace;
+    LogCapture fLog;
 };
 
 } // namespace nsptest

@@ -23,7 +23,7 @@
 #include "TPEGASUSPropertyDecl.h"
 #include "TPEGASUSQualifierDecl.h"
 
-#include "../NamespaceTestSupport.h"
+#include "StagedServer.h"
 
 using namespace NQRVKTA20;
 namespace fs = std::filesystem;
@@ -71,34 +71,14 @@ class NSPTEST_Orphan {
 )";
 }
 
-class PegasusNamespaceClasses : public ::testing::Test {
+class PegasusNamespaceClasses : public nsptest::StartedNamespace {
 protected:
     static void SetUpTestSuite()
     {
-        sRoot.reset(new nsptest::TempDir);
-        nsptest::TempDir& root = *sRoot;
-        fs::create_directories(root / "pegasus/provider");
-        for (const char* dir : {"bin", "lib", "pegSchema"}) {
-            std::string const target = kStagePegasus + "/" + dir;
-            ASSERT_TRUE(fs::exists(target)) << "not staged: " << target;
-            fs::create_directory_symlink(target, root / (std::string("pegasus/") + dir));
-        }
-        std::string const consumer = "nsptest_classes_" + std::to_string(getpid());
-        nsptest::WriteFile(root / "pegasus/cimserver_planned.conf",
-                           "startFile=/var/tmp/cimserverqrv_tc_" + consumer + "_start.conf\n");
-        nsptest::WriteFile(root / "nsptest.mof", TestMof());
-
-        sCwd.reset(new nsptest::CwdGuard(root.Path()));
         // The root is the module directory too: no vendor provider.
-        sModule.reset(new nsptest::ModuleDirGuard(root.Path()));
-        sCalls.reset(new nsptest::SystemCallsGuard);
-        sRepository.reset(new TInmemNamespace("repository"));
-        TCIMContext context = nsptest::MakeContext(&sRepository);
-        context["consumer"] = TCIMValue(consumer);
-        TPEGASUSNamespaceProvider::GetInstance()->AllocateNamespace(context, false, "");
-        sNamespace = TPEGASUSNamespaceProvider::GetNamespace();
-        ASSERT_TRUE(sNamespace && sNamespace->isConnected());
-        sNamespace->callCimmof("root/cimv2", root / "nsptest.mof");
+        ASSERT_NO_FATAL_FAILURE(Start("nsptest_classes"));
+        nsptest::WriteFile(*sRoot / "nsptest.mof", TestMof());
+        sNamespace->callCimmof("root/cimv2", *sRoot / "nsptest.mof");
 
         // The class with an object-typed property cannot be written in MOF;
         // the qualifier NsptestGone is then forgotten by the server.
@@ -113,37 +93,12 @@ protected:
         client.deleteQualifier("root/cimv2", Pegasus::CIMName("NsptestGone"));
     }
 
-    static void TearDownTestSuite()
-    {
-        TPEGASUSNamespaceProvider::ClearNamespace();
-        sNamespace.reset();
-        sCalls.reset();
-        sModule.reset();
-        sCwd.reset();
-        sRoot.reset();
-    }
-
     static boost::shared_ptr<TPEGASUSClass> Get(std::string const& name,
                                                 TCIMContext context = TCIMContext())
     {
         return boost::dynamic_pointer_cast<TPEGASUSClass>(sNamespace->GetClass(name, context));
     }
-
-    static std::unique_ptr<nsptest::TempDir> sRoot;
-    static std::unique_ptr<nsptest::CwdGuard> sCwd;
-    static std::unique_ptr<nsptest::ModuleDirGuard> sModule;
-    static std::unique_ptr<nsptest::SystemCallsGuard> sCalls;
-    static boost::shared_ptr<ICIMNamespace> sRepository;
-    static boost::shared_ptr<TPEGASUSNamespace> sNamespace;
-    nsptest::LogCapture fLog;
 };
-
-std::unique_ptr<nsptest::TempDir> PegasusNamespaceClasses::sRoot;
-std::unique_ptr<nsptest::CwdGuard> PegasusNamespaceClasses::sCwd;
-std::unique_ptr<nsptest::ModuleDirGuard> PegasusNamespaceClasses::sModule;
-std::unique_ptr<nsptest::SystemCallsGuard> PegasusNamespaceClasses::sCalls;
-boost::shared_ptr<ICIMNamespace> PegasusNamespaceClasses::sRepository;
-boost::shared_ptr<TPEGASUSNamespace> PegasusNamespaceClasses::sNamespace;
 
 TEST_F(PegasusNamespaceClasses, ChainIsLoadedOnceTopMostFirstWhateverTheCase)
 {

@@ -26,61 +26,21 @@
 #include "TPEGASUSNamespace.h"
 #include "TPEGASUSNamespaceProvider.h"
 
-#include "../NamespaceTestSupport.h"
+#include "StagedServer.h"
 
 using namespace NQRVKTA20;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string const kStagePegasus = std::string(KTA_STAGE_DIR) + "/pegasus";
-std::string const kProviders = NSPTEST_PROVIDERS_DIR;
-
-class PegasusNamespaceInstances : public ::testing::Test {
+class PegasusNamespaceInstances : public nsptest::StartedNamespace {
 protected:
     static void SetUpTestSuite()
     {
         TConfig::GetInstance().setValue("pegasus_multi_thread", "off");
-        sRoot.reset(new nsptest::TempDir);
-        nsptest::TempDir& root = *sRoot;
-        fs::create_directories(root / "pegasus/provider");
-        for (const char* dir : {"bin", "lib", "pegSchema"}) {
-            std::string const target = kStagePegasus + "/" + dir;
-            ASSERT_TRUE(fs::exists(target)) << "not staged: " << target;
-            fs::create_directory_symlink(target, root / (std::string("pegasus/") + dir));
-        }
-        for (const char* name : {"nsptestalpha", "nsptestbeta", "nsptestdelta", "nsptestgamma"}) {
-            std::string const source = kProviders + "/" + name;
-            ASSERT_TRUE(fs::exists(source + "/" + name + ".classes.xml")) << "not built: " << source;
-            fs::copy(source, root / (std::string("pegasus/provider/") + name),
-                     fs::copy_options::recursive);
-        }
-        sConsumer = "nsptest_instances_" + std::to_string(getpid());
-        nsptest::WriteFile(root / "pegasus/cimserver_planned.conf",
-                           "startFile=" + StartFile() + "\n");
-        sModule = TPEGASUSNamespaceProvider::GetfgModulePathName();
-        TPEGASUSNamespaceProvider::GetfgModulePathName() = root.Path();
-        sCwd.reset(new nsptest::CwdGuard(root.Path()));
-        sCalls.reset(new nsptest::SystemCallsGuard);
-        sRepository.reset(new TInmemNamespace("repository"));
-        TCIMContext context = nsptest::MakeContext(&sRepository);
-        context["consumer"] = TCIMValue(sConsumer);
-        TPEGASUSNamespaceProvider::GetInstance()->AllocateNamespace(context, false, "");
-        sNamespace = TPEGASUSNamespaceProvider::GetNamespace();
-        ASSERT_TRUE(sNamespace && sNamespace->isConnected());
+        Start("nsptest_instances", NSPTEST_PROVIDERS_DIR,
+              {"nsptestalpha", "nsptestbeta", "nsptestdelta", "nsptestgamma"});
     }
-
-    static void TearDownTestSuite()
-    {
-        TPEGASUSNamespaceProvider::ClearNamespace();
-        sNamespace.reset();
-        sCalls.reset();
-        sCwd.reset();
-        TPEGASUSNamespaceProvider::GetfgModulePathName() = sModule;
-        sRoot.reset();
-    }
-
-    static std::string StartFile() { return "/var/tmp/cimserverqrv_tc_" + sConsumer + "_start.conf"; }
 
     static boost::shared_ptr<TPEGASUSClass> Get(std::string const& name, std::string const& nsp)
     {
@@ -116,24 +76,7 @@ protected:
         else
             nsptest::WriteFile(*sRoot / "pegasus/nsptest_delay", seconds);
     }
-
-    static std::unique_ptr<nsptest::TempDir> sRoot;
-    static std::unique_ptr<nsptest::CwdGuard> sCwd;
-    static std::unique_ptr<nsptest::SystemCallsGuard> sCalls;
-    static std::string sConsumer;
-    static std::string sModule;
-    static boost::shared_ptr<ICIMNamespace> sRepository;
-    static boost::shared_ptr<TPEGASUSNamespace> sNamespace;
-    nsptest::LogCapture fLog;
 };
-
-std::unique_ptr<nsptest::TempDir> PegasusNamespaceInstances::sRoot;
-std::unique_ptr<nsptest::CwdGuard> PegasusNamespaceInstances::sCwd;
-std::unique_ptr<nsptest::SystemCallsGuard> PegasusNamespaceInstances::sCalls;
-std::string PegasusNamespaceInstances::sConsumer;
-std::string PegasusNamespaceInstances::sModule;
-boost::shared_ptr<ICIMNamespace> PegasusNamespaceInstances::sRepository;
-boost::shared_ptr<TPEGASUSNamespace> PegasusNamespaceInstances::sNamespace;
 
 TEST_F(PegasusNamespaceInstances, ProvidersAreReadInOrderAndAFalseStopsThemAll)
 {

@@ -28,12 +28,13 @@
 
 #include "TOSSpecific.h"
 
-#include "../NamespaceTestSupport.h"
-#include "StagedServer.h"
+#include "../../../providers/ProviderTestSupport.h"
 
 using namespace Pegasus;
 namespace fs = std::filesystem;
 using NQRVKTA20::TOSSpecific;
+using providertest::Qualifier;
+using providertest::Text;
 
 namespace {
 
@@ -41,11 +42,6 @@ std::string const kStagePegasus = std::string(KTA_STAGE_DIR) + "/pegasus";
 std::string const kProviders = NSPTEST_PROVIDERS_DIR;
 std::vector<std::string> const kNames = {"nsptestalpha", "nsptestbeta", "nsptestdelta",
                                           "nsptestgamma"};
-
-std::string Text(String const& s)
-{
-    return std::string(static_cast<const char*>(s.getCString()));
-}
 
 // Key values (as text) of the instances, sorted.
 std::vector<std::string> Keys(Array<CIMInstance> const& instances, const char* key)
@@ -72,20 +68,6 @@ CIMValue ValueOf(Array<CIMInstance> const& instances, const char* key, const cha
             return instances[i].getProperty(p).getValue();
     }
     return CIMValue();
-}
-
-std::string QualifierText(CIMClass const& cls, const char* qualifier, const char* property = nullptr)
-{
-    if (property == nullptr) {
-        Uint32 const q = cls.findQualifier(qualifier);
-        return q == PEG_NOT_FOUND ? "<none>" : Text(cls.getQualifier(q).getValue().toString());
-    }
-    Uint32 const p = cls.findProperty(property);
-    if (p == PEG_NOT_FOUND)
-        return "<no property>";
-    CIMConstProperty const prop = cls.getProperty(p);
-    Uint32 const q = prop.findQualifier(qualifier);
-    return q == PEG_NOT_FOUND ? "<none>" : Text(prop.getQualifier(q).getValue().toString());
 }
 
 TEST(ProviderDirectories, RegisterAndServeThroughTheStagedServer)
@@ -199,18 +181,18 @@ TEST(ProviderDirectories, RegisterAndServeThroughTheStagedServer)
     EXPECT_EQ("10000000000", Text(speed.toString()));
     EXPECT_EQ("3", Text(ValueOf(ports, "PortNumber", "2", "State").toString()));
     CIMClass const port = client.getClass("root/nsptest_beta", "NSPTEST_BetaPort", false);
-    EXPECT_EQ("Bits per Second", QualifierText(port, "Units", "Speed"));
-    EXPECT_EQ("0 2 3 ", QualifierText(port, "ValueMap", "State"));
-    EXPECT_EQ("Unknown Up Down ", QualifierText(port, "Values", "State"));
+    EXPECT_EQ("Bits per Second", Qualifier(port, "Units", "Speed"));
+    EXPECT_EQ("0 2 3 ", Qualifier(port, "ValueMap", "State"));
+    EXPECT_EQ("Unknown Up Down ", Qualifier(port, "Values", "State"));
     EXPECT_EQ("beta-host", Text(ValueOf(instances["root/nsptest_beta:NSPTEST_BetaDevice"],
                                         "DeviceID", "beta-0", "SystemName")
                                     .toString()));
 
     // gamma: the abstract base, the hidden class, and leaves reported as
     // their own class.
-    EXPECT_EQ("TRUE", QualifierText(client.getClass("root/nsptest_gamma", "NSPTEST_GammaBase"),
+    EXPECT_EQ("TRUE", Qualifier(client.getClass("root/nsptest_gamma", "NSPTEST_GammaBase"),
                                     "Abstract"));
-    EXPECT_EQ("TRUE", QualifierText(client.getClass("root/nsptest_gamma", "NSPTEST_GammaHidden"),
+    EXPECT_EQ("TRUE", Qualifier(client.getClass("root/nsptest_gamma", "NSPTEST_GammaHidden"),
                                     "DONTCOLLECT"));
     Array<CIMInstance> const& bases = instances["root/nsptest_gamma:NSPTEST_GammaBase"];
     for (Uint32 i = 0; i < bases.size(); i++)
