@@ -188,7 +188,8 @@ public:
                            foldedName(full.getClassName().getString()) + ".";
         const CIMName& className = full.getClassName();
         std::string key;
-        if (repo.classExists(full.getNameSpace(), className))
+        if (repo.namespaceExists(full.getNameSpace()) &&
+            repo.classExists(full.getNameSpace(), className))
         {
             CIMClass schema = repo.getClass(full.getNameSpace(), className,
                                             false, false, false,
@@ -478,7 +479,7 @@ private:
                           q().includeQualifiers, q().includeClassOrigin,
                           q().propertyList);
             for (Uint32 i = 0; i < objects.size(); i++)
-                add(objects[i].getPath(), objects[i]);
+                add(providedPath(objects[i]), objects[i]);
             return;
         }
         Array<CIMObjectPath> names =
@@ -490,6 +491,31 @@ private:
                                            associationClass, q().role);
         for (Uint32 i = 0; i < names.size(); i++)
             add(names[i]);
+    }
+
+    // The path of an object a provider delivered; for an instance without
+    // keys in its path, the path its key properties give.
+    CIMObjectPath providedPath(const CIMObject& object) const
+    {
+        CIMObjectPath path = object.getPath();
+        if (path.getClassName().isNull())
+            path.setClassName(object.getClassName());
+        if (!object.isInstance() || path.getKeyBindings().size() != 0 ||
+            !_plan.repo.classExists(q().nameSpace, object.getClassName()))
+            return path;
+        try
+        {
+            CIMObjectPath built = CIMInstance(object).buildPath(_plan.repo.getClass(
+                q().nameSpace, object.getClassName(), false, true, false,
+                CIMPropertyList()));
+            built.setHost(path.getHost());
+            built.setNameSpace(path.getNameSpace());
+            return built;
+        }
+        catch (const Exception&)
+        {
+            return path;   // key properties missing: left as delivered
+        }
     }
 
     // Reads the object of a result; false when it does not exist.
@@ -515,10 +541,12 @@ private:
         }
         catch (const CIMException& e)
         {
-            // A reference to an object that is gone, or of a class that
-            // is: the association is stale, the object is left out.
+            // A reference to an object that is gone, or of a class or in a
+            // namespace that is: the association is stale, the object is
+            // left out.
             if (e.getCode() == CIM_ERR_NOT_FOUND ||
-                e.getCode() == CIM_ERR_INVALID_CLASS)
+                e.getCode() == CIM_ERR_INVALID_CLASS ||
+                e.getCode() == CIM_ERR_INVALID_NAMESPACE)
                 return false;
             throw;
         }

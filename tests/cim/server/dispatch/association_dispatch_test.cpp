@@ -252,6 +252,24 @@ TEST_F(AssociationDispatchTest, ReferencesToMissingObjectsAreLeftOut)
     Result objects = server.run(CimXmlRequestEncoder::associators(
         "1", kTestNs, pathOf("Test_Holder", "h2")));
     EXPECT_EQ((Labels{"s1"}), labelsOf(objects.response.objects));
+
+    // Nor does a reference into a namespace that does not exist stop the
+    // answer.
+    CIMInstance far("Test_Link");
+    CIMObjectPath elsewhere = pathOf("Test_Stored", "far");
+    elsewhere.setNameSpace("no/such");
+    far.addProperty(CIMProperty("Owner", CIMValue(elsewhere), 0, "Test_Element"));
+    far.addProperty(CIMProperty("Holder", CIMValue(pathOf("Test_Holder", "h2")), 0,
+                                "Test_Holder"));
+    server.repository->createInstance(kTestNs, far);
+    Result farNames = server.run(CimXmlRequestEncoder::associatorNames(
+        "1", kTestNs, pathOf("Test_Holder", "h2")));
+    ASSERT_TRUE(farNames.ok()) << farNames.description();
+    EXPECT_EQ(3u, farNames.response.objectPaths.size());
+    Result farObjects = server.run(CimXmlRequestEncoder::associators(
+        "1", kTestNs, pathOf("Test_Holder", "h2")));
+    ASSERT_TRUE(farObjects.ok()) << farObjects.description();
+    EXPECT_EQ((Labels{"s1"}), labelsOf(farObjects.response.objects));
 }
 
 // The association classes of a namespace are remembered between requests:
@@ -334,6 +352,11 @@ TEST_F(AssociationDispatchTest, AssociationProviderAnswersForItsClass)
     EXPECT_EQ("assoc=Test_Peer;result=Test_Stored;role=A;resultRole=B;object=//" +
                   hostName() + "/test/dispatch:Test_Stored.Id=\"s1\"",
               str(peer.getProperty(peer.findProperty("Label")).getValue().toString()));
+
+    // Delivered without a path: the server builds it from the keys.
+    Result s2 = server.run(CimXmlRequestEncoder::associators(
+        "1", kTestNs, pathOf("Test_Stored", "s2"), "Test_Peer"));
+    EXPECT_EQ((Labels{"s2-peer"}), labelsOf(s2.response.objects));
 
     Result names = server.run(CimXmlRequestEncoder::associatorNames("1", kTestNs, s1,
                                                                     CIMName(), CIMName(), "B"));
