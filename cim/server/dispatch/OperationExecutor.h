@@ -49,6 +49,7 @@ public:
 
     Repository& repository() { return _repository; }
     ProviderManager& providerManager() { return _providerManager; }
+    ProviderCalls& providerCalls() { return _providers; }
 
     // ---- instances (routed) ----
 

@@ -243,6 +243,8 @@ public:
     mutable std::mutex poolMutex;
     mutable std::vector<std::unique_ptr<SqliteConnection>> idleReaders;
     std::map<std::string, std::shared_ptr<NamespaceEntry>> namespaces;
+    // See Repository::schemaGeneration(); raised after each class change.
+    std::atomic<std::uint64_t> schemaGeneration{0};
 };
 
 }  // namespace Pegasus
