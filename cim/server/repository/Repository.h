@@ -66,7 +66,7 @@ class Repository
 public:
     // How much of the stored class bodies (in bytes of their stored form)
     // stays decoded in memory.
-    static const std::size_t kDefaultClassCacheBytes = std::size_t(2) << 20;
+    static constexpr std::size_t kDefaultClassCacheBytes = std::size_t(2) << 20;
 
     // The longest namespace, class or qualifier name, in characters (UTF-16
     // units), that the repository holds: far beyond any real name (those of
@@ -74,7 +74,7 @@ public:
     // Creating something with a longer name fails with
     // CIM_ERR_INVALID_PARAMETER; looking one up fails as for a name that
     // does not exist, without copying or folding it.
-    static const Uint32 kMaxNameLength = 4096;
+    static constexpr Uint32 kMaxNameLength = 4096;
 
     // Creates `directory` if missing and opens (or creates) repository.db
     // in it.  Throws Exception naming the path when that fails, or when the
