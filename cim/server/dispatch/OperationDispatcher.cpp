@@ -514,9 +514,11 @@ bool OperationDispatcher::isPrivileged(const CimXmlRequestMessage& request)
 }
 
 OperationDispatcher::OperationDispatcher(Repository& repository,
-                                         ProviderManager& providerManager)
+                                         ProviderManager& providerManager,
+                                         MonotonicClock& clock)
     : _executor(repository, providerManager, localHostName()),
-      _upcalls(_executor, _classResponses)
+      _upcalls(_executor, _classResponses),
+      _pull(_executor, localHostName(), clock)
 {
     installCIMOMHandleBackend(&_upcalls);
 }
@@ -543,7 +545,9 @@ OperationOutcome OperationDispatcher::process(
                     "the local connection.");
             // Enumerations of instances can be large: their answer is
             // written while it is sent.
-            if (!streamEnumeration(_executor, request, outcome))
+            if (PullOperations::handles(request))
+                _pull.process(request, caller, outcome);
+            else if (!streamEnumeration(_executor, request, outcome))
                 outcome.body = execute(request);
         },
         outcome.code, outcome.description);

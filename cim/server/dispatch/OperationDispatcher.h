@@ -5,7 +5,8 @@
 // EnumerateClassNames, CreateClass, ModifyClass, DeleteClass, GetQualifier,
 // SetQualifier, DeleteQualifier, EnumerateQualifiers, GetInstance,
 // EnumerateInstances, EnumerateInstanceNames, CreateInstance,
-// ModifyInstance, DeleteInstance; any other intrinsic method fails with
+// ModifyInstance, DeleteInstance, and the pull operations (PullOperations.h);
+// any other intrinsic method fails with
 // CIM_ERR_NOT_SUPPORTED.  Extrinsic method calls go to the method provider
 // of the target's class.  Parameters a request leaves out take their
 // standard defaults.  Routing between repository and providers is
@@ -44,6 +45,7 @@
 #include "ClassResponseCache.h"
 #include "OperationExecutor.h"
 #include "ProviderUpcalls.h"
+#include "PullOperations.h"
 
 namespace Pegasus {
 
@@ -56,9 +58,11 @@ String localHostName();
 class OperationDispatcher : public RequestProcessor
 {
 public:
-    // repository and providerManager must outlive the dispatcher.
+    // repository, providerManager and clock must outlive the dispatcher.
+    // The clock times the pull operations' enumeration contexts.
     OperationDispatcher(Repository& repository,
-                        ProviderManager& providerManager);
+                        ProviderManager& providerManager,
+                        MonotonicClock& clock = MonotonicClock::real());
 
     // Detaches the up-call hook, waiting for up-calls still running.
     ~OperationDispatcher();
@@ -77,6 +81,9 @@ public:
     // malformed parameter.
     static bool isPrivileged(const CimXmlRequestMessage& request);
 
+    // The open enumerations of the pull operations (PullOperations.h).
+    EnumerationContexts& enumerationContexts() { return _pull.contexts(); }
+
 private:
     std::string processMultiple(const CimXmlRequestMessage& request,
                                 const RequestCaller& caller);
@@ -87,6 +94,7 @@ private:
     OperationExecutor _executor;
     ClassResponseCache _classResponses;
     SchemaChangeUpcalls _upcalls;
+    PullOperations _pull;
 };
 
 }  // namespace Pegasus
