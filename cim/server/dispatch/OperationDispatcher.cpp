@@ -545,9 +545,11 @@ OperationOutcome OperationDispatcher::process(
                     "the local connection.");
             // Enumerations of instances can be large: their answer is
             // written while it is sent.
+            if (streamEnumeration(_executor, request, outcome))
+                return;
             if (PullOperations::handles(request))
                 _pull.process(request, caller, outcome);
-            else if (!streamEnumeration(_executor, request, outcome))
+            else
                 outcome.body = execute(request);
         },
         outcome.code, outcome.description);

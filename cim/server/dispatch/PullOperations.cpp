@@ -43,9 +43,15 @@ const PullOperation kOperations[] = {
     {"EnumerationCount", Step::COUNT, EnumerationContexts::INSTANCES},
 };
 
+// The shortest and the longest of the names above: every other operation
+// of the hot paths (GetClass, GetInstance) is told apart by its length.
+const Uint32 kShortestName = 16;
+const Uint32 kLongestName = 27;
+
 const PullOperation* findOperation(const CimXmlRequestMessage& r)
 {
-    if (!r.isIntrinsic || r.isMultiple)
+    if (!r.isIntrinsic || r.isMultiple || r.methodName.size() < kShortestName ||
+        r.methodName.size() > kLongestName)
         return nullptr;
     for (const PullOperation& op : kOperations)
     {
