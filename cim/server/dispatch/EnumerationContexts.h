@@ -103,7 +103,7 @@ private:
 struct EnumerationLimits
 {
     // Seconds a context may stay idle when its client names no timeout.
-    static const Uint32 kDefaultTimeoutSeconds = 60;
+    static constexpr Uint32 kDefaultTimeoutSeconds = 60;
 
     unsigned maxContexts = 256;
     unsigned maxContextsPerClient = 16;
