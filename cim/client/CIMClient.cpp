@@ -280,49 +280,60 @@ Array<CIMObject> CIMClient::execQuery(
 }
 
 Array<CIMObject> CIMClient::associators(
-    const CIMNamespaceName&,
-    const CIMObjectPath&,
-    const CIMName&,
-    const CIMName&,
-    const String&,
-    const String&,
-    Boolean,
-    Boolean,
-    const CIMPropertyList&)
+    const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName,
+    const CIMName& assocClass,
+    const CIMName& resultClass,
+    const String& role,
+    const String& resultRole,
+    Boolean includeQualifiers,
+    Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList)
 {
-    refuseUnsupported(_rep->isConnected(), "Associators");
+    std::string id = _rep->nextMessageId();
+    return _rep->execute(id, CimXmlRequestEncoder::associators(
+        id, nameSpace, objectName, assocClass, resultClass, role, resultRole,
+        includeQualifiers, includeClassOrigin, propertyList)).objects;
 }
 
 Array<CIMObjectPath> CIMClient::associatorNames(
-    const CIMNamespaceName&,
-    const CIMObjectPath&,
-    const CIMName&,
-    const CIMName&,
-    const String&,
-    const String&)
+    const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName,
+    const CIMName& assocClass,
+    const CIMName& resultClass,
+    const String& role,
+    const String& resultRole)
 {
-    refuseUnsupported(_rep->isConnected(), "AssociatorNames");
+    std::string id = _rep->nextMessageId();
+    return _rep->execute(id, CimXmlRequestEncoder::associatorNames(
+        id, nameSpace, objectName, assocClass, resultClass, role,
+        resultRole)).objectPaths;
 }
 
 Array<CIMObject> CIMClient::references(
-    const CIMNamespaceName&,
-    const CIMObjectPath&,
-    const CIMName&,
-    const String&,
-    Boolean,
-    Boolean,
-    const CIMPropertyList&)
+    const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName,
+    const CIMName& resultClass,
+    const String& role,
+    Boolean includeQualifiers,
+    Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList)
 {
-    refuseUnsupported(_rep->isConnected(), "References");
+    std::string id = _rep->nextMessageId();
+    return _rep->execute(id, CimXmlRequestEncoder::references(
+        id, nameSpace, objectName, resultClass, role, includeQualifiers,
+        includeClassOrigin, propertyList)).objects;
 }
 
 Array<CIMObjectPath> CIMClient::referenceNames(
-    const CIMNamespaceName&,
-    const CIMObjectPath&,
-    const CIMName&,
-    const String&)
+    const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName,
+    const CIMName& resultClass,
+    const String& role)
 {
-    refuseUnsupported(_rep->isConnected(), "ReferenceNames");
+    std::string id = _rep->nextMessageId();
+    return _rep->execute(id, CimXmlRequestEncoder::referenceNames(
+        id, nameSpace, objectName, resultClass, role)).objectPaths;
 }
 
 CIMValue CIMClient::getProperty(
@@ -330,23 +341,20 @@ CIMValue CIMClient::getProperty(
     const CIMObjectPath& instanceName,
     const CIMName& propertyName)
 {
-    Array<CIMName> names;
-    names.append(propertyName);
-    CIMInstance instance = getInstance(nameSpace, instanceName, false, false,
-                                       false, CIMPropertyList(names));
-    Uint32 pos = instance.findProperty(propertyName);
-    if (pos == PEG_NOT_FOUND)
-        return CIMValue();
-    return instance.getProperty(pos).getValue();
+    std::string id = _rep->nextMessageId();
+    return _rep->execute(id, CimXmlRequestEncoder::getProperty(
+        id, nameSpace, instanceName, propertyName)).returnValue;
 }
 
 void CIMClient::setProperty(
-    const CIMNamespaceName&,
-    const CIMObjectPath&,
-    const CIMName&,
-    const CIMValue&)
+    const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& instanceName,
+    const CIMName& propertyName,
+    const CIMValue& newValue)
 {
-    refuseUnsupported(_rep->isConnected(), "SetProperty");
+    std::string id = _rep->nextMessageId();
+    _rep->execute(id, CimXmlRequestEncoder::setProperty(
+        id, nameSpace, instanceName, propertyName, newValue));
 }
 
 CIMQualifierDecl CIMClient::getQualifier(

@@ -128,6 +128,47 @@ public:
         const std::string& messageId, const CIMNamespaceName& nameSpace,
         const CIMObjectPath& instanceName);
 
+    // Association operations.  objectName is an instance path (keys) or a
+    // class path; its host and namespace are not sent.  AssocClass and
+    // ResultClass travel as empty parameters when null, Role and
+    // ResultRole only when not empty.
+    static CimXmlRequest associators(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass = CIMName(),
+        const CIMName& resultClass = CIMName(), const String& role = String(),
+        const String& resultRole = String(), Boolean includeQualifiers = false,
+        Boolean includeClassOrigin = false,
+        const CIMPropertyList& propertyList = CIMPropertyList());
+
+    static CimXmlRequest associatorNames(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass = CIMName(),
+        const CIMName& resultClass = CIMName(), const String& role = String(),
+        const String& resultRole = String());
+
+    static CimXmlRequest references(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass = CIMName(),
+        const String& role = String(), Boolean includeQualifiers = false,
+        Boolean includeClassOrigin = false,
+        const CIMPropertyList& propertyList = CIMPropertyList());
+
+    static CimXmlRequest referenceNames(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass = CIMName(),
+        const String& role = String());
+
+    static CimXmlRequest getProperty(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& instanceName, const CIMName& propertyName);
+
+    // A null newValue is sent as no NewValue at all (the property is set
+    // to null).
+    static CimXmlRequest setProperty(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& instanceName, const CIMName& propertyName,
+        const CIMValue& newValue = CIMValue());
+
     // Extrinsic method call.  objectName is an instance path (with keys) or
     // a class path (static method); its host and namespace are ignored, the
     // namespace used is nameSpace.  Parameters whose isTyped() is true carry
@@ -479,6 +520,21 @@ public:
     // INSTANCENAME, as instanceNamesResponse writes each path.
     static void appendInstanceName(std::string& out,
                                    const CIMObjectPath& instanceName);
+
+    // VALUE.OBJECTWITHPATH (Associators, References): INSTANCEPATH and
+    // INSTANCE, or CLASSPATH and CLASS, the path from the object's getPath()
+    // (which must carry host and namespace).
+    static void appendObjectWithPath(std::string& out,
+                                     const CIMConstObject& object);
+    // OBJECTPATH (AssociatorNames, ReferenceNames): INSTANCEPATH for a path
+    // with key bindings, CLASSPATH for one without.
+    static void appendObjectPath(std::string& out, const CIMObjectPath& path);
+
+    // IRETURNVALUE holding a property value as VALUE, VALUE.ARRAY or
+    // VALUE.REFERENCE; empty for a null value (GetProperty).
+    static std::string valueResponse(
+        const std::string& messageId, const String& methodName,
+        const CIMValue& value);
 
     // The objects of a pull operation's answer, between returnValueHead
     // and pullResponseTail: VALUE.INSTANCEWITHPATH (an INSTANCEPATH from

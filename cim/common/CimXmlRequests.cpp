@@ -341,6 +341,131 @@ CimXmlRequest CimXmlRequestEncoder::deleteInstance(
         .finish();
 }
 
+namespace {
+
+// ObjectName of the association operations: INSTANCENAME or CLASSNAME.
+void appendObjectName(std::string& out, const CIMObjectPath& objectName)
+{
+    if (objectName.getKeyBindings().size() != 0)
+        CimXmlWriter::appendInstanceName(out, objectName);
+    else
+        CimXmlWriter::appendClassName(out, objectName.getClassName());
+}
+
+// A class name parameter sent empty when null.
+void appendOptionalClassName(std::string& out, const CIMName& className)
+{
+    if (!className.isNull())
+        CimXmlWriter::appendClassName(out, className);
+}
+
+// A string parameter sent only when not empty.
+RequestBuilder& roleParam(RequestBuilder& builder, const char* name, const String& value)
+{
+    if (value.size() == 0)
+        return builder;
+    return builder.param(name, [&](std::string& out) {
+        out += "<VALUE>";
+        CimXmlWriter::appendEscaped(out, value);
+        out += "</VALUE>\n";
+    });
+}
+
+}  // namespace
+
+CimXmlRequest CimXmlRequestEncoder::associators(
+    const std::string& messageId, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& assocClass, const CIMName& resultClass,
+    const String& role, const String& resultRole, Boolean includeQualifiers,
+    Boolean includeClassOrigin, const CIMPropertyList& propertyList)
+{
+    RequestBuilder builder(messageId, "Associators");
+    builder.intrinsic(nameSpace)
+        .param("ObjectName", [&](std::string& out) { appendObjectName(out, objectName); })
+        .param("AssocClass", [&](std::string& out) { appendOptionalClassName(out, assocClass); })
+        .param("ResultClass",
+               [&](std::string& out) { appendOptionalClassName(out, resultClass); });
+    roleParam(builder, "Role", role);
+    roleParam(builder, "ResultRole", resultRole);
+    return builder.flag("IncludeQualifiers", includeQualifiers, false)
+        .flag("IncludeClassOrigin", includeClassOrigin, false)
+        .propertyList(propertyList)
+        .finish();
+}
+
+CimXmlRequest CimXmlRequestEncoder::associatorNames(
+    const std::string& messageId, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& assocClass, const CIMName& resultClass,
+    const String& role, const String& resultRole)
+{
+    RequestBuilder builder(messageId, "AssociatorNames");
+    builder.intrinsic(nameSpace)
+        .param("ObjectName", [&](std::string& out) { appendObjectName(out, objectName); })
+        .param("AssocClass", [&](std::string& out) { appendOptionalClassName(out, assocClass); })
+        .param("ResultClass",
+               [&](std::string& out) { appendOptionalClassName(out, resultClass); });
+    roleParam(builder, "Role", role);
+    roleParam(builder, "ResultRole", resultRole);
+    return builder.finish();
+}
+
+CimXmlRequest CimXmlRequestEncoder::references(
+    const std::string& messageId, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& resultClass, const String& role,
+    Boolean includeQualifiers, Boolean includeClassOrigin, const CIMPropertyList& propertyList)
+{
+    RequestBuilder builder(messageId, "References");
+    builder.intrinsic(nameSpace)
+        .param("ObjectName", [&](std::string& out) { appendObjectName(out, objectName); })
+        .param("ResultClass",
+               [&](std::string& out) { appendOptionalClassName(out, resultClass); });
+    roleParam(builder, "Role", role);
+    return builder.flag("IncludeQualifiers", includeQualifiers, false)
+        .flag("IncludeClassOrigin", includeClassOrigin, false)
+        .propertyList(propertyList)
+        .finish();
+}
+
+CimXmlRequest CimXmlRequestEncoder::referenceNames(
+    const std::string& messageId, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& resultClass, const String& role)
+{
+    RequestBuilder builder(messageId, "ReferenceNames");
+    builder.intrinsic(nameSpace)
+        .param("ObjectName", [&](std::string& out) { appendObjectName(out, objectName); })
+        .param("ResultClass",
+               [&](std::string& out) { appendOptionalClassName(out, resultClass); });
+    roleParam(builder, "Role", role);
+    return builder.finish();
+}
+
+CimXmlRequest CimXmlRequestEncoder::getProperty(
+    const std::string& messageId, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& instanceName, const CIMName& propertyName)
+{
+    return RequestBuilder(messageId, "GetProperty")
+        .intrinsic(nameSpace)
+        .param("InstanceName",
+               [&](std::string& out) { CimXmlWriter::appendInstanceName(out, instanceName); })
+        .nameValue("PropertyName", propertyName)
+        .finish();
+}
+
+CimXmlRequest CimXmlRequestEncoder::setProperty(
+    const std::string& messageId, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& instanceName, const CIMName& propertyName, const CIMValue& newValue)
+{
+    RequestBuilder builder(messageId, "SetProperty");
+    builder.intrinsic(nameSpace)
+        .param("InstanceName",
+               [&](std::string& out) { CimXmlWriter::appendInstanceName(out, instanceName); })
+        .nameValue("PropertyName", propertyName);
+    if (!newValue.isNull())
+        builder.param("NewValue",
+                      [&](std::string& out) { CimXmlWriter::appendValue(out, newValue); });
+    return builder.finish();
+}
+
 CimXmlRequest CimXmlRequestEncoder::invokeMethod(
     const std::string& messageId, const CIMNamespaceName& nameSpace,
     const CIMObjectPath& objectName, const CIMName& methodName,

@@ -302,6 +302,38 @@ void CimXmlResponseEncoder::appendInstanceName(std::string& out,
     CimXmlWriter::appendInstanceName(out, instanceName);
 }
 
+void CimXmlResponseEncoder::appendObjectWithPath(std::string& out,
+                                                 const CIMConstObject& object)
+{
+    out += "<VALUE.OBJECTWITHPATH>\n";
+    if (object.isClass())
+        CimXmlWriter::appendClassPath(out, object.getPath());
+    else
+        CimXmlWriter::appendInstancePath(out, object.getPath());
+    CimXmlWriter::appendObject(out, object);
+    out += "</VALUE.OBJECTWITHPATH>\n";
+}
+
+void CimXmlResponseEncoder::appendObjectPath(std::string& out,
+                                             const CIMObjectPath& path)
+{
+    out += "<OBJECTPATH>\n";
+    if (path.getKeyBindings().size() == 0)
+        CimXmlWriter::appendClassPath(out, path);
+    else
+        CimXmlWriter::appendInstancePath(out, path);
+    out += "</OBJECTPATH>\n";
+}
+
+std::string CimXmlResponseEncoder::valueResponse(const std::string& messageId,
+                                                 const String& methodName,
+                                                 const CIMValue& value)
+{
+    return intrinsicResponse(messageId, methodName, [&](std::string& out) {
+        CimXmlWriter::appendValue(out, value);
+    });
+}
+
 std::string CimXmlResponseEncoder::instanceNamesResponse(
     const std::string& messageId, const String& methodName,
     const Array<CIMObjectPath>& instanceNames)

@@ -7,6 +7,8 @@
 #include <Pegasus/Common/CIMStatusCode.h>
 #include <Pegasus/Common/Constants.h>
 
+#include "AssociationOperations.h"
+#include "PropertyOperations.h"
 #include "Repository.h"
 
 #include <exception>
@@ -192,6 +194,88 @@ std::string deleteInstance(OperationExecutor& x,
     return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
 }
 
+// ---- properties -------------------------------------------------------------
+
+CIMName requiredPropertyName(const CimXmlRequestMessage& r)
+{
+    String text = r.getString("PropertyName");
+    if (text.size() == 0)
+        throw missingParameter("PropertyName");
+    return CIMName(text);
+}
+
+std::string getProperty(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    CIMValue value = getPropertyValue(
+        x, r.nameSpace, requiredInstanceName(r, "InstanceName"),
+        requiredPropertyName(r));
+    return CimXmlResponseEncoder::valueResponse(r.messageId, r.methodName,
+                                                value);
+}
+
+// NewValue as the request carries it (untyped); absent or empty is null.
+CIMValue newPropertyValue(const CimXmlRequestMessage& r)
+{
+    const CimXmlIParamValue* param = r.findIParam("NewValue");
+    if (!param)
+        return CIMValue();
+    switch (param->kind)
+    {
+    case CimXmlIParamValue::NULL_VALUE:
+        return CIMValue();
+    case CimXmlIParamValue::VALUE:
+        return CIMValue(param->text);
+    case CimXmlIParamValue::VALUE_ARRAY:
+        return CIMValue(param->texts);
+    case CimXmlIParamValue::REFERENCE:
+    case CimXmlIParamValue::INSTANCE_NAME:
+        return CIMValue(param->path);
+    default:
+        throw CIMException(CIM_ERR_INVALID_PARAMETER,
+            "NewValue must be a VALUE, VALUE.ARRAY or VALUE.REFERENCE");
+    }
+}
+
+std::string setProperty(OperationExecutor& x, const CimXmlRequestMessage& r)
+{
+    setPropertyValue(x, r.nameSpace, requiredInstanceName(r, "InstanceName"),
+                     requiredPropertyName(r), newPropertyValue(r));
+    return CimXmlResponseEncoder::emptyResponse(r.messageId, r.methodName);
+}
+
+// ---- associations -----------------------------------------------------------
+
+// The parameters of Associators, AssociatorNames, References and
+// ReferenceNames; the Names operations ignore the object-shaping ones.
+AssociationQuery associationQuery(const CimXmlRequestMessage& r,
+                                  AssociationQuery::Kind kind)
+{
+    AssociationQuery q;
+    q.kind = kind;
+    q.nameSpace = r.nameSpace;
+    const CimXmlIParamValue* object = r.findIParam("ObjectName");
+    if (!object)
+        throw missingParameter("ObjectName");
+    if (object->kind == CimXmlIParamValue::CLASS_NAME)
+        q.objectName = CIMObjectPath(String(), CIMNamespaceName(), object->className);
+    else if (object->kind == CimXmlIParamValue::INSTANCE_NAME)
+        q.objectName = object->path;
+    else
+        throw CIMException(CIM_ERR_INVALID_PARAMETER,
+            "ObjectName must be a CLASSNAME or an INSTANCENAME");
+    if (kind == AssociationQuery::ASSOCIATORS)
+    {
+        q.assocClass = r.getClassName("AssocClass");
+        q.resultRole = r.getString("ResultRole");
+    }
+    q.resultClass = r.getClassName("ResultClass");
+    q.role = r.getString("Role");
+    q.includeQualifiers = r.getBoolean("IncludeQualifiers", false);
+    q.includeClassOrigin = r.getBoolean("IncludeClassOrigin", false);
+    q.propertyList = r.getPropertyList("PropertyList");
+    return q;
+}
+
 // EnumerateInstances and EnumerateInstanceNames are not in this table:
 // process() streams their answers.  GetClass is answered by the class answer
 // cache (executeIntrinsic).
@@ -215,6 +299,8 @@ const IntrinsicOperation kIntrinsicOperations[] = {
     {"CreateInstance", createInstance},
     {"ModifyInstance", modifyInstance},
     {"DeleteInstance", deleteInstance},
+    {"GetProperty", getProperty},
+    {"SetProperty", setProperty},
 };
 
 // The status code and description a client is to see for a failure.
@@ -278,7 +364,7 @@ bool guarded(F f, CIMStatusCode& code, String& description)
 // each is encoded and dropped before the next is read, so that the answer
 // is never held whole.  T is CIMInstance (VALUE.NAMEDINSTANCE) or
 // CIMObjectPath (INSTANCENAME).
-template <class T>
+template <class T, void (*Append)(std::string&, const T&)>
 class EnumerationProducer : public ResponseBodyProducer
 {
 public:
@@ -304,7 +390,7 @@ public:
                         more = false;
                         break;
                     }
-                    append(out, object);
+                    Append(out, object);
                 }
             },
             code, description);
@@ -320,21 +406,32 @@ public:
     }
 
 private:
-    static void append(std::string& out, const CIMInstance& instance)
-    {
-        CimXmlResponseEncoder::appendNamedInstance(out, instance);
-    }
-
-    static void append(std::string& out, const CIMObjectPath& name)
-    {
-        CimXmlResponseEncoder::appendInstanceName(out, name);
-    }
-
     std::unique_ptr<ObjectCursor<T>> _cursor;
 };
 
+// The element each object of a streamed answer is written as.
+void appendNamedInstance(std::string& out, const CIMInstance& instance)
+{
+    CimXmlResponseEncoder::appendNamedInstance(out, instance);
+}
+
+void appendInstanceName(std::string& out, const CIMObjectPath& name)
+{
+    CimXmlResponseEncoder::appendInstanceName(out, name);
+}
+
+void appendObjectWithPath(std::string& out, const CIMObject& object)
+{
+    CimXmlResponseEncoder::appendObjectWithPath(out, object);
+}
+
+void appendObjectPath(std::string& out, const CIMObjectPath& path)
+{
+    CimXmlResponseEncoder::appendObjectPath(out, path);
+}
+
 // An enumeration's answer as its head and a producer of the rest.
-template <class T>
+template <class T, void (*Append)(std::string&, const T&)>
 void streamAnswer(const CimXmlRequestMessage& r,
                   std::unique_ptr<ObjectCursor<T>> cursor,
                   OperationOutcome& outcome)
@@ -342,7 +439,41 @@ void streamAnswer(const CimXmlRequestMessage& r,
     outcome.body =
         CimXmlResponseEncoder::returnValueHead(r.messageId, r.methodName);
     outcome.producer =
-        std::make_shared<EnumerationProducer<T>>(std::move(cursor));
+        std::make_shared<EnumerationProducer<T, Append>>(std::move(cursor));
+}
+
+// The association operations, answered as they are read.
+bool streamAssociation(AssociationOperations& associations,
+                       const CimXmlRequestMessage& r, OperationOutcome& outcome)
+{
+    if (!r.isIntrinsic || r.nameSpace.isNull())
+        return false;
+    struct Operation
+    {
+        const char* name;
+        AssociationQuery::Kind kind;
+        bool names;
+    };
+    static const Operation kOperations[] = {
+        {"Associators", AssociationQuery::ASSOCIATORS, false},
+        {"AssociatorNames", AssociationQuery::ASSOCIATORS, true},
+        {"References", AssociationQuery::REFERENCES, false},
+        {"ReferenceNames", AssociationQuery::REFERENCES, true},
+    };
+    for (const Operation& operation : kOperations)
+    {
+        if (!String::equalNoCase(r.methodName, operation.name))
+            continue;
+        AssociationQuery query = associationQuery(r, operation.kind);
+        if (operation.names)
+            streamAnswer<CIMObjectPath, appendObjectPath>(
+                r, associations.openNames(query), outcome);
+        else
+            streamAnswer<CIMObject, appendObjectWithPath>(
+                r, associations.openObjects(query), outcome);
+        return true;
+    }
+    return false;
 }
 
 // Streams the answer of the enumerations that can be large; false for
@@ -354,7 +485,7 @@ bool streamEnumeration(OperationExecutor& x, const CimXmlRequestMessage& r,
         return false;
     if (String::equalNoCase(r.methodName, "EnumerateInstances"))
     {
-        streamAnswer(r,
+        streamAnswer<CIMInstance, appendNamedInstance>(r,
                      x.openInstances(r.nameSpace, requiredClassName(r, "ClassName"),
                                      r.getBoolean("DeepInheritance", true),
                                      r.getBoolean("LocalOnly", true),
@@ -366,7 +497,7 @@ bool streamEnumeration(OperationExecutor& x, const CimXmlRequestMessage& r,
     }
     if (String::equalNoCase(r.methodName, "EnumerateInstanceNames"))
     {
-        streamAnswer(r,
+        streamAnswer<CIMObjectPath, appendInstanceName>(r,
                      x.openInstanceNames(r.nameSpace,
                                          requiredClassName(r, "ClassName")),
                      outcome);
@@ -517,8 +648,9 @@ OperationDispatcher::OperationDispatcher(Repository& repository,
                                          ProviderManager& providerManager,
                                          MonotonicClock& clock)
     : _executor(repository, providerManager, localHostName()),
+      _associations(_executor),
       _upcalls(_executor, _classResponses),
-      _pull(_executor, localHostName(), clock)
+      _pull(_executor, _associations, localHostName(), clock)
 {
     installCIMOMHandleBackend(&_upcalls);
 }
@@ -545,7 +677,8 @@ OperationOutcome OperationDispatcher::process(
                     "the local connection.");
             // Enumerations of instances can be large: their answer is
             // written while it is sent.
-            if (streamEnumeration(_executor, request, outcome))
+            if (streamEnumeration(_executor, request, outcome) ||
+                streamAssociation(_associations, request, outcome))
                 return;
             if (PullOperations::handles(request))
                 _pull.process(request, caller, outcome);

@@ -5,17 +5,19 @@
 // EnumerateClassNames, CreateClass, ModifyClass, DeleteClass, GetQualifier,
 // SetQualifier, DeleteQualifier, EnumerateQualifiers, GetInstance,
 // EnumerateInstances, EnumerateInstanceNames, CreateInstance,
-// ModifyInstance, DeleteInstance, and the pull operations (PullOperations.h);
-// any other intrinsic method fails with
+// ModifyInstance, DeleteInstance, Associators, AssociatorNames, References,
+// ReferenceNames (AssociationOperations), GetProperty, SetProperty
+// (PropertyOperations), and the pull operations (PullOperations); any other
+// intrinsic method fails with
 // CIM_ERR_NOT_SUPPORTED.  Extrinsic method calls go to the method provider
 // of the target's class.  Parameters a request leaves out take their
 // standard defaults.  Routing between repository and providers is
 // OperationExecutor's.  GetClass answers are kept encoded
 // (ClassResponseCache) until the namespace's schema changes.
 //
-// EnumerateInstances and EnumerateInstanceNames answers come with a
-// producer (OperationOutcome): the instances or names are read, encoded
-// and dropped one by one while the answer is sent.
+// EnumerateInstances, EnumerateInstanceNames and the four association
+// operations answer with a producer (OperationOutcome): the objects or
+// names are read, encoded and dropped one by one while the answer is sent.
 //
 // A multiple-operation request (CimXmlRequestMessage::isMultiple) runs its
 // calls one after the other, in order, each exactly as if it had come
@@ -42,6 +44,7 @@
 
 #include "RequestProcessor.h"
 
+#include "AssociationOperations.h"
 #include "ClassResponseCache.h"
 #include "OperationExecutor.h"
 #include "ProviderUpcalls.h"
@@ -92,6 +95,7 @@ private:
     std::string invokeMethod(const CimXmlRequestMessage& request);
 
     OperationExecutor _executor;
+    AssociationOperations _associations;
     ClassResponseCache _classResponses;
     SchemaChangeUpcalls _upcalls;
     PullOperations _pull;

@@ -48,6 +48,8 @@ public:
                       const String& hostName);
 
     Repository& repository() { return _repository; }
+    ProviderManager& providerManager() { return _providerManager; }
+    ProviderCalls& providerCalls() { return _providers; }
 
     // ---- instances (routed) ----
 

@@ -1,6 +1,7 @@
 #include "ProviderCalls.h"
 
 #include <Pegasus/Common/OperationContext.h>
+#include <Pegasus/Provider/CIMAssociationProvider.h>
 #include <Pegasus/Provider/CIMInstanceProvider.h>
 #include <Pegasus/Provider/CIMMethodProvider.h>
 
@@ -237,6 +238,117 @@ CIMValue ProviderCalls::invokeMethod(const CIMNamespaceName& nameSpace,
     });
     outParameters = handler.outParameters();
     return handler.returnValue();
+}
+
+// ---- association providers ----------------------------------------------
+
+namespace {
+
+Array<CIMObject> filteredObjects(const Array<CIMObject>& delivered,
+                                 Boolean includeQualifiers,
+                                 Boolean includeClassOrigin,
+                                 const CIMPropertyList& propertyList)
+{
+    Array<CIMObject> result;
+    for (Uint32 i = 0; i < delivered.size(); i++)
+    {
+        CIMObject copy = delivered[i].clone();
+        copy.instanceFilter(includeQualifiers, includeClassOrigin, propertyList);
+        result.append(copy);
+    }
+    return result;
+}
+
+}  // namespace
+
+Array<CIMObject> ProviderCalls::associators(
+    const CIMNamespaceName& nameSpace, const CIMObjectPath& objectName,
+    const CIMName& associationClass, const CIMName& resultClass,
+    const String& role, const String& resultRole, Boolean includeQualifiers,
+    Boolean includeClassOrigin, const CIMPropertyList& propertyList)
+{
+    ProviderManager::ProviderLease lease = _providerManager.acquire(
+        nameSpace, associationClass, ASSOCIATION_PROVIDER);
+    CIMAssociationProvider* provider =
+        providerInterface<CIMAssociationProvider>(lease);
+    ObjectCollector handler;
+    const CIMObjectPath reference = qualify(objectName, nameSpace);
+    const OperationContext context = requestContext();
+    Array<CIMObject> delivered;
+    callProvider([&] {
+        provider->associators(context, reference, associationClass,
+                              resultClass, role, resultRole,
+                              includeQualifiers, includeClassOrigin,
+                              propertyList, handler);
+        delivered = handler.finish();
+    });
+    return filteredObjects(delivered, includeQualifiers, includeClassOrigin,
+                           propertyList);
+}
+
+Array<CIMObjectPath> ProviderCalls::associatorNames(
+    const CIMNamespaceName& nameSpace, const CIMObjectPath& objectName,
+    const CIMName& associationClass, const CIMName& resultClass,
+    const String& role, const String& resultRole)
+{
+    ProviderManager::ProviderLease lease = _providerManager.acquire(
+        nameSpace, associationClass, ASSOCIATION_PROVIDER);
+    CIMAssociationProvider* provider =
+        providerInterface<CIMAssociationProvider>(lease);
+    ObjectPathCollector handler(false);
+    const CIMObjectPath reference = qualify(objectName, nameSpace);
+    const OperationContext context = requestContext();
+    Array<CIMObjectPath> delivered;
+    callProvider([&] {
+        provider->associatorNames(context, reference, associationClass,
+                                  resultClass, role, resultRole, handler);
+        delivered = handler.finish();
+    });
+    return delivered;
+}
+
+Array<CIMObject> ProviderCalls::references(
+    const CIMNamespaceName& nameSpace, const CIMObjectPath& objectName,
+    const CIMName& associationClass, const String& role,
+    Boolean includeQualifiers, Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList)
+{
+    ProviderManager::ProviderLease lease = _providerManager.acquire(
+        nameSpace, associationClass, ASSOCIATION_PROVIDER);
+    CIMAssociationProvider* provider =
+        providerInterface<CIMAssociationProvider>(lease);
+    ObjectCollector handler;
+    const CIMObjectPath reference = qualify(objectName, nameSpace);
+    const OperationContext context = requestContext();
+    Array<CIMObject> delivered;
+    callProvider([&] {
+        provider->references(context, reference, associationClass, role,
+                             includeQualifiers, includeClassOrigin,
+                             propertyList, handler);
+        delivered = handler.finish();
+    });
+    return filteredObjects(delivered, includeQualifiers, includeClassOrigin,
+                           propertyList);
+}
+
+Array<CIMObjectPath> ProviderCalls::referenceNames(
+    const CIMNamespaceName& nameSpace, const CIMObjectPath& objectName,
+    const CIMName& associationClass, const String& role)
+{
+    ProviderManager::ProviderLease lease = _providerManager.acquire(
+        nameSpace, associationClass, ASSOCIATION_PROVIDER);
+    CIMAssociationProvider* provider =
+        providerInterface<CIMAssociationProvider>(lease);
+    ObjectPathCollector handler(false);
+    const CIMObjectPath reference = qualify(objectName, nameSpace);
+    const OperationContext context = requestContext();
+    Array<CIMObjectPath> delivered;
+    callProvider([&] {
+        provider->referenceNames(context, reference, associationClass, role,
+                                 handler);
+        delivered = handler.finish();
+    });
+    return delivered;
 }
 
 }  // namespace Pegasus

@@ -13,6 +13,7 @@
 #include <Pegasus/Common/Array.h>
 #include <Pegasus/Common/CIMInstance.h>
 #include <Pegasus/Common/CIMName.h>
+#include <Pegasus/Common/CIMObject.h>
 #include <Pegasus/Common/CIMObjectPath.h>
 #include <Pegasus/Common/CIMParamValue.h>
 #include <Pegasus/Common/CIMPropertyList.h>
@@ -67,6 +68,35 @@ public:
                           const CIMName& methodName,
                           const Array<CIMParamValue>& inParameters,
                           Array<CIMParamValue>& outParameters);
+
+    // Calls of the association provider registered for associationClass:
+    // associators and associatorNames get associationClass as their
+    // association class, references and referenceNames as their result
+    // class.  Objects come back as delivered, filtered as by getInstance.
+    Array<CIMObject> associators(const CIMNamespaceName& nameSpace,
+                                 const CIMObjectPath& objectName,
+                                 const CIMName& associationClass,
+                                 const CIMName& resultClass,
+                                 const String& role, const String& resultRole,
+                                 Boolean includeQualifiers,
+                                 Boolean includeClassOrigin,
+                                 const CIMPropertyList& propertyList);
+    Array<CIMObjectPath> associatorNames(const CIMNamespaceName& nameSpace,
+                                         const CIMObjectPath& objectName,
+                                         const CIMName& associationClass,
+                                         const CIMName& resultClass,
+                                         const String& role,
+                                         const String& resultRole);
+    Array<CIMObject> references(const CIMNamespaceName& nameSpace,
+                                const CIMObjectPath& objectName,
+                                const CIMName& associationClass,
+                                const String& role, Boolean includeQualifiers,
+                                Boolean includeClassOrigin,
+                                const CIMPropertyList& propertyList);
+    Array<CIMObjectPath> referenceNames(const CIMNamespaceName& nameSpace,
+                                        const CIMObjectPath& objectName,
+                                        const CIMName& associationClass,
+                                        const String& role);
 
     // objectName with this server's host and nameSpace.
     CIMObjectPath qualify(const CIMObjectPath& objectName,

@@ -101,6 +101,28 @@ void ObjectPathCollector::checkCount() const
         throw tooFew();
 }
 
+// ---- ObjectCollector -------------------------------------------------------
+
+void ObjectCollector::deliver(const CIMObject& object)
+{
+    if (object.isUninitialized())
+        throw notInitialized();
+    std::lock_guard<std::mutex> lock(_mutex);
+    _objects.append(object);
+}
+
+void ObjectCollector::deliver(const Array<CIMObject>& objects)
+{
+    for (Uint32 i = 0; i < objects.size(); i++)
+        deliver(objects[i]);
+}
+
+Array<CIMObject> ObjectCollector::finish()
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    return _objects;
+}
+
 // ---- MethodResultCollector -------------------------------------------------
 
 void MethodResultCollector::deliverParamValue(const CIMParamValue& outParamValue)

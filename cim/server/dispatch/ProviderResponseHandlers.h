@@ -76,6 +76,22 @@ private:
     Array<CIMObjectPath> _paths;
 };
 
+// For associators and references: any number of classes or instances.
+class ObjectCollector : public ObjectResponseHandler
+{
+public:
+    void processing() override {}
+    void complete() override {}
+    void deliver(const CIMObject& object) override;
+    void deliver(const Array<CIMObject>& objects) override;
+
+    Array<CIMObject> finish();
+
+private:
+    std::mutex _mutex;
+    Array<CIMObject> _objects;
+};
+
 // For invokeMethod.  A later return value replaces an earlier one.
 class MethodResultCollector : public MethodResultResponseHandler
 {

@@ -1,5 +1,6 @@
 #include "PullOperations.h"
 
+#include "AssociationOperations.h"
 #include "IntegerText.h"
 #include "OperationExecutor.h"
 #include "Utf8Text.h"
@@ -143,6 +144,21 @@ std::unique_ptr<EnumerationSource> instanceSource(std::unique_ptr<InstanceCursor
         }));
 }
 
+// Instances the association engine gives as objects.
+std::unique_ptr<EnumerationSource> objectSource(std::unique_ptr<AssociationObjectCursor> cursor,
+                                                const String& host,
+                                                const CIMNamespaceName& nameSpace)
+{
+    return std::unique_ptr<EnumerationSource>(new CursorSource<CIMObject>(
+        std::move(cursor),
+        [](std::string& out, const CIMObject& object) {
+            CimXmlResponseEncoder::appendInstanceWithPath(out, CIMInstance(object));
+        },
+        [host, nameSpace](CIMObject& object) {
+            object.setPath(completedPath(object.getPath(), host, nameSpace));
+        }));
+}
+
 std::unique_ptr<EnumerationSource> pathSource(std::unique_ptr<InstanceNameCursor> cursor,
                                               const String& host,
                                               const CIMNamespaceName& nameSpace)
@@ -272,9 +288,10 @@ std::string enumerationOwner(const RequestCaller& caller)
     return "local";
 }
 
-PullOperations::PullOperations(OperationExecutor& executor, const String& hostName,
+PullOperations::PullOperations(OperationExecutor& executor,
+                               AssociationOperations& associations, const String& hostName,
                                MonotonicClock& clock)
-    : _executor(executor), _hostName(hostName), _contexts(clock)
+    : _executor(executor), _associations(associations), _hostName(hostName), _contexts(clock)
 {
 }
 
@@ -375,7 +392,7 @@ void PullOperations::pull(const CimXmlRequestMessage& r, const std::string& owne
 }
 
 std::unique_ptr<EnumerationSource> PullOperations::openSource(const CimXmlRequestMessage& r,
-                                                              Kind& kind)
+                                                              Kind kind)
 {
     const String& method = r.methodName;
     if (String::equalNoCase(method, "OpenEnumerateInstances"))
@@ -395,21 +412,28 @@ std::unique_ptr<EnumerationSource> PullOperations::openSource(const CimXmlReques
             _executor.openInstanceNames(r.nameSpace, requiredClassName(r, "ClassName")),
             _hostName, r.nameSpace);
     }
-    // The association opens: their parameters are read (a malformed one is
-    // refused as such), but the traversal itself needs association cursors
-    // from the executor, which it does not offer yet.
-    CIMObjectPath objectName = requiredInstanceName(r, "InstanceName");
-    r.getClassName("AssocClass");
-    r.getClassName("ResultClass");
-    r.getString("Role");
-    r.getString("ResultRole");
-    if (kind == EnumerationContexts::INSTANCES)
+    // The association opens, at instance level.
+    AssociationQuery q;
+    q.kind = String::equalNoCase(method.subString(0, 14), "OpenAssociator")
+                 ? AssociationQuery::ASSOCIATORS
+                 : AssociationQuery::REFERENCES;
+    q.nameSpace = r.nameSpace;
+    q.objectName = requiredInstanceName(r, "InstanceName");
+    if (q.objectName.getKeyBindings().size() == 0)
+        throw CIMException(CIM_ERR_INVALID_PARAMETER,
+                           "InstanceName must name an instance, with its keys");
+    if (q.kind == AssociationQuery::ASSOCIATORS)
     {
-        r.getBoolean("IncludeClassOrigin", false);
-        r.getPropertyList("PropertyList");
+        q.assocClass = r.getClassName("AssocClass");
+        q.resultRole = r.getString("ResultRole");
     }
-    throw CIMException(CIM_ERR_NOT_SUPPORTED,
-                       String("association traversal is not available for ") + method);
+    q.resultClass = r.getClassName("ResultClass");
+    q.role = r.getString("Role");
+    if (kind == EnumerationContexts::PATHS)
+        return pathSource(_associations.openNames(q), _hostName, r.nameSpace);
+    q.includeClassOrigin = r.getBoolean("IncludeClassOrigin", false);
+    q.propertyList = r.getPropertyList("PropertyList");
+    return objectSource(_associations.openObjects(q), _hostName, r.nameSpace);
 }
 
 }  // namespace Pegasus

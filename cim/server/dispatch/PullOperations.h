@@ -5,6 +5,10 @@
 // CloseEnumeration and EnumerationCount -- over OperationExecutor's cursors
 // and an EnumerationContexts table.
 //
+// The association opens work at instance level only: InstanceName must
+// name an instance (CIM_ERR_INVALID_PARAMETER otherwise); their results are
+// AssociationOperations', with its filters and errors.
+//
 // An open call opens the cursor of its enumeration and answers the first
 // MaxObjectCount objects (none for 0); what is left stays in a context
 // that pulls read from.  Every open and pull answer ends with the
@@ -35,6 +39,7 @@
 
 namespace Pegasus {
 
+class AssociationOperations;
 class OperationExecutor;
 
 // Whose enumeration contexts a request may use: its user when known, else
@@ -44,10 +49,10 @@ std::string enumerationOwner(const RequestCaller& caller);
 class PullOperations
 {
 public:
-    // executor and clock must outlive this object.  hostName goes into the
-    // paths of the answers.
-    PullOperations(OperationExecutor& executor, const String& hostName,
-                   MonotonicClock& clock = MonotonicClock::real());
+    // executor, associations and clock must outlive this object.  hostName
+    // goes into the paths of the answers.
+    PullOperations(OperationExecutor& executor, AssociationOperations& associations,
+                   const String& hostName, MonotonicClock& clock = MonotonicClock::real());
 
     // True for the operations above (the method name alone decides).
     static bool handles(const CimXmlRequestMessage& request);
@@ -67,9 +72,10 @@ private:
     void pull(const CimXmlRequestMessage& request, const std::string& owner,
               OperationOutcome& outcome);
     std::unique_ptr<EnumerationSource> openSource(const CimXmlRequestMessage& request,
-                                                  EnumerationContexts::Kind& kind);
+                                                  EnumerationContexts::Kind kind);
 
     OperationExecutor& _executor;
+    AssociationOperations& _associations;
     String _hostName;
     EnumerationContexts _contexts;
 };

@@ -212,6 +212,12 @@ void Repository::deleteNamespace(const CIMNamespaceName& nameSpace)
     t.commit();
     std::unique_lock<std::shared_mutex> lock(_impl->meta);
     _impl->namespaces.erase(foldedName(ns.name.getString()));
+    ++_impl->schemaGeneration;
+}
+
+std::uint64_t Repository::schemaGeneration() const
+{
+    return _impl->schemaGeneration.load();
 }
 
 // ---------------------------------------------------------------------------

@@ -27,6 +27,7 @@
 #define KTA_CIM_SERVER_REPOSITORY_REPOSITORY_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -241,6 +242,11 @@ public:
     Array<CIMName> enumerateSubclassNames(const CIMNamespaceName& nameSpace,
                                           const CIMName& className) const;
     Boolean classExists(const CIMNamespaceName& nameSpace, const CIMName& className) const;
+    // Counts the changes to classes (created, modified, deleted) and the
+    // namespaces deleted, in all namespaces.  What was read of the schema
+    // between two reads of an unchanged value was not changed meanwhile, so
+    // a summary built from it stays valid while the value stays the same.
+    std::uint64_t schemaGeneration() const;
     // True when className is superClassName or derives from it; false when
     // className does not exist.
     Boolean isSubclass(const CIMNamespaceName& nameSpace, const CIMName& className,

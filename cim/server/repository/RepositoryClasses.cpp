@@ -205,6 +205,7 @@ void Repository::createClass(const CIMNamespaceName& nameSpace, const CIMClass& 
         ns->roots.push_back(key);
     else
         ns->classes[superKey]->children.push_back(key);
+    ++_impl->schemaGeneration;
 }
 
 void Repository::modifyClass(const CIMNamespaceName& nameSpace, const CIMClass& modifiedClass)
@@ -266,6 +267,7 @@ void Repository::modifyClass(const CIMNamespaceName& nameSpace, const CIMClass& 
             ns.classes[superKey]->children.push_back(key);
         entry.superKey = superKey;
     }
+    ++_impl->schemaGeneration;
 }
 
 void Repository::deleteClass(const CIMNamespaceName& nameSpace, const CIMName& className)
@@ -297,6 +299,7 @@ void Repository::deleteClass(const CIMNamespaceName& nameSpace, const CIMName& c
     else
         removeKey(ns.classes[entry.superKey]->children, key);
     ns.classes.erase(key);
+    ++_impl->schemaGeneration;
 }
 
 Array<CIMName> Repository::enumerateSubclassNames(const CIMNamespaceName& nameSpace,

@@ -25,6 +25,7 @@
 #include "Repository.h"
 #include "SqliteStore.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -228,6 +229,8 @@ public:
     mutable std::mutex poolMutex;
     mutable std::vector<std::unique_ptr<SqliteConnection>> idleReaders;
     std::map<std::string, std::shared_ptr<NamespaceEntry>> namespaces;
+    // See Repository::schemaGeneration(); raised after each class change.
+    std::atomic<std::uint64_t> schemaGeneration{0};
 };
 
 }  // namespace Pegasus

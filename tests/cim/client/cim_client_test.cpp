@@ -589,7 +589,7 @@ TEST_F(CIMClientTest, ConnectionStates)
         connect();
         try
         {
-            client.associatorNames("root/wire", CIMObjectPath("WT_Widget"));
+            client.execQuery("root/wire", "WQL", "select * from WT_Widget");
         }
         catch (const CIMException& e)
         {

@@ -189,10 +189,15 @@ TEST_F(PullOperationsTest, RefusedRequestsLeaveNoContextBehind)
         {"unknown context", pull("12345", 1), CIM_ERR_INVALID_ENUMERATION_CONTEXT},
         {"close unknown", CimXmlRequestEncoder::closeEnumeration("1", kTestNs, "x"),
          CIM_ERR_INVALID_ENUMERATION_CONTEXT},
-        {"associators",
-         CimXmlRequestEncoder::openAssociatorInstancePaths("1", kTestNs, s1, CIMName(), CIMName(),
-                                                           String(), String(), options(1)),
-         CIM_ERR_NOT_SUPPORTED},
+        {"associators of a class",
+         CimXmlRequestEncoder::openAssociatorInstancePaths(
+             "1", kTestNs, CIMObjectPath(String(), CIMNamespaceName(), "Test_Stored"), CIMName(),
+             CIMName(), String(), String(), options(1)),
+         CIM_ERR_INVALID_PARAMETER},
+        {"references with an unknown result class",
+         CimXmlRequestEncoder::openReferenceInstances("1", kTestNs, s1, "Test_None", String(),
+                                                      false, CIMPropertyList(), options(1)),
+         CIM_ERR_INVALID_CLASS},
     };
     for (const Case& c : cases)
     {

@@ -149,6 +149,11 @@ TEST_F(PullOperations, CapturedRequestsAreAnsweredAsCaptured)
          "44b-PullInstancePaths-DT_Base-EndOfSequence-cimcli"},
         {"47a-OpenEnumerateInstances-DT_Base-MaxObjectCount1-cimcli",
          "47b-CloseEnumeration-DT_Base-cimcli"},
+        {"45-OpenAssociatorInstances-DT_Other-a-cimcli"},
+        {"46-OpenReferenceInstancePaths-DT_Other-a-cimcli"},
+        {"53-OpenReferenceInstances-DT_Other-a-cimcli"},
+        {"54a-OpenAssociatorInstancePaths-DT_Other-a-MaxObjectCount1-cimcli",
+         "54b-PullInstancePaths-DT_Other-a-EndOfSequence-cimcli"},
     };
     for (const auto& sequence : kSequences)
     {

@@ -3,8 +3,10 @@
 // select normal answers, failures of every kind and broken deliveries.
 //
 // Provider names: "WidgetProvider" (instance and method provider for
-// Test_Widget), "MethodOnlyProvider" (method provider only),
+// Test_Widget), "PeerProvider" (association provider for Test_Peer),
+// "MethodOnlyProvider" (method provider only),
 // "FailingInitProvider" (initialize() throws); any other name gets 0.
+#include <Pegasus/Provider/CIMAssociationProvider.h>
 #include <Pegasus/Provider/CIMInstanceProvider.h>
 #include <Pegasus/Provider/CIMMethodProvider.h>
 
@@ -182,7 +184,7 @@ public:
     void modifyInstance(const OperationContext&,
                         const CIMObjectPath& reference,
                         const CIMInstance& instance, const Boolean,
-                        const CIMPropertyList&,
+                        const CIMPropertyList& propertyList,
                         ResponseHandler& handler) override
     {
         handler.processing();
@@ -190,6 +192,22 @@ public:
         auto it = _widgets.find(text(keyOf(reference)));
         if (it == _widgets.end())
             throw CIMObjectNotFoundException(keyOf(reference));
+        if (!propertyList.isNull())
+        {
+            // Only the listed properties change.
+            for (Uint32 i = 0; i < propertyList.size(); i++)
+            {
+                Uint32 from = instance.findProperty(propertyList[i]);
+                Uint32 to = it->second.findProperty(propertyList[i]);
+                if (from == PEG_NOT_FOUND || to == PEG_NOT_FOUND)
+                    throw CIMException(CIM_ERR_NO_SUCH_PROPERTY,
+                                       propertyList[i].getString());
+                it->second.getProperty(to).setValue(
+                    instance.getProperty(from).getValue());
+            }
+            handler.complete();
+            return;
+        }
         CIMInstance replacement = instance.clone();
         replacement.setPath(widgetPath(keyOf(reference)));
         it->second = replacement;
@@ -328,6 +346,100 @@ private:
     std::map<std::string, CIMInstance> _widgets;
 };
 
+// Association provider for Test_Peer (references A and B, both
+// Test_Element): every object X has one peer, Test_Stored "<X's Id>-peer".
+// The peer instance's Label tells what the provider was asked; the peer of
+// "s2" comes without a path (the server builds it from the keys), and an
+// object with Id "fail" makes every call throw.
+class PeerProvider : public CIMAssociationProvider
+{
+public:
+    void initialize(CIMOMHandle&) override { ++gInitialized; }
+    void terminate() override
+    {
+        ++gTerminated;
+        delete this;
+    }
+
+    void associators(const OperationContext&, const CIMObjectPath& objectName,
+                     const CIMName& associationClass, const CIMName& resultClass,
+                     const String& role, const String& resultRole, const Boolean,
+                     const Boolean, const CIMPropertyList&,
+                     ObjectResponseHandler& handler) override
+    {
+        handler.processing();
+        CIMInstance peer(CIMName("Test_Stored"));
+        peer.addProperty(CIMProperty(CIMName("Id"), keyOf(peerPath(objectName))));
+        peer.addProperty(CIMProperty(
+            CIMName("Label"),
+            String("assoc=") + associationClass.getString() + ";result=" +
+                resultClass.getString() + ";role=" + role + ";resultRole=" +
+                resultRole + ";object=" + objectName.toString()));
+        if (keyOf(objectName) != "s2")
+            peer.setPath(peerPath(objectName));
+        handler.deliver(CIMObject(peer));
+        handler.complete();
+    }
+
+    void associatorNames(const OperationContext&, const CIMObjectPath& objectName,
+                         const CIMName&, const CIMName&, const String&,
+                         const String&, ObjectPathResponseHandler& handler) override
+    {
+        handler.processing();
+        handler.deliver(peerPath(objectName));
+        handler.complete();
+    }
+
+    void references(const OperationContext&, const CIMObjectPath& objectName,
+                    const CIMName&, const String&, const Boolean, const Boolean,
+                    const CIMPropertyList&, ObjectResponseHandler& handler) override
+    {
+        handler.processing();
+        CIMInstance link(CIMName("Test_Peer"));
+        link.addProperty(CIMProperty(CIMName("A"), CIMValue(local(objectName)), 0,
+                                     CIMName("Test_Element")));
+        link.addProperty(CIMProperty(CIMName("B"), CIMValue(peerPath(objectName)), 0,
+                                     CIMName("Test_Element")));
+        link.setPath(linkPath(objectName));
+        handler.deliver(CIMObject(link));
+        handler.complete();
+    }
+
+    void referenceNames(const OperationContext&, const CIMObjectPath& objectName,
+                        const CIMName&, const String&,
+                        ObjectPathResponseHandler& handler) override
+    {
+        handler.processing();
+        handler.deliver(linkPath(objectName));
+        handler.complete();
+    }
+
+private:
+    static CIMObjectPath local(const CIMObjectPath& path)
+    {
+        return CIMObjectPath(String(), CIMNamespaceName(), path.getClassName(),
+                             path.getKeyBindings());
+    }
+
+    static CIMObjectPath peerPath(const CIMObjectPath& objectName)
+    {
+        if (keyOf(objectName) == "fail")
+            throw CIMException(CIM_ERR_FAILED, "peer failure");
+        Array<CIMKeyBinding> keys;
+        keys.append(CIMKeyBinding(CIMName("Id"), keyOf(objectName) + "-peer",
+                                  CIMKeyBinding::STRING));
+        return CIMObjectPath(String(), CIMNamespaceName(), CIMName("Test_Stored"), keys);
+    }
+
+    static CIMObjectPath linkPath(const CIMObjectPath& objectName)
+    {
+        Array<CIMKeyBinding> keys;
+        keys.append(CIMKeyBinding(CIMName("A"), CIMValue(local(objectName))));
+        keys.append(CIMKeyBinding(CIMName("B"), CIMValue(peerPath(objectName))));
+        return CIMObjectPath(String(), CIMNamespaceName(), CIMName("Test_Peer"), keys);
+    }
+};
+
 class MethodOnlyProvider : public CIMMethodProvider
 {
 public:
@@ -373,6 +485,8 @@ extern "C" PEGASUS_EXPORT CIMProvider* PegasusCreateProvider(
 {
     if (providerName == "WidgetProvider")
         return new WidgetProvider;
+    if (providerName == "PeerProvider")
+        return new PeerProvider;
     if (providerName == "MethodOnlyProvider")
         return new MethodOnlyProvider;
     if (providerName == "FailingInitProvider")
