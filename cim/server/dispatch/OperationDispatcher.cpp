@@ -276,8 +276,8 @@ AssociationQuery associationQuery(const CimXmlRequestMessage& r,
     return q;
 }
 
-// EnumerateInstances and EnumerateInstanceNames are not in this table:
-// process() streams their answers.  GetClass is answered by the class answer
+// EnumerateInstances, EnumerateInstanceNames and the association
+// operations are not in this table: process() streams their answers.  GetClass is answered by the class answer
 // cache (executeIntrinsic).
 struct IntrinsicOperation
 {
@@ -362,8 +362,8 @@ bool guarded(F f, CIMStatusCode& code, String& description)
 
 // The rest of an enumeration's answer, written while the objects are read:
 // each is encoded and dropped before the next is read, so that the answer
-// is never held whole.  T is CIMInstance (VALUE.NAMEDINSTANCE) or
-// CIMObjectPath (INSTANCENAME).
+// is never held whole.  Append writes one object (VALUE.NAMEDINSTANCE,
+// INSTANCENAME, VALUE.OBJECTWITHPATH or OBJECTPATH).
 template <class T, void (*Append)(std::string&, const T&)>
 class EnumerationProducer : public ResponseBodyProducer
 {

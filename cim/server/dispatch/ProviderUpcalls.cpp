@@ -163,4 +163,93 @@ CIMValue ProviderUpcalls::invokeMethod(
     });
 }
 
+// ---- associations ------------------------------------------------------
+
+namespace {
+
+// Everything a cursor gives.
+template <class T>
+Array<T> drain(std::unique_ptr<ObjectCursor<T>> cursor)
+{
+    Array<T> result;
+    T object;
+    while (cursor->next(object))
+        result.append(object);
+    return result;
+}
+
+AssociationQuery query(AssociationQuery::Kind kind,
+                       const CIMNamespaceName& nameSpace,
+                       const CIMObjectPath& objectName)
+{
+    AssociationQuery q;
+    q.kind = kind;
+    q.nameSpace = nameSpace;
+    q.objectName = objectName;
+    return q;
+}
+
+}  // namespace
+
+Array<CIMObject> ProviderUpcalls::associators(
+    const OperationContext&, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& assocClass,
+    const CIMName& resultClass, const String& role, const String& resultRole,
+    Boolean includeQualifiers, Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList)
+{
+    AssociationQuery q =
+        query(AssociationQuery::ASSOCIATORS, nameSpace, objectName);
+    q.assocClass = assocClass;
+    q.resultClass = resultClass;
+    q.role = role;
+    q.resultRole = resultRole;
+    q.includeQualifiers = includeQualifiers;
+    q.includeClassOrigin = includeClassOrigin;
+    q.propertyList = propertyList;
+    return upcall([&] { return drain(_associations.openObjects(q)); });
+}
+
+Array<CIMObjectPath> ProviderUpcalls::associatorNames(
+    const OperationContext&, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& assocClass,
+    const CIMName& resultClass, const String& role, const String& resultRole)
+{
+    AssociationQuery q =
+        query(AssociationQuery::ASSOCIATORS, nameSpace, objectName);
+    q.assocClass = assocClass;
+    q.resultClass = resultClass;
+    q.role = role;
+    q.resultRole = resultRole;
+    return upcall([&] { return drain(_associations.openNames(q)); });
+}
+
+Array<CIMObject> ProviderUpcalls::references(
+    const OperationContext&, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& resultClass,
+    const String& role, Boolean includeQualifiers, Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList)
+{
+    AssociationQuery q =
+        query(AssociationQuery::REFERENCES, nameSpace, objectName);
+    q.resultClass = resultClass;
+    q.role = role;
+    q.includeQualifiers = includeQualifiers;
+    q.includeClassOrigin = includeClassOrigin;
+    q.propertyList = propertyList;
+    return upcall([&] { return drain(_associations.openObjects(q)); });
+}
+
+Array<CIMObjectPath> ProviderUpcalls::referenceNames(
+    const OperationContext&, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& resultClass,
+    const String& role)
+{
+    AssociationQuery q =
+        query(AssociationQuery::REFERENCES, nameSpace, objectName);
+    q.resultClass = resultClass;
+    q.role = role;
+    return upcall([&] { return drain(_associations.openNames(q)); });
+}
+
 }  // namespace Pegasus

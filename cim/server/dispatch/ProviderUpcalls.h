@@ -2,6 +2,7 @@
 #ifndef KTA_CIM_DISPATCH_PROVIDERUPCALLS_H
 #define KTA_CIM_DISPATCH_PROVIDERUPCALLS_H
 
+#include "AssociationOperations.h"
 #include "CIMOMHandleBackend.h"
 
 namespace Pegasus {
@@ -14,7 +15,7 @@ class ProviderUpcalls : public CIMOMHandleBackend
 {
 public:
     explicit ProviderUpcalls(OperationExecutor& executor)
-        : _executor(executor) {}
+        : _executor(executor), _associations(executor) {}
 
     CIMClass getClass(
         const OperationContext& context, const CIMNamespaceName& nameSpace,
@@ -66,8 +67,30 @@ public:
         const Array<CIMParamValue>& inParameters,
         Array<CIMParamValue>& outParameters) override;
 
+    Array<CIMObject> associators(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass,
+        const CIMName& resultClass, const String& role, const String& resultRole,
+        Boolean includeQualifiers, Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList) override;
+    Array<CIMObjectPath> associatorNames(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass,
+        const CIMName& resultClass, const String& role,
+        const String& resultRole) override;
+    Array<CIMObject> references(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass,
+        const String& role, Boolean includeQualifiers, Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList) override;
+    Array<CIMObjectPath> referenceNames(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass,
+        const String& role) override;
+
 private:
     OperationExecutor& _executor;
+    AssociationOperations _associations;
 };
 
 }  // namespace Pegasus

@@ -221,6 +221,51 @@ Array<CIMObject> CIMOMHandle::execQuery(
 }
 
 Array<CIMObject> CIMOMHandle::associators(
+    const OperationContext& context, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& assocClass,
+    const CIMName& resultClass, const String& role, const String& resultRole,
+    Boolean includeQualifiers, Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList)
+{
+    BackendUse backend;
+    return backend->associators(context, nameSpace, objectName, assocClass,
+        resultClass, role, resultRole, includeQualifiers, includeClassOrigin,
+        propertyList);
+}
+
+Array<CIMObjectPath> CIMOMHandle::associatorNames(
+    const OperationContext& context, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& assocClass,
+    const CIMName& resultClass, const String& role, const String& resultRole)
+{
+    BackendUse backend;
+    return backend->associatorNames(context, nameSpace, objectName,
+        assocClass, resultClass, role, resultRole);
+}
+
+Array<CIMObject> CIMOMHandle::references(
+    const OperationContext& context, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& resultClass,
+    const String& role, Boolean includeQualifiers, Boolean includeClassOrigin,
+    const CIMPropertyList& propertyList)
+{
+    BackendUse backend;
+    return backend->references(context, nameSpace, objectName, resultClass,
+        role, includeQualifiers, includeClassOrigin, propertyList);
+}
+
+Array<CIMObjectPath> CIMOMHandle::referenceNames(
+    const OperationContext& context, const CIMNamespaceName& nameSpace,
+    const CIMObjectPath& objectName, const CIMName& resultClass,
+    const String& role)
+{
+    BackendUse backend;
+    return backend->referenceNames(context, nameSpace, objectName,
+        resultClass, role);
+}
+
+// The association operations of a backend that does not run them.
+Array<CIMObject> CIMOMHandleBackend::associators(
     const OperationContext&, const CIMNamespaceName&, const CIMObjectPath&,
     const CIMName&, const CIMName&, const String&, const String&, Boolean,
     Boolean, const CIMPropertyList&)
@@ -228,21 +273,21 @@ Array<CIMObject> CIMOMHandle::associators(
     throw notSupported("associators");
 }
 
-Array<CIMObjectPath> CIMOMHandle::associatorNames(
+Array<CIMObjectPath> CIMOMHandleBackend::associatorNames(
     const OperationContext&, const CIMNamespaceName&, const CIMObjectPath&,
     const CIMName&, const CIMName&, const String&, const String&)
 {
     throw notSupported("associatorNames");
 }
 
-Array<CIMObject> CIMOMHandle::references(
+Array<CIMObject> CIMOMHandleBackend::references(
     const OperationContext&, const CIMNamespaceName&, const CIMObjectPath&,
     const CIMName&, const String&, Boolean, Boolean, const CIMPropertyList&)
 {
     throw notSupported("references");
 }
 
-Array<CIMObjectPath> CIMOMHandle::referenceNames(
+Array<CIMObjectPath> CIMOMHandleBackend::referenceNames(
     const OperationContext&, const CIMNamespaceName&, const CIMObjectPath&,
     const CIMName&, const String&)
 {

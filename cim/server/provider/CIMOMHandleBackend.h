@@ -65,6 +65,28 @@ public:
         const CIMObjectPath& instanceName, const CIMName& methodName,
         const Array<CIMParamValue>& inParameters,
         Array<CIMParamValue>& outParameters) = 0;
+
+    // The association operations; a backend that does not run them
+    // answers CIM_ERR_NOT_SUPPORTED.
+    virtual Array<CIMObject> associators(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass,
+        const CIMName& resultClass, const String& role, const String& resultRole,
+        Boolean includeQualifiers, Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList);
+    virtual Array<CIMObjectPath> associatorNames(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass,
+        const CIMName& resultClass, const String& role, const String& resultRole);
+    virtual Array<CIMObject> references(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass,
+        const String& role, Boolean includeQualifiers, Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList);
+    virtual Array<CIMObjectPath> referenceNames(
+        const OperationContext& context, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass,
+        const String& role);
 };
 
 // Makes backend the target of every CIMOMHandle in the process (0 detaches

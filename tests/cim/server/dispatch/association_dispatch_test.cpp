@@ -376,6 +376,19 @@ TEST_F(AssociationDispatchTest, AssociationProviderAnswersForItsClass)
     EXPECT_EQ("CIM_ERR_FAILED: peer failure", failed.description());
 }
 
+TEST_F(AssociationDispatchTest, ProvidersReachAssociationsThroughTheirHandle)
+{
+    server.registerWidgetProvider();
+    Array<CIMParamValue> in;
+    in.append(CIMParamValue("Holder", CIMValue(String("h1"))));
+    Result r = server.run(CimXmlRequestEncoder::invokeMethod(
+        "1", kTestNs, pathOf("Test_Widget", "w1"), "UpcallAssociations", in));
+    ASSERT_TRUE(r.ok()) << r.description();
+    EXPECT_EQ("3", str(r.response.returnValue.toString()));   // 3 links hold h1
+    ASSERT_EQ(1u, r.response.outParameters.size());
+    EXPECT_EQ("2", str(r.response.outParameters[0].getValue().toString()));   // s1, s2
+}
+
 // ---- GetProperty / SetProperty ----------------------------------------------
 
 class PropertyDispatchTest : public ::testing::Test

@@ -324,6 +324,24 @@ public:
                 context, reference.getNameSpace(), stored);
             handler.deliver(CIMValue(path.toString()));
         }
+        else if (name == "UpcallAssociations")
+        {
+            // The references to, and the objects associated with,
+            // Test_Holder.Id=<Holder>: their counts.
+            String holder;
+            inParameter(in, "Holder").get(holder);
+            Array<CIMKeyBinding> keys;
+            keys.append(CIMKeyBinding(CIMName("Id"), holder, CIMKeyBinding::STRING));
+            CIMObjectPath path(String(), CIMNamespaceName(), CIMName("Test_Holder"), keys);
+            const CIMNamespaceName& ns = reference.getNameSpace();
+            Array<CIMObject> objects = _cimom.associators(
+                context, ns, path, CIMName(), CIMName(), String(), String(), false,
+                false, CIMPropertyList());
+            handler.deliverParamValue(
+                CIMParamValue("Associators", CIMValue(Uint32(objects.size()))));
+            handler.deliver(CIMValue(Uint32(
+                _cimom.referenceNames(context, ns, path, CIMName(), String()).size())));
+        }
         else if (name == "UpcallMissing")
         {
             _cimom.getClass(context, reference.getNameSpace(),
