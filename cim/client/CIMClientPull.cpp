@@ -275,6 +275,24 @@ void CIMClient::closeEnumeration(CIMEnumerationContext& enumerationContext)
     enumerationContext.clearEnumeration();
 }
 
+Array<CIMInstance> CIMClient::openQueryInstances(CIMEnumerationContext&, Boolean&,
+                                                 const CIMNamespaceName&, const String&,
+                                                 const String&, CIMClass&, Boolean,
+                                                 const Uint32Arg&, Boolean, Uint32)
+{
+    if (!_rep->isConnected())
+        throw NotConnectedException();
+    throw CIMException(CIM_ERR_NOT_SUPPORTED,
+                       "OpenQueryInstances is not supported by this client");
+}
+
+Array<CIMInstance> CIMClient::pullInstances(CIMEnumerationContext&, Boolean&, Uint32)
+{
+    if (!_rep->isConnected())
+        throw NotConnectedException();
+    throw CIMException(CIM_ERR_NOT_SUPPORTED, "PullInstances is not supported by this client");
+}
+
 Uint64Arg CIMClient::enumerationCount(CIMEnumerationContext& enumerationContext)
 {
     String context;

@@ -171,7 +171,7 @@ TEST(CIMClientPull, SequencesSendAndReadTheCapturedMessages)
 }
 
 // An open answer that does not say whether the sequence goes on, or goes
-// on without a context, is refused.
+// on without a context, is refused; so are queries.
 TEST(CIMClientPull, AnswersOutsideTheProtocolAreRefused)
 {
     auto answer = [](const std::string& inner) {
@@ -202,6 +202,26 @@ TEST(CIMClientPull, AnswersOutsideTheProtocolAreRefused)
         EXPECT_THROW(client.openEnumerateInstancePaths(context, end, kNs, "DT_Base"),
                      CIMClientResponseException);
     }
+
+    // Queries are refused by the client itself, after the connection check.
+    ScriptedHttpPeer peer;
+    CIMClient client;
+    CIMEnumerationContext context;
+    Boolean end;
+    CIMClass resultClass;
+    EXPECT_THROW(client.pullInstances(context, end, 1), NotConnectedException);
+    client.connect("127.0.0.1", peer.port(), "", "");
+    try
+    {
+        client.openQueryInstances(context, end, kNs, "DMTF:CQL", "SELECT * FROM DT_Base",
+                                  resultClass);
+        ADD_FAILURE() << "a query was accepted";
+    }
+    catch (const CIMException& e)
+    {
+        EXPECT_EQ(e.getCode(), CIM_ERR_NOT_SUPPORTED);
+    }
+    EXPECT_TRUE(peer.requests().empty());
 }
 
 }  // namespace

@@ -377,6 +377,25 @@ public:
     void closeEnumeration(
         CIMEnumerationContext& enumerationContext);
 
+    // Queries are not supported by this library: both throw
+    // CIMException(CIM_ERR_NOT_SUPPORTED) (NotConnectedException first).
+    Array<CIMInstance> openQueryInstances(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const String& queryLanguage,
+        const String& query,
+        CIMClass& queryResultClass,
+        Boolean returnQueryResultClass = false,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMInstance> pullInstances(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        Uint32 maxObjectCount);
+
     // How many objects are left, when the server knows; null otherwise.
     Uint64Arg enumerationCount(
         CIMEnumerationContext& enumerationContext);
