@@ -10,6 +10,7 @@
 
 #include "CimXmlMessages.h"
 
+#include <Pegasus/Client/CIMEnumerationContext.h>
 #include <Pegasus/Client/ClientOpPerformanceDataHandler.h>
 #include <Pegasus/Common/AcceptLanguageList.h>
 #include <Pegasus/Common/ContentLanguageList.h>
@@ -77,6 +78,22 @@ public:
     // CIMClient.h.
     CimXmlResponse execute(const std::string& messageId,
                            const CimXmlRequest& request);
+
+    // The pull operations' use of a CIMEnumerationContext (CIMClientPull.cpp).
+    // An open call's response: the context string and end of sequence it
+    // carries go into the handle.
+    static void beginEnumeration(CIMEnumerationContext& context,
+                                 const CIMNamespaceName& nameSpace,
+                                 const CimXmlResponse& response,
+                                 Boolean& endOfSequence);
+    // A pull's response, likewise.
+    static void continueEnumeration(CIMEnumerationContext& context,
+                                    const CimXmlResponse& response,
+                                    Boolean& endOfSequence);
+    // The namespace and context string of an open enumeration; throws
+    // CIMException(CIM_ERR_INVALID_ENUMERATION_CONTEXT) when none is open.
+    static const CIMNamespaceName& openNameSpace(const CIMEnumerationContext& context,
+                                                 String& contextString);
 
 private:
     void connectTo(const HttpTarget& target);

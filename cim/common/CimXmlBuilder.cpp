@@ -483,6 +483,7 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         deliverObject(CIMObject(f.instance), tag, parent);
         break;
     case T::VALUE_NAMEDINSTANCE:
+    case T::VALUE_INSTANCEWITHPATH:
     case T::VALUE_OBJECT:
     case T::VALUE_OBJECTWITHPATH:
     case T::VALUE_OBJECTWITHLOCALPATH:
@@ -491,7 +492,9 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
             syntax("incomplete " + tagName(tag));
         if (tag != T::VALUE_OBJECT)
             f.object.setPath(f.path);
-        if (parent->tag == T::IRETURNVALUE && tag != T::VALUE_NAMEDINSTANCE)
+        // Instances of pull operations join those of the enumerations.
+        if (parent->tag == T::IRETURNVALUE && tag != T::VALUE_NAMEDINSTANCE &&
+            tag != T::VALUE_INSTANCEWITHPATH)
             _response->objects.append(f.object);
         else
             deliverObject(f.object, tag, parent);

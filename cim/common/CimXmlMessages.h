@@ -22,6 +22,7 @@
 #include <Pegasus/Common/CIMValue.h>
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/String.h>
+#include <Pegasus/Common/UintArgs.h>
 
 #include <cstddef>
 #include <memory>
@@ -176,6 +177,71 @@ public:
         const std::string& messageId, const CIMNamespaceName& nameSpace,
         const CIMObjectPath& objectName, const CIMName& methodName,
         const Array<CIMParamValue>& inParameters);
+
+    // ---- pull operations ----
+    //
+    // The parameters every open call ends with: FilterQueryLanguage and
+    // FilterQuery are sent only when not empty, OperationTimeout only when
+    // not null, ContinueOnError and MaxObjectCount always.  Null class names
+    // of the association opens are sent as empty parameters (AssocClass of
+    // OpenAssociatorInstancePaths only when given); roles only when not
+    // empty.  Pull, close and count calls carry the namespace of the open
+    // call and the context string it returned.
+    struct PullOptions
+    {
+        String filterQueryLanguage;
+        String filterQuery;
+        Uint32Arg operationTimeout;
+        Boolean continueOnError = false;
+        Uint32 maxObjectCount = 0;
+    };
+
+    static CimXmlRequest openEnumerateInstances(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMName& className, Boolean deepInheritance,
+        Boolean includeClassOrigin, const CIMPropertyList& propertyList,
+        const PullOptions& options);
+
+    static CimXmlRequest openEnumerateInstancePaths(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMName& className, const PullOptions& options);
+
+    static CimXmlRequest openReferenceInstances(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass,
+        const String& role, Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList, const PullOptions& options);
+
+    static CimXmlRequest openReferenceInstancePaths(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& resultClass,
+        const String& role, const PullOptions& options);
+
+    static CimXmlRequest openAssociatorInstances(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass,
+        const CIMName& resultClass, const String& role,
+        const String& resultRole, Boolean includeClassOrigin,
+        const CIMPropertyList& propertyList, const PullOptions& options);
+
+    static CimXmlRequest openAssociatorInstancePaths(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName, const CIMName& assocClass,
+        const CIMName& resultClass, const String& role,
+        const String& resultRole, const PullOptions& options);
+
+    // PullInstancesWithPath (paths false) or PullInstancePaths (paths true).
+    static CimXmlRequest pull(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        bool paths, const String& enumerationContext, Uint32 maxObjectCount);
+
+    static CimXmlRequest closeEnumeration(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const String& enumerationContext);
+
+    static CimXmlRequest enumerationCount(
+        const std::string& messageId, const CIMNamespaceName& nameSpace,
+        const String& enumerationContext);
 
     // A multiple-operation request (MESSAGE/MULTIREQ): the SIMPLEREQ of each
     // call, in order, under one MESSAGE with messageId.  The calls are
@@ -469,6 +535,25 @@ public:
     static std::string valueResponse(
         const std::string& messageId, const String& methodName,
         const CIMValue& value);
+
+    // The objects of a pull operation's answer, between returnValueHead
+    // and pullResponseTail: VALUE.INSTANCEWITHPATH (an INSTANCEPATH from
+    // getPath(), host and namespace included, then the INSTANCE), and a
+    // bare INSTANCEPATH.
+    static void appendInstanceWithPath(std::string& out,
+                                       const CIMConstInstance& instance);
+    static void appendInstancePath(std::string& out,
+                                   const CIMObjectPath& instancePath);
+    // Closes IRETURNVALUE and adds the PARAMVALUEs EndOfSequence and
+    // EnumerationContext (empty at the end of the sequence), then closes
+    // the document.
+    static std::string pullResponseTail(bool endOfSequence,
+                                        const String& enumerationContext);
+    // EnumerationCount: the count as the VALUE of IRETURNVALUE, which is
+    // empty when the count is null.
+    static std::string enumerationCountResponse(
+        const std::string& messageId, const String& methodName,
+        const Uint64Arg& count);
 
     // INSTANCENAME per path (EnumerateInstanceNames, CreateInstance).
     static std::string instanceNamesResponse(

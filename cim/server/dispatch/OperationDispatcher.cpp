@@ -664,10 +664,12 @@ bool OperationDispatcher::isPrivileged(const CimXmlRequestMessage& request)
 }
 
 OperationDispatcher::OperationDispatcher(Repository& repository,
-                                         ProviderManager& providerManager)
+                                         ProviderManager& providerManager,
+                                         MonotonicClock& clock)
     : _executor(repository, providerManager, localHostName()),
       _associations(_executor),
-      _upcalls(_executor, _classResponses)
+      _upcalls(_executor, _classResponses),
+      _pull(_executor, _associations, localHostName(), clock)
 {
     installCIMOMHandleBackend(&_upcalls);
 }
@@ -694,8 +696,12 @@ OperationOutcome OperationDispatcher::process(
                     "the local connection.");
             // Enumerations of instances can be large: their answer is
             // written while it is sent.
-            if (!streamEnumeration(_executor, request, outcome) &&
-                !streamAssociation(_associations, request, outcome))
+            if (streamEnumeration(_executor, request, outcome) ||
+                streamAssociation(_associations, request, outcome))
+                return;
+            if (PullOperations::handles(request))
+                _pull.process(request, caller, outcome);
+            else
                 outcome.body = execute(request);
         },
         outcome.code, outcome.description);

@@ -7,7 +7,8 @@
 // EnumerateInstances, EnumerateInstanceNames, CreateInstance,
 // ModifyInstance, DeleteInstance, Associators, AssociatorNames, References,
 // ReferenceNames (AssociationOperations), GetProperty, SetProperty
-// (PropertyOperations); any other intrinsic method fails with
+// (PropertyOperations), and the pull operations (PullOperations); any other
+// intrinsic method fails with
 // CIM_ERR_NOT_SUPPORTED.  Extrinsic method calls go to the method provider
 // of the target's class.  Parameters a request leaves out take their
 // standard defaults.  Routing between repository and providers is
@@ -49,6 +50,7 @@
 #include "ClassResponseCache.h"
 #include "OperationExecutor.h"
 #include "ProviderUpcalls.h"
+#include "PullOperations.h"
 
 namespace Pegasus {
 
@@ -61,9 +63,11 @@ String localHostName();
 class OperationDispatcher : public RequestProcessor
 {
 public:
-    // repository and providerManager must outlive the dispatcher.
+    // repository, providerManager and clock must outlive the dispatcher.
+    // The clock times the pull operations' enumeration contexts.
     OperationDispatcher(Repository& repository,
-                        ProviderManager& providerManager);
+                        ProviderManager& providerManager,
+                        MonotonicClock& clock = MonotonicClock::real());
 
     // Detaches the up-call hook, waiting for up-calls still running.
     ~OperationDispatcher();
@@ -85,6 +89,9 @@ public:
     // malformed parameter.
     static bool isPrivileged(const CimXmlRequestMessage& request);
 
+    // The open enumerations of the pull operations (PullOperations.h).
+    EnumerationContexts& enumerationContexts() { return _pull.contexts(); }
+
 private:
     std::string processMultiple(const CimXmlRequestMessage& request,
                                 const RequestCaller& caller);
@@ -96,6 +103,7 @@ private:
     AssociationOperations _associations;
     ClassResponseCache _classResponses;
     SchemaChangeUpcalls _upcalls;
+    PullOperations _pull;
 };
 
 }  // namespace Pegasus

@@ -114,6 +114,13 @@ public:
             _caller = localCaller(sys ? *sys : SystemCalls::real(),
                                   _socket.native_handle(), _peerKnown);
         }
+        else
+        {
+            boost::system::error_code ec;
+            auto peer = _socket.remote_endpoint(ec);
+            if (!ec)
+                _caller.peerAddress = peer.address().to_string();
+        }
     }
 
     ~Connection() override { _host.connectionClosed(this); }

@@ -72,10 +72,22 @@ const std::vector<ConfigPropertyInfo> kProperties = {
     {"maxContentLength", "33554432", true, K::Unsigned,
      "Largest request body accepted, in bytes; a larger one is answered\n"
      "413 before it is read.", "0", "a request body must be allowed"},
+    {"maxEnumerationTimeout", "300", true, K::Unsigned,
+     "Longest OperationTimeout, in seconds, a client may give an open\n"
+     "enumeration of the pull operations (the time it may stay idle between\n"
+     "requests); without one it gets 60, or this when less.",
+     "0", "an enumeration must be allowed some time"},
     {"maxFailedProviderModuleRestarts", "3", true, K::Unsigned,
      "How often a failed provider module is restarted.", nullptr, nullptr},
     {"maxIndicationDeliveryRetryAttempts", "3", true, K::Unsigned,
      "Delivery attempts for an indication.", nullptr, nullptr},
+    {"maxOpenEnumerations", "256", true, K::Unsigned,
+     "Enumerations of the pull operations open at once in the whole server;\n"
+     "an open call beyond it fails with CIM_ERR_SERVER_LIMITS_EXCEEDED.",
+     nullptr, nullptr},
+    {"maxOpenEnumerationsPerClient", "16", true, K::Unsigned,
+     "Enumerations of the pull operations one client (one user, or one\n"
+     "address when unauthenticated) may have open at once.", nullptr, nullptr},
     {"maxProviderProcesses", "0", true, K::Unsigned,
      "Limit on provider processes; 0 means no limit.", nullptr, nullptr},
     {"messageDir", "msg", false, K::Path,

@@ -169,6 +169,22 @@ unsigned configUnsigned(const ServerConfig& config, const char* name)
     return unsignedValue(config.current(name));
 }
 
+// Sets the limit of the pull operations' enumerations that property `name`
+// holds; false for every other property.
+bool setEnumerationLimit(EnumerationLimits& limits, const std::string& name,
+                         const std::string& value)
+{
+    if (name == "maxOpenEnumerations")
+        limits.maxContexts = unsignedValue(value);
+    else if (name == "maxOpenEnumerationsPerClient")
+        limits.maxContextsPerClient = unsignedValue(value);
+    else if (name == "maxEnumerationTimeout")
+        limits.maxTimeoutSeconds = unsignedValue(value);
+    else
+        return false;
+    return true;
+}
+
 void redirectStandardStreams(SystemCalls& sys)
 {
     int null = sys.open("/dev/null", O_RDWR, 0);
@@ -383,8 +399,13 @@ void setUpServing(SystemCalls& sys, const std::string& home, pid_t self,
                       text);
     });
     ProviderManager* providers = server.providers.get();
-    config.setChangeListener([providers, &home, &config, &serverLog,
-                              &http](const std::string& name, const std::string& value) {
+    config.setChangeListener([providers, &home, &config, &serverLog, &http,
+                              &server](const std::string& name, const std::string& value) {
+        EnumerationLimits limits;
+        if (server.dispatcher)
+            limits = server.dispatcher->enumerationContexts().limits();
+        if (server.dispatcher && setEnumerationLimit(limits, name, value))
+            server.dispatcher->enumerationContexts().setLimits(limits);
         if (name == "providerDir")
             providers->setProviderDirs(splitDirectoryList(home, value));
         else if (name == "maxContentLength")
@@ -404,6 +425,11 @@ void setUpServing(SystemCalls& sys, const std::string& home, pid_t self,
         new ShutdownServiceProvider([&http]() { http.stop(); }));
     setUpInterop(*server.repository, *server.providers);
     server.dispatcher.reset(new OperationDispatcher(*server.repository, *server.providers));
+    EnumerationLimits limits;
+    for (const char* name :
+         {"maxOpenEnumerations", "maxOpenEnumerationsPerClient", "maxEnumerationTimeout"})
+        setEnumerationLimit(limits, name, config.current(name));
+    server.dispatcher->enumerationContexts().setLimits(limits);
 }
 
 std::string startedText(pid_t self, const std::string& home, const HttpServerOptions& options)

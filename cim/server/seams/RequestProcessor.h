@@ -73,6 +73,9 @@ struct RequestCaller
     // such a caller may change the configuration, the provider
     // registrations and the server's own namespaces, or stop the server.
     bool privileged = false;
+    // The TCP peer's IP address ("127.0.0.1", "::1"); empty on the local
+    // socket.
+    std::string peerAddress;
 };
 
 class RequestProcessor

@@ -166,6 +166,70 @@ struct Case
     std::function<CimXmlRequest(const std::string& id)> build;
 };
 
+// The pull operations of the captures, against difftest.mof in
+// root/wiretest2: as the captured client called them (OperationTimeout 10).
+void appendPullCases(std::vector<Case>& c)
+{
+    static const CIMNamespaceName kNs("root/wiretest2");
+    auto options = [](Uint32 max) {
+        CimXmlRequestEncoder::PullOptions o;
+        o.operationTimeout = Uint32Arg(10);
+        o.maxObjectCount = max;
+        return o;
+    };
+    auto otherA = [] {
+        Array<CIMKeyBinding> keys;
+        keys.append(CIMKeyBinding("Active", "TRUE", CIMKeyBinding::BOOLEAN));
+        keys.append(CIMKeyBinding("Code", "a", CIMKeyBinding::STRING));
+        keys.append(CIMKeyBinding("Stamp", "20200101000000.000000+000", CIMKeyBinding::STRING));
+        return CIMObjectPath(String(), CIMNamespaceName(), "DT_Other", keys);
+    };
+    c.push_back({"43a-OpenEnumerateInstances-DT_Base-MaxObjectCount2-cimcli-request.txt",
+                 [=](const std::string& id) {
+                     return CimXmlRequestEncoder::openEnumerateInstances(
+                         id, kNs, "DT_Base", false, false, CIMPropertyList(), options(2));
+                 }});
+    c.push_back({"43b-PullInstancesWithPath-DT_Base-EndOfSequence-cimcli-request.txt",
+                 [](const std::string& id) {
+                     return CimXmlRequestEncoder::pull(id, kNs, false, "500001", 2);
+                 }});
+    c.push_back({"44a-OpenEnumerateInstancePaths-DT_Base-MaxObjectCount2-cimcli-request.txt",
+                 [=](const std::string& id) {
+                     return CimXmlRequestEncoder::openEnumerateInstancePaths(id, kNs, "DT_Base",
+                                                                             options(2));
+                 }});
+    c.push_back({"44b-PullInstancePaths-DT_Base-EndOfSequence-cimcli-request.txt",
+                 [](const std::string& id) {
+                     return CimXmlRequestEncoder::pull(id, kNs, true, "500002", 2);
+                 }});
+    c.push_back({"45-OpenAssociatorInstances-DT_Other-a-cimcli-request.txt",
+                 [=](const std::string& id) {
+                     return CimXmlRequestEncoder::openAssociatorInstances(
+                         id, kNs, otherA(), CIMName(), CIMName(), String(), String(), false,
+                         CIMPropertyList(), options(100));
+                 }});
+    c.push_back({"46-OpenReferenceInstancePaths-DT_Other-a-cimcli-request.txt",
+                 [=](const std::string& id) {
+                     return CimXmlRequestEncoder::openReferenceInstancePaths(
+                         id, kNs, otherA(), CIMName(), String(), options(100));
+                 }});
+    c.push_back({"47b-CloseEnumeration-DT_Base-cimcli-request.txt", [](const std::string& id) {
+                     return CimXmlRequestEncoder::closeEnumeration(id, kNs, "500005");
+                 }});
+    c.push_back({"53-OpenReferenceInstances-DT_Other-a-cimcli-request.txt",
+                 [=](const std::string& id) {
+                     return CimXmlRequestEncoder::openReferenceInstances(
+                         id, kNs, otherA(), CIMName(), String(), false, CIMPropertyList(),
+                         options(100));
+                 }});
+    c.push_back({"54a-OpenAssociatorInstancePaths-DT_Other-a-MaxObjectCount1-cimcli-request.txt",
+                 [=](const std::string& id) {
+                     return CimXmlRequestEncoder::openAssociatorInstancePaths(
+                         id, kNs, otherA(), CIMName(), CIMName(), String(), String(),
+                         options(1));
+                 }});
+}
+
 const CIMNamespaceName kWire("root/wire");
 
 std::vector<Case> cases()
@@ -299,6 +363,7 @@ std::vector<Case> cases()
                      w.addProperty(prop("Weight", CIMValue(Real64(1.5)), "WT_Widget"));
                      return CimXmlRequestEncoder::createInstance(id, kWire, w);
                  }});
+    appendPullCases(c);
     return c;
 }
 
@@ -466,3 +531,43 @@ TEST(CimXmlWireRequests, PercentEncoding)
 }
 
 }  // namespace
+
+// What the captures do not show: a null OperationTimeout is left out, the
+// filter parameters go only when given, ContinueOnError as given; and the
+// nullable integers behind those arguments.
+TEST(CimXmlWireRequests, PullOptionalParameters)
+{
+    CimXmlRequestEncoder::PullOptions o;
+    o.maxObjectCount = 7;
+    CimXmlRequestMessage plain = CimXmlRequestDecoder::decode(
+        CimXmlRequestEncoder::openEnumerateInstancePaths("1", "root/x", "C", o).body);
+    EXPECT_EQ(plain.findIParam("OperationTimeout"), nullptr);
+    EXPECT_EQ(plain.findIParam("FilterQueryLanguage"), nullptr);
+    EXPECT_EQ(plain.findIParam("FilterQuery"), nullptr);
+    EXPECT_FALSE(plain.getBoolean("ContinueOnError", true));
+    EXPECT_EQ(plain.getString("MaxObjectCount"), "7");
+
+    o.operationTimeout = Uint32Arg(0);
+    o.filterQueryLanguage = "DMTF:FQL";
+    o.filterQuery = "Num > 1";
+    o.continueOnError = true;
+    CimXmlRequestMessage all = CimXmlRequestDecoder::decode(
+        CimXmlRequestEncoder::openEnumerateInstancePaths("1", "root/x", "C", o).body);
+    EXPECT_EQ(all.getString("OperationTimeout"), "0");
+    EXPECT_EQ(all.getString("FilterQueryLanguage"), "DMTF:FQL");
+    EXPECT_EQ(all.getString("FilterQuery"), "Num > 1");
+    EXPECT_TRUE(all.getBoolean("ContinueOnError", false));
+
+    Uint32Arg null32, zero32(0);
+    EXPECT_TRUE(null32.isNull());
+    EXPECT_FALSE(zero32.isNull());
+    EXPECT_FALSE(null32 == zero32);
+    EXPECT_EQ(std::string(null32.toString().getCString()), "NULL");
+    null32.setValue(0);
+    EXPECT_TRUE(null32 == zero32);
+    Uint64Arg big(18446744073709551615ull);
+    EXPECT_EQ(std::string(big.toString().getCString()), "18446744073709551615");
+    big.setNullValue();
+    EXPECT_TRUE(big == Uint64Arg());
+    EXPECT_EQ(big.getValue(), 0u);
+}

@@ -519,3 +519,82 @@ TEST(CimXmlWireResponses, MethodClassAndCall)
 }
 
 }  // namespace
+
+// Open and pull answers: instances with their whole paths, or bare paths,
+// then EndOfSequence and the context (empty at the end); and our encoder's
+// parts of such an answer decode to the same.
+TEST(CimXmlWireResponses, PullAnswersCarryPathsAndTheSequence)
+{
+    struct Case
+    {
+        const char* file;
+        unsigned instances;
+        unsigned paths;
+        const char* endOfSequence;
+        const char* context;
+    };
+    const Case kCases[] = {
+        {"43a-OpenEnumerateInstances-DT_Base-MaxObjectCount2-cimcli", 2, 0, "FALSE", "500001"},
+        {"43b-PullInstancesWithPath-DT_Base-EndOfSequence-cimcli", 2, 0, "TRUE", ""},
+        {"44a-OpenEnumerateInstancePaths-DT_Base-MaxObjectCount2-cimcli", 0, 2, "FALSE",
+         "500002"},
+        {"44b-PullInstancePaths-DT_Base-EndOfSequence-cimcli", 0, 2, "TRUE", ""},
+        {"45-OpenAssociatorInstances-DT_Other-a-cimcli", 2, 0, "TRUE", ""},
+        {"46-OpenReferenceInstancePaths-DT_Other-a-cimcli", 0, 2, "TRUE", ""},
+        {"47a-OpenEnumerateInstances-DT_Base-MaxObjectCount1-cimcli", 1, 0, "FALSE", "500005"},
+        {"53-OpenReferenceInstances-DT_Other-a-cimcli", 2, 0, "TRUE", ""},
+        {"54a-OpenAssociatorInstancePaths-DT_Other-a-MaxObjectCount1-cimcli", 0, 1, "FALSE",
+         "500007"},
+        {"54b-PullInstancePaths-DT_Other-a-EndOfSequence-cimcli", 0, 1, "TRUE", ""},
+    };
+    for (const Case& c : kCases)
+    {
+        SCOPED_TRACE(c.file);
+        CimXmlResponse r = decodeCapture(std::string(c.file) + "-response.txt");
+        ASSERT_TRUE(r.hasReturnValue);
+        ASSERT_EQ(r.instances.size(), c.instances);
+        ASSERT_EQ(r.instanceNames.size(), c.paths);
+        for (Uint32 i = 0; i < r.instances.size(); i++)
+        {
+            EXPECT_EQ(utf8(r.instances[i].getPath().getHost()), "vm");
+            EXPECT_EQ(utf8(r.instances[i].getPath().getNameSpace().getString()), "root/wiretest2");
+            EXPECT_EQ(r.instances[i].getPath().getClassName(), r.instances[i].getClassName());
+        }
+        for (Uint32 i = 0; i < r.instanceNames.size(); i++)
+            EXPECT_EQ(utf8(r.instanceNames[i].getNameSpace().getString()), "root/wiretest2");
+        ASSERT_EQ(r.outParameters.size(), 2u);
+        EXPECT_EQ(utf8(r.outParameters[0].getParameterName()), "EndOfSequence");
+        EXPECT_EQ(utf8(r.outParameters[1].getParameterName()), "EnumerationContext");
+        String eos, context;
+        r.outParameters[0].getValue().get(eos);
+        r.outParameters[1].getValue().get(context);
+        EXPECT_EQ(utf8(eos), c.endOfSequence);
+        EXPECT_EQ(utf8(context), c.context);
+
+        // The same answer from our encoder.
+        std::string ours = CimXmlResponseEncoder::returnValueHead(r.messageId, r.methodName);
+        for (Uint32 i = 0; i < r.instances.size(); i++)
+            CimXmlResponseEncoder::appendInstanceWithPath(ours, r.instances[i]);
+        for (Uint32 i = 0; i < r.instanceNames.size(); i++)
+            CimXmlResponseEncoder::appendInstancePath(ours, r.instanceNames[i]);
+        ours += CimXmlResponseEncoder::pullResponseTail(std::string(c.endOfSequence) == "TRUE",
+                                                        c.context);
+        CimXmlResponse again = CimXmlResponseDecoder::decode(ours);
+        ASSERT_EQ(again.instances.size(), r.instances.size());
+        for (Uint32 i = 0; i < r.instances.size(); i++)
+        {
+            EXPECT_TRUE(again.instances[i].identical(r.instances[i]));
+            EXPECT_EQ(again.instances[i].getPath(), r.instances[i].getPath());
+        }
+        ASSERT_EQ(again.instanceNames.size(), r.instanceNames.size());
+        for (Uint32 i = 0; i < r.instanceNames.size(); i++)
+            EXPECT_EQ(again.instanceNames[i], r.instanceNames[i]);
+        ASSERT_EQ(again.outParameters.size(), 2u);
+        EXPECT_TRUE(again.outParameters[0].getValue() == r.outParameters[0].getValue());
+        EXPECT_TRUE(again.outParameters[1].getValue() == r.outParameters[1].getValue());
+    }
+    CimXmlResponse close = decodeCapture("47b-CloseEnumeration-DT_Base-cimcli-response.txt");
+    EXPECT_FALSE(close.hasReturnValue);
+    EXPECT_FALSE(close.hasError);
+    EXPECT_EQ(utf8(close.methodName), "CloseEnumeration");
+}

@@ -46,7 +46,9 @@ namespace Pegasus { class SSLContext; }
 #include <Pegasus/Common/AcceptLanguageList.h>
 #include <Pegasus/Common/ContentLanguageList.h>
 #include <Pegasus/Common/Exception.h>
+#include <Pegasus/Common/UintArgs.h>
 #include <Pegasus/Client/CIMClientException.h>
+#include <Pegasus/Client/CIMEnumerationContext.h>
 #include <Pegasus/Client/ClientOpPerformanceDataHandler.h>
 #include <Pegasus/Client/Linkage.h>
 
@@ -264,6 +266,139 @@ public:
         const CIMName& methodName,
         const Array<CIMParamValue>& inParameters,
         Array<CIMParamValue>& outParameters);
+
+    // ---- pull operations ----
+    //
+    // An open call starts an enumeration and returns its first objects (at
+    // most maxObjectCount; none for 0); the pull calls return the next ones,
+    // pulling from enumerationContext, which the open call set.
+    // endOfSequence is set when nothing is left: the server has then closed
+    // the enumeration.  closeEnumeration ends one early.  Instances come
+    // with their full paths (host and namespace included), paths likewise.
+    // operationTimeout: seconds the server keeps the enumeration open
+    // between calls (null: the server's default).  A context that is not
+    // open (never opened, at its end, closed) fails with
+    // CIMException(CIM_ERR_INVALID_ENUMERATION_CONTEXT) without a request.
+    Array<CIMInstance> openEnumerateInstances(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const CIMName& className,
+        Boolean deepInheritance = true,
+        Boolean includeClassOrigin = false,
+        const CIMPropertyList& propertyList = CIMPropertyList(),
+        const String& filterQueryLanguage = String::EMPTY,
+        const String& filterQuery = String::EMPTY,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMObjectPath> openEnumerateInstancePaths(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const CIMName& className,
+        const String& filterQueryLanguage = String::EMPTY,
+        const String& filterQuery = String::EMPTY,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMInstance> openReferenceInstances(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName,
+        const CIMName& resultClass = CIMName(),
+        const String& role = String::EMPTY,
+        const Boolean includeClassOrigin = false,
+        const CIMPropertyList& propertyList = CIMPropertyList(),
+        const String& filterQueryLanguage = String::EMPTY,
+        const String& filterQuery = String::EMPTY,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMObjectPath> openReferenceInstancePaths(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName,
+        const CIMName& resultClass = CIMName(),
+        const String& role = String::EMPTY,
+        const String& filterQueryLanguage = String::EMPTY,
+        const String& filterQuery = String::EMPTY,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMInstance> openAssociatorInstances(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName,
+        const CIMName& assocClass = CIMName(),
+        const CIMName& resultClass = CIMName(),
+        const String& role = String::EMPTY,
+        const String& resultRole = String::EMPTY,
+        Boolean includeClassOrigin = false,
+        const CIMPropertyList& propertyList = CIMPropertyList(),
+        const String& filterQueryLanguage = String::EMPTY,
+        const String& filterQuery = String::EMPTY,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMObjectPath> openAssociatorInstancePaths(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const CIMObjectPath& objectName,
+        const CIMName& assocClass = CIMName(),
+        const CIMName& resultClass = CIMName(),
+        const String& role = String::EMPTY,
+        const String& resultRole = String::EMPTY,
+        const String& filterQueryLanguage = String::EMPTY,
+        const String& filterQuery = String::EMPTY,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMInstance> pullInstancesWithPath(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        Uint32 maxObjectCount);
+
+    Array<CIMObjectPath> pullInstancePaths(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        Uint32 maxObjectCount);
+
+    void closeEnumeration(
+        CIMEnumerationContext& enumerationContext);
+
+    // Queries are not supported by this library: both throw
+    // CIMException(CIM_ERR_NOT_SUPPORTED) (NotConnectedException first).
+    Array<CIMInstance> openQueryInstances(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        const CIMNamespaceName& nameSpace,
+        const String& queryLanguage,
+        const String& query,
+        CIMClass& queryResultClass,
+        Boolean returnQueryResultClass = false,
+        const Uint32Arg& operationTimeout = Uint32Arg(),
+        Boolean continueOnError = false,
+        Uint32 maxObjectCount = 0);
+
+    Array<CIMInstance> pullInstances(
+        CIMEnumerationContext& enumerationContext,
+        Boolean& endOfSequence,
+        Uint32 maxObjectCount);
+
+    // How many objects are left, when the server knows; null otherwise.
+    Uint64Arg enumerationCount(
+        CIMEnumerationContext& enumerationContext);
 
     // After each successful operation the handler receives its timings.
     // The handler is not owned and must outlive its registration.

@@ -299,6 +299,13 @@ public:
                          "Test_Widget", {2, 5});
     }
 
+    // Restarts with a dispatcher that times enumerations by `clock`.
+    void useClock(MonotonicClock& clock)
+    {
+        _clock = &clock;
+        restart();
+    }
+
     std::unique_ptr<Repository> repository;
     std::unique_ptr<ProviderManager> manager;
     std::unique_ptr<OperationDispatcher> dispatcher;
@@ -307,7 +314,7 @@ private:
     void start()
     {
         manager.reset(new ProviderManager(*repository, _dirs));
-        dispatcher.reset(new OperationDispatcher(*repository, *manager));
+        dispatcher.reset(new OperationDispatcher(*repository, *manager, *_clock));
     }
 
     void stop()
@@ -321,6 +328,7 @@ private:
     ScratchDir _scratch;
     std::vector<std::string> _dirs;
     SqliteCalls& _calls;
+    MonotonicClock* _clock = &MonotonicClock::real();
 };
 
 // The body of a captured request (requests are never chunked).

@@ -12,8 +12,8 @@ const CIMNamespaceName kInternal("root/PG_Internal");
 
 // A TCP client, and another user on the local socket.
 const RequestCaller kStrangers[] = {
-    RequestCaller{false, "", false},
-    RequestCaller{true, "nobody", false},
+    RequestCaller{false, "", false, "192.0.2.1"},
+    RequestCaller{true, "nobody", false, ""},
 };
 
 CIMObjectPath configSetting(const char* property)

@@ -128,6 +128,7 @@ TEST_F(ClientIdentity, LocalPeersAreKnownByTheirCredentials)
         RequestCaller caller = localRequest();
         EXPECT_EQ(askedBefore + 1, fake.asked.load());
         EXPECT_TRUE(caller.local);
+        EXPECT_EQ("", caller.peerAddress);
         EXPECT_EQ(c.privileged, caller.privileged);
         if (!c.userName.empty() || c.fail)
         {
@@ -146,6 +147,7 @@ TEST_F(ClientIdentity, TcpClientsAreNeverPrivileged)
     EXPECT_FALSE(caller.local);
     EXPECT_FALSE(caller.privileged);
     EXPECT_EQ("", caller.userName);
+    EXPECT_EQ("127.0.0.1", caller.peerAddress);
     EXPECT_EQ(0, fake.asked.load());
 }
 
