@@ -556,8 +556,8 @@ TEST(CimXmlWireResponses, PullAnswersCarryPathsAndTheSequence)
         ASSERT_EQ(r.instanceNames.size(), c.paths);
         for (Uint32 i = 0; i < r.instances.size(); i++)
         {
-            EXPECT_EQ(utf8(r.instances[i].getPath().getHost()), "vm");
-            EXPECT_EQ(utf8(r.instances[i].getPath().getNameSpace().getString()), "root/wiretest2");
+            EXPECT_EQ(text(r.instances[i].getPath().getHost()), "vm");
+            EXPECT_EQ(text(r.instances[i].getPath().getNameSpace().getString()), "root/wiretest2");
             EXPECT_EQ(r.instances[i].getPath().getClassName(), r.instances[i].getClassName());
         }
         for (Uint32 i = 0; i < r.instanceNames.size(); i++)
