@@ -561,15 +561,15 @@ TEST(CimXmlWireResponses, PullAnswersCarryPathsAndTheSequence)
             EXPECT_EQ(r.instances[i].getPath().getClassName(), r.instances[i].getClassName());
         }
         for (Uint32 i = 0; i < r.instanceNames.size(); i++)
-            EXPECT_EQ(utf8(r.instanceNames[i].getNameSpace().getString()), "root/wiretest2");
+            EXPECT_EQ(text(r.instanceNames[i].getNameSpace().getString()), "root/wiretest2");
         ASSERT_EQ(r.outParameters.size(), 2u);
-        EXPECT_EQ(utf8(r.outParameters[0].getParameterName()), "EndOfSequence");
-        EXPECT_EQ(utf8(r.outParameters[1].getParameterName()), "EnumerationContext");
+        EXPECT_EQ(text(r.outParameters[0].getParameterName()), "EndOfSequence");
+        EXPECT_EQ(text(r.outParameters[1].getParameterName()), "EnumerationContext");
         String eos, context;
         r.outParameters[0].getValue().get(eos);
         r.outParameters[1].getValue().get(context);
-        EXPECT_EQ(utf8(eos), c.endOfSequence);
-        EXPECT_EQ(utf8(context), c.context);
+        EXPECT_EQ(text(eos), c.endOfSequence);
+        EXPECT_EQ(text(context), c.context);
 
         // The same answer from our encoder.
         std::string ours = CimXmlResponseEncoder::returnValueHead(r.messageId, r.methodName);
@@ -596,5 +596,5 @@ TEST(CimXmlWireResponses, PullAnswersCarryPathsAndTheSequence)
     CimXmlResponse close = decodeCapture("47b-CloseEnumeration-DT_Base-cimcli-response.txt");
     EXPECT_FALSE(close.hasReturnValue);
     EXPECT_FALSE(close.hasError);
-    EXPECT_EQ(utf8(close.methodName), "CloseEnumeration");
+    EXPECT_EQ(text(close.methodName), "CloseEnumeration");
 }
