@@ -83,14 +83,7 @@ public:
         if (list.isNull())
             return *this;
         return param("PropertyList", [&](std::string& out) {
-            out += "<VALUE.ARRAY>\n";
-            for (Uint32 i = 0; i < list.size(); i++)
-            {
-                out += "<VALUE>";
-                CimXmlWriter::appendEscaped(out, list[i].getString());
-                out += "</VALUE>\n";
-            }
-            out += "</VALUE.ARRAY>\n";
+            CimXmlWriter::appendPropertyNames(out, list);
         });
     }
 

@@ -487,6 +487,18 @@ void CimXmlWriter::appendValueReference(std::string& out, const CIMObjectPath& p
     out += "</VALUE.REFERENCE>\n";
 }
 
+void CimXmlWriter::appendPropertyNames(std::string& out, const CIMPropertyList& list)
+{
+    out += "<VALUE.ARRAY>\n";
+    for (Uint32 i = 0; i < list.size(); i++)
+    {
+        out += "<VALUE>";
+        appendEscaped(out, list[i].getString());
+        out += "</VALUE>\n";
+    }
+    out += "</VALUE.ARRAY>\n";
+}
+
 void CimXmlWriter::appendClassName(std::string& out, const CIMName& className)
 {
     out += "<CLASSNAME";

@@ -18,6 +18,7 @@
 #include <Pegasus/Common/CIMParamValue.h>
 #include <Pegasus/Common/CIMParameter.h>
 #include <Pegasus/Common/CIMProperty.h>
+#include <Pegasus/Common/CIMPropertyList.h>
 #include <Pegasus/Common/CIMQualifier.h>
 #include <Pegasus/Common/CIMQualifierDecl.h>
 #include <Pegasus/Common/CIMStatusCode.h>
@@ -70,6 +71,9 @@ public:
     // --- paths -------------------------------------------------------------
 
     static void appendClassName(std::string& out, const CIMName& className);
+    // A property list as a request parameter's content: a VALUE.ARRAY of
+    // the names.  `list` must not be null.
+    static void appendPropertyNames(std::string& out, const CIMPropertyList& list);
     static void appendLocalNamespacePath(std::string& out, const CIMNamespaceName& nameSpace);
     static void appendNamespacePath(std::string& out, const String& host,
                                     const CIMNamespaceName& nameSpace);
