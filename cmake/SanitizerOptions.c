@@ -2,11 +2,12 @@
  * KTA_SANITIZE build.  The plug-in starts cimserver, cimmof and cimconfig with
  * an environment of its own (no *SAN_OPTIONS), and the server detaches onto
  * /dev/null, so reports are written to files instead:
- * KTA_SANITIZER_LOG_DIR/<program>.<pid>.  Options in the environment are
+ * KTA_SANITIZER_LOG_DIR/<program>.<pid>; a run whose findings were all
+ * suppressed writes none.  Options in the environment are
  * applied after these and win.  Not instrumented: the run-time calls these
  * before it is ready. */
 #define KTA_SANITIZER_DEFAULTS \
-    "log_path=" KTA_SANITIZER_LOG_DIR "/report:log_exe_name=1"
+    "log_path=" KTA_SANITIZER_LOG_DIR "/report:log_exe_name=1:print_suppressions=0"
 
 #define KTA_NOT_SANITIZED \
     __attribute__((visibility("default"), used, \

@@ -158,8 +158,10 @@ int SystemCalls::poll(struct pollfd* fds, nfds_t count, int timeoutMs)
 
 SystemCalls& SystemCalls::real()
 {
-    static SystemCalls instance;
-    return instance;
+    // Never destroyed: objects destroyed at exit (a test's shared server,
+    // a start file's clean-up) still make system calls through it.
+    static SystemCalls* const instance = new SystemCalls;
+    return *instance;
 }
 
 bool writeAll(SystemCalls& sys, int fd, const void* data, size_t size)
