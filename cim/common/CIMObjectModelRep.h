@@ -117,6 +117,9 @@ public:
         CIMHandleAccess::rep(x)->ownerCount++;
     }
 
+    // Room for n elements, so that adding them moves none.
+    void reserve(size_t n) { _items.reserve(n); }
+
     Uint32 find(const CIMName& name) const
     {
         for (size_t i = 0; i < _items.size(); i++)

@@ -480,6 +480,7 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         deliverObject(CIMObject(f.cimClass), tag, parent);
         break;
     case T::INSTANCE:
+        _instanceProperties = f.instance.getPropertyCount();
         deliverObject(CIMObject(f.instance), tag, parent);
         break;
     case T::VALUE_NAMEDINSTANCE:
