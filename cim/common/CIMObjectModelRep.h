@@ -273,6 +273,8 @@ public:
     virtual void addProperty(const CIMProperty& x);
 
     void setPath(const CIMObjectPath& path);
+    // The same, taking the path's parts rather than copying them.
+    void setPath(CIMObjectPath&& path);
     void filter(
         Boolean includeQualifiers,
         Boolean includeClassOrigin,
