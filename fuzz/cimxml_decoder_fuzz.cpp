@@ -55,7 +55,7 @@ struct Trace : CimXmlTokenSink
             nonAscii |= static_cast<unsigned char>(*c) >= 0x80;
         out += text;
     }
-    void startTag(const char* tag, std::size_t, const char** attributes) override
+    bool startTag(const char* tag, std::size_t, const char** attributes) override
     {
         out += "<";
         name(tag);
@@ -66,6 +66,7 @@ struct Trace : CimXmlTokenSink
             out += std::string("=[") + a[1] + "]";
         }
         out += ">";
+        return true;
     }
     void endTag() override { out += "</>"; }
     void text(const char* data, std::size_t size) override { out.append(data, size); }

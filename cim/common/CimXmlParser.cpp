@@ -250,7 +250,7 @@ struct Session : CimXmlTokenSink
         }
     }
 
-    void startTag(const char* name, std::size_t nameSize, const char** attributes) override
+    bool startTag(const char* name, std::size_t nameSize, const char** attributes) override
     {
         CimXmlTag tag;
         if (!tags->find(name, nameSize, tag))
@@ -272,6 +272,8 @@ struct Session : CimXmlTokenSink
             fail(CimXmlException::SYNTAX, "elements nested too deeply");
         stack.push_back(tag);
         guarded([&] { events->startElement(tag, attributes); });
+        // White space is all the text other elements may hold.
+        return (grammar->textAllowed & cimXmlTagBit(tag)) != 0;
     }
 
     void endTag() override

@@ -503,13 +503,14 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
     _nameStarts.push_back(_names.size());
     _names.append(q, std::size_t(nameEnd - q));
     _names += '\0';
-    _sink->startTag(_names.data() + _nameStarts.back(), std::size_t(nameEnd - q),
-                    _attributes.data());
+    _spaceWanted.push_back(_sink->startTag(_names.data() + _nameStarts.back(),
+                                           std::size_t(nameEnd - q), _attributes.data()));
     if (empty)
     {
         _sink->endTag();
         _names.resize(_nameStarts.back());
         _nameStarts.pop_back();
+        _spaceWanted.pop_back();
         _rootClosed = _nameStarts.empty();
     }
     return s;
@@ -537,6 +538,7 @@ const char* CimXmlTokenizer::endTag(const char* p, const char* end, bool last)
     _sink->endTag();
     _names.resize(open);
     _nameStarts.pop_back();
+    _spaceWanted.pop_back();
     _rootClosed = _nameStarts.empty();
     return s + 1;
 }
@@ -628,6 +630,27 @@ const char* CimXmlTokenizer::cdata(const char* p, const char* end, bool last)
 
 const char* CimXmlTokenizer::content(const char* p, const char* end, bool last)
 {
+    if (!_spaceWanted.back())
+    {
+        // White space between child elements is dropped here, the most
+        // common text of all.
+        const char* w = p;
+        while (w < end && isSpace(*w))
+            ++w;
+        if (w < end && *w == '<')
+            return w;
+        if (w == end)
+        {
+            // A CR at the end of a piece: whether it ends a line of its own
+            // shows with the next byte, so it starts the kept tail.
+            if (!last && w[-1] == '\r')
+            {
+                _needMore = true;
+                return w - 1;
+            }
+            return w;
+        }
+    }
     const char* s = p;
     const char* plain = s;
     bool decoded = false;

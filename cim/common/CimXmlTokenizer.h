@@ -36,8 +36,12 @@ public:
 
     // name: nameSize bytes, NUL-terminated.  attributes: NULL-terminated
     // array of name, value, name, value..., NUL-terminated texts.  Both stay
-    // valid for the call only.
-    virtual void startTag(const char* name, std::size_t nameSize,
+    // valid for the call only.  Returns whether the element's character
+    // data is wanted when it is all white space (between child elements,
+    // say); if not, such text may be dropped: what is handed over is then
+    // the text that holds something else, possibly without white space
+    // that a piece boundary separated from it.
+    virtual bool startTag(const char* name, std::size_t nameSize,
                           const char** attributes) = 0;
     // Closes the innermost open element (the tokenizer has matched its name).
     virtual void endTag() = 0;
@@ -102,6 +106,8 @@ private:
     // Names of the open elements, each followed by a NUL, and their offsets.
     std::string _names;
     std::vector<std::size_t> _nameStarts;
+    // For each open element, whether its white space is handed over.
+    std::vector<char> _spaceWanted;
     // Appends to the attribute texts.
     void put(const char* data, std::size_t size)
     {
