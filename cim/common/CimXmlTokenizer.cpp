@@ -1,5 +1,6 @@
 #include "CimXmlTokenizer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Pegasus {
@@ -8,6 +9,8 @@ namespace {
 
 const char* const kInvalidToken = "not well-formed (invalid token)";
 const char* const kUnclosedToken = "unclosed token";
+// Attributes of a start tag checked for duplicates one by one.
+const std::size_t kFewAttributes = 16;
 
 // Byte classes.  A "plain" byte needs no attention inside the construct:
 // printable ASCII other than the construct's delimiters.
@@ -126,6 +129,15 @@ void CimXmlTokenizer::feed(const char* data, std::size_t size, bool last)
     const char* p = data;
     const char* end = data + size;
     bool joined = !_pending.empty();
+    // A token that spans many pieces is read again from its start each
+    // time: after a large unfinished tail the next try waits until the
+    // tail has doubled, so that a huge token costs its size a few times,
+    // not once per piece.
+    if (joined && !last && _pending.size() + size < _retryAt)
+    {
+        _pending.append(data, size);
+        return;
+    }
     if (joined)
     {
         _pending.append(data, size);
@@ -143,6 +155,8 @@ void CimXmlTokenizer::feed(const char* data, std::size_t size, bool last)
         _pending.erase(0, std::size_t(rest - p));
     else
         _pending.assign(rest, std::size_t(end - rest));
+    const std::size_t kSmallTail = 4096;
+    _retryAt = _pending.size() > kSmallTail ? 2 * _pending.size() : 0;
 }
 
 unsigned long CimXmlTokenizer::currentLine()
@@ -412,7 +426,9 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
         if (!s)
             return incomplete(p, last, kUnclosedToken);
         std::size_t nameSize = std::size_t(s - attributeName);
-        for (std::size_t i = 0; i < _attributeOffsets.size(); i += 2)
+        // Compared pairwise while there are few; beyond that all names are
+        // compared at once below, sorted.
+        for (std::size_t i = 0; i < _attributeOffsets.size() && i < 2 * kFewAttributes; i += 2)
         {
             // A name is followed by its NUL, then its value.
             std::size_t other = _attributeOffsets[i];
@@ -499,6 +515,19 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
     _attributes.clear();
     for (std::size_t offset : _attributeOffsets)
         _attributes.push_back(&_attributeText[offset]);
+    if (_attributeOffsets.size() > 2 * kFewAttributes)
+    {
+        std::vector<const char*> names;
+        for (std::size_t i = 0; i < _attributes.size(); i += 2)
+            names.push_back(_attributes[i]);
+        auto less = [](const char* a, const char* b) { return std::strcmp(a, b) < 0; };
+        std::sort(names.begin(), names.end(), less);
+        for (std::size_t i = 1; i < names.size(); i++)
+        {
+            if (std::strcmp(names[i - 1], names[i]) == 0)
+                fail(p, "duplicate attribute");
+        }
+    }
     _attributes.push_back(nullptr);
     _nameStarts.push_back(_names.size());
     _names.append(q, std::size_t(nameEnd - q));

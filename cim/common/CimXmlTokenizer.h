@@ -103,6 +103,8 @@ private:
     bool _needMore = false;
     // The unfinished tail of the previous piece, joined with the next one.
     std::string _pending;
+    // Size the tail must reach before it is tried again.
+    std::size_t _retryAt = 0;
     // Names of the open elements, each followed by a NUL, and their offsets.
     std::string _names;
     std::vector<std::size_t> _nameStarts;

@@ -6,6 +6,7 @@
 #include <expat.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
@@ -219,6 +220,26 @@ TEST(CimXmlTokenizer, PiecesGiveTheSameOutcomeAsTheWhole)
         }
         EXPECT_EQ(tokenize(c.doc, bytes), whole);
     }
+}
+
+// Many attributes, and a token that spans many pieces, cost their size and
+// not its square (which would take minutes here, not a fraction of a
+// second); duplicates are found among many attributes too.
+TEST(CimXmlTokenizer, LargeTokensAndManyAttributesStayLinear)
+{
+    auto start = std::chrono::steady_clock::now();
+    std::string many = "<a";
+    for (int i = 0; i < 50000; i++)
+        many += " n" + std::to_string(i) + "=''";
+    EXPECT_EQ(tokenize(many + "/>").substr(0, 13), "<a n0=[] n1=[");
+    EXPECT_EQ(tokenize(many + " n49999='x'/>"), "error: line 1: duplicate attribute");
+
+    std::string comment = "<a><!--" + std::string(8 << 20, 'c') + "--></a>";
+    std::vector<std::size_t> cuts;
+    for (std::size_t at = 1024; at < comment.size(); at += 1024)
+        cuts.push_back(at);
+    EXPECT_EQ(tokenize(comment, cuts), "<a></>");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 // An element may leave out the white space between its children; other
