@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Pegasus {
 
 namespace {
@@ -36,6 +40,32 @@ struct ByteClasses
 };
 
 const ByteClasses kBytes;
+
+// Skips sixteen bytes at a time while none of them can need attention in
+// character data: no '<', '&' or ']', nothing below 0x20 (CR, controls, and
+// also TAB and LF, which the byte loop then passes), nothing beyond ASCII.
+inline const char* skipPlainText(const char* s, const char* end)
+{
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i amp = _mm_set1_epi8('&');
+    const __m128i bracket = _mm_set1_epi8(']');
+    const __m128i space = _mm_set1_epi8(0x20);
+    while (end - s >= 16)
+    {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        // Signed: bytes from 0x80 on count as below 0x20.
+        __m128i special = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
+            _mm_or_si128(_mm_cmpeq_epi8(v, bracket), _mm_cmplt_epi8(v, space)));
+        int found = _mm_movemask_epi8(special);
+        if (found)
+            return s + __builtin_ctz(unsigned(found));
+        s += 16;
+    }
+#endif
+    return s;
+}
 
 inline bool isSpace(char c)
 {
@@ -685,8 +715,14 @@ const char* CimXmlTokenizer::content(const char* p, const char* end, bool last)
     bool decoded = false;
     for (;;)
     {
+        s = skipPlainText(s, end);
         while (s < end && kBytes.text[static_cast<unsigned char>(*s)])
-            ++s;
+        {
+            if (*s == '\n' || *s == '\t')
+                s = skipPlainText(s + 1, end);
+            else
+                ++s;
+        }
         if (s == end)
             break;
         unsigned char c = static_cast<unsigned char>(*s);

@@ -124,6 +124,12 @@ std::vector<Case> cases()
         {"<a>h\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xEF\xBF\xBD ]] ]></a>",
          "<a>h\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xEF\xBF\xBD ]] ]></>"},
         {"<a:b.c-d_e xmlns:a=\"u\" a:x=\"\"/>", "<a:b.c-d_e xmlns:a=[u] a:x=[]></>"},
+        {"<a>0123456789abcdef0123&amp;456789\tabcdef\xC3\xA9 0123456789abcdef\n"
+         "0123456789abcdef]]x\r\n0123456789abcdef\x7F</a>",
+         "<a>0123456789abcdef0123&456789\tabcdef\xC3\xA9 0123456789abcdef\n"
+         "0123456789abcdef]]x\n0123456789abcdef\x7F</>"},
+        {"<a>0123456789abcdef0123456789abcdef\x01</a>",
+         "error: line 1: not well-formed (invalid token)"},
         // Refused, with the line of the problem.
         {"<a>\n<b>\n</c>\n</a>", "error: line 3: mismatched tag"},
         {"", "error: line 1: no element found"},
