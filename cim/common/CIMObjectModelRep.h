@@ -117,6 +117,9 @@ public:
         CIMHandleAccess::rep(x)->ownerCount++;
     }
 
+    // Room for n elements, so that adding them moves none.
+    void reserve(size_t n) { _items.reserve(n); }
+
     Uint32 find(const CIMName& name) const
     {
         for (size_t i = 0; i < _items.size(); i++)
@@ -270,6 +273,8 @@ public:
     virtual void addProperty(const CIMProperty& x);
 
     void setPath(const CIMObjectPath& path);
+    // The same, taking the path's parts rather than copying them.
+    void setPath(CIMObjectPath&& path);
     void filter(
         Boolean includeQualifiers,
         Boolean includeClassOrigin,

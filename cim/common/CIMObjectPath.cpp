@@ -128,16 +128,18 @@ void checkHost(const String& host)
 // Sorted by name, case-insensitively; equal names keep their order.
 Array<CIMKeyBinding> normalizeKeyBindings(const Array<CIMKeyBinding>& keys)
 {
-    std::vector<CIMKeyBinding> sorted(keys.getData(), keys.getData() + keys.size());
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const CIMKeyBinding& a, const CIMKeyBinding& b) {
-                         return String::compareNoCase(a.getName().getString(),
-                                                      b.getName().getString()) < 0;
-                     });
-    Array<CIMKeyBinding> result;
-    result.reserveCapacity(Uint32(sorted.size()));
-    for (CIMKeyBinding& kb : sorted)
+    // One copy, sorted in place (a single key, the common case, needs no
+    // sorting).
+    Array<CIMKeyBinding> result(keys);
+    if (result.size() > 1)
+        std::stable_sort(&result[0], &result[0] + result.size(),
+                         [](const CIMKeyBinding& a, const CIMKeyBinding& b) {
+                             return String::compareNoCase(a.getName().getString(),
+                                                          b.getName().getString()) < 0;
+                         });
+    for (Uint32 i = 0; i < result.size(); i++)
     {
+        CIMKeyBinding& kb = result[i];
         if (kb.getType() == CIMKeyBinding::REFERENCE)
         {
             try
@@ -149,7 +151,6 @@ Array<CIMKeyBinding> normalizeKeyBindings(const Array<CIMKeyBinding>& keys)
                 // Not a path: kept as given.
             }
         }
-        result.append(kb);
     }
     return result;
 }
@@ -318,6 +319,8 @@ CIMObjectPath::CIMObjectPath() {}
 
 CIMObjectPath::CIMObjectPath(const CIMObjectPath& x) = default;
 
+CIMObjectPath::CIMObjectPath(CIMObjectPath&& x) noexcept = default;
+
 CIMObjectPath::CIMObjectPath(const String& objectName)
 {
     set(objectName);
@@ -335,6 +338,8 @@ CIMObjectPath::CIMObjectPath(
 CIMObjectPath::~CIMObjectPath() {}
 
 CIMObjectPath& CIMObjectPath::operator=(const CIMObjectPath& x) = default;
+
+CIMObjectPath& CIMObjectPath::operator=(CIMObjectPath&& x) noexcept = default;
 
 CIMObjectPath& CIMObjectPath::operator=(const String& objectName)
 {

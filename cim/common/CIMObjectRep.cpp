@@ -5,6 +5,8 @@
 
 #include <Pegasus/Common/InternalException.h>
 
+#include <utility>
+
 PEGASUS_NAMESPACE_BEGIN
 
 namespace
@@ -60,15 +62,29 @@ void CIMObjectRep::addProperty(const CIMProperty& x)
     properties.add(x);
 }
 
-void CIMObjectRep::setPath(const CIMObjectPath& newPath)
+namespace
 {
-    // The path names the object; it may not name some other class.
+// The path names the object; it may not name some other class.
+void checkPathClass(const CIMObjectPath& newPath, const CIMName& className)
+{
     const CIMName& name = newPath.getClassName();
     if (name.isNull())
         throw UninitializedObjectException();
     if (!name.equal(className))
         throw TypeMismatchException();
+}
+}
+
+void CIMObjectRep::setPath(const CIMObjectPath& newPath)
+{
+    checkPathClass(newPath, className);
     path = newPath;
+}
+
+void CIMObjectRep::setPath(CIMObjectPath&& newPath)
+{
+    checkPathClass(newPath, className);
+    path = std::move(newPath);
 }
 
 void CIMObjectRep::filter(

@@ -480,6 +480,7 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         deliverObject(CIMObject(f.cimClass), tag, parent);
         break;
     case T::INSTANCE:
+        _instanceProperties = f.instance.getPropertyCount();
         deliverObject(CIMObject(f.instance), tag, parent);
         break;
     case T::VALUE_NAMEDINSTANCE:
@@ -490,8 +491,9 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
     {
         if (f.content != OBJECT_VALUE || (tag != T::VALUE_OBJECT && !f.hasPath))
             syntax("incomplete " + tagName(tag));
+        // The frame's path is not used again: moved into the object.
         if (tag != T::VALUE_OBJECT)
-            f.object.setPath(f.path);
+            checkedRep(CIMHandleAccess::rep(f.object))->setPath(std::move(f.path));
         // Instances of pull operations join those of the enumerations.
         if (parent->tag == T::IRETURNVALUE && tag != T::VALUE_NAMEDINSTANCE &&
             tag != T::VALUE_INSTANCEWITHPATH)

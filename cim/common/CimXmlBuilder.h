@@ -161,6 +161,10 @@ private:
     CimXmlRequestMessage* _request;
     CIMObject _rootObject;
     CIMQualifierDecl _rootQualifierDecl;
+    // Properties of the last instance decoded: instances of a document
+    // mostly have the same number, so the next one reserves that room
+    // (up to 64) rather than growing its list step by step.
+    Uint32 _instanceProperties = 0;
 };
 
 }  // namespace Pegasus

@@ -4,6 +4,7 @@
 
 #include "CimXmlMessages.h"
 #include "CimXmlValues.h"
+#include "CIMObjectModelRep.h"
 
 #include <cstring>
 #include <new>
@@ -515,6 +516,10 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         CIMName className;
         setName(className, required(a, "CLASSNAME", tag));
         f.instance = CIMInstance(className);
+        // Bounded, so that one huge instance does not make every small
+        // one after it hold a large empty list.
+        CIMHandleAccess::rep(f.instance)->properties.reserve(
+            _instanceProperties < 64 ? _instanceProperties : 64);
         break;
     }
     default:

@@ -1,11 +1,9 @@
 #include "CimXmlParser.h"
 
-#include <expat.h>
+#include "CimXmlTokenizer.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -157,9 +155,8 @@ public:
         }
     }
 
-    bool find(const char* name, CimXmlTag& tag) const
+    bool find(const char* name, std::size_t n, CimXmlTag& tag) const
     {
-        std::size_t n = std::strlen(name);
         if (n >= kMaxLength)
             return false;
         for (const Entry& e : _byLength[n])
@@ -196,271 +193,113 @@ const TagTable& tagTable()
     return table;
 }
 
-// State of one parse, reached from expat's callbacks through user data.
-// Nothing may unwind through expat (a C library), so every callback catches
-// and records the failure, stops the parser, and parse() rethrows it.
-struct Session
+// State of one parse: receives the tokenizer's tokens, checks them against
+// the grammar and the limits, and hands them on to the receiver.
+struct Session : CimXmlTokenSink
 {
-    XML_Parser xml = nullptr;
+    CimXmlTokenizer tokenizer{*this};
     CimXmlEvents* events = nullptr;
     const Grammar* grammar = nullptr;
     const TagTable* tags = nullptr;
     std::uint64_t rootTags = 0;
     unsigned maxDepth = 0;
     std::vector<CimXmlTag> stack;
-    bool failed = false;
-    CimXmlException::Kind failureKind = CimXmlException::SYNTAX;
-    std::string failure;
 
-    void fail(CimXmlException::Kind kind, const std::string& message)
+    [[noreturn]] void fail(CimXmlException::Kind kind, const std::string& message)
     {
-        if (failed)
-            return;
-        failed = true;
-        failureKind = kind;
-        failure = "line " + std::to_string(XML_GetCurrentLineNumber(xml)) + ": " + message;
-        XML_StopParser(xml, XML_FALSE);
+        throw CimXmlException(kind, String(("line " + std::to_string(tokenizer.currentLine()) +
+                                            ": " + message).c_str()));
     }
 
-    void failFrom(const CimXmlException& e)
+    [[noreturn]] void failFrom(const CimXmlException& e)
     {
         CString text = e.getMessage().getCString();
         fail(e.kind(), static_cast<const char*>(text));
     }
 
-    void failFrom(const Exception& e)
+    [[noreturn]] void failFrom(const Exception& e)
     {
         CString text = e.getMessage().getCString();
         fail(CimXmlException::VALUE, static_cast<const char*>(text));
     }
-};
 
-// Runs a receiver callback, turning whatever it throws into a recorded
-// failure.
-template <class F>
-void guarded(Session& s, F f)
-{
-    try
-    {
-        f();
-    }
-    catch (const CimXmlException& e)
-    {
-        s.failFrom(e);
-    }
-    catch (const Exception& e)
-    {
-        s.failFrom(e);
-    }
-    catch (const std::bad_alloc&)
-    {
-        s.fail(CimXmlException::SYNTAX, "out of memory");
-    }
-    catch (const std::exception& e)
-    {
-        s.fail(CimXmlException::SYNTAX, e.what());
-    }
-}
-
-void XMLCALL onStart(void* data, const XML_Char* name, const XML_Char** attributes)
-{
-    Session& s = *static_cast<Session*>(data);
-    if (s.failed)
-        return;
-    CimXmlTag tag;
-    if (!s.tags->find(name, tag))
-    {
-        s.fail(CimXmlException::SYNTAX, std::string("unknown element ") + name);
-        return;
-    }
-    if (s.stack.empty())
-    {
-        if (!(s.rootTags & cimXmlTagBit(tag)))
-        {
-            s.fail(CimXmlException::SYNTAX,
-                   std::string("unexpected document element ") + name);
-            return;
-        }
-    }
-    else
-    {
-        CimXmlTag parent = s.stack.back();
-        if (!(s.grammar->children[unsigned(parent)] & cimXmlTagBit(tag)))
-        {
-            s.fail(CimXmlException::SYNTAX, std::string("element ") + name +
-                                                " not allowed inside " +
-                                                kTagNames[unsigned(parent)]);
-            return;
-        }
-    }
-    if (s.stack.size() >= s.maxDepth)
-    {
-        s.fail(CimXmlException::SYNTAX, "elements nested too deeply");
-        return;
-    }
-    s.stack.push_back(tag);
-    guarded(s, [&] { s.events->startElement(tag, attributes); });
-}
-
-void XMLCALL onEnd(void* data, const XML_Char*)
-{
-    Session& s = *static_cast<Session*>(data);
-    if (s.failed)
-        return;
-    CimXmlTag tag = s.stack.back();
-    guarded(s, [&] { s.events->endElement(tag); });
-    s.stack.pop_back();
-}
-
-void XMLCALL onText(void* data, const XML_Char* text, int size)
-{
-    Session& s = *static_cast<Session*>(data);
-    if (s.failed || size <= 0)
-        return;
-    if (!s.stack.empty() && (s.grammar->textAllowed & cimXmlTagBit(s.stack.back())))
-    {
-        guarded(s, [&] { s.events->characters(text, std::size_t(size)); });
-        return;
-    }
-    for (int i = 0; i < size; i++)
-    {
-        char c = text[i];
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
-        {
-            s.fail(CimXmlException::SYNTAX,
-                   std::string("unexpected text inside ") +
-                       (s.stack.empty() ? "document" : kTagNames[unsigned(s.stack.back())]));
-            return;
-        }
-    }
-}
-
-// A DOCTYPE is the only way to declare entities, and entities are the
-// vehicle of expansion bombs and external-file tricks.  CIM-XML never needs
-// one, so any DOCTYPE ends the parse before its internal subset is read.
-void XMLCALL onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int)
-{
-    Session& s = *static_cast<Session*>(data);
-    s.fail(CimXmlException::SYNTAX, "DOCTYPE declarations are not allowed");
-}
-
-void XMLCALL onEntityDecl(void* data, const XML_Char*, int, const XML_Char*, int,
-                          const XML_Char*, const XML_Char*, const XML_Char*,
-                          const XML_Char*)
-{
-    Session& s = *static_cast<Session*>(data);
-    s.fail(CimXmlException::SYNTAX, "entity declarations are not allowed");
-}
-
-int XMLCALL onExternalEntity(XML_Parser, const XML_Char*, const XML_Char*,
-                             const XML_Char*, const XML_Char*)
-{
-    return XML_STATUS_ERROR;
-}
-
-// An expat parser for one document.  Creating one costs allocations and a
-// system call for its hash salt, which for the small documents of most
-// requests is a good part of the parse: each thread keeps one parser and
-// resets it between documents.  A document parsed while that one is busy
-// (an embedded object, decoded from inside a callback) gets its own.
-class ExpatParser
-{
-public:
-    ExpatParser()
-    {
-        Cache& cache = threadCache();
-        if (cache.parser && !cache.busy && !XML_ParserReset(cache.parser, nullptr))
-        {
-            XML_ParserFree(cache.parser);
-            cache.parser = nullptr;
-        }
-        if (cache.parser && !cache.busy)
-            _p = cache.parser;
-        else
-        {
-            _p = XML_ParserCreate(nullptr);
-            if (_p && !cache.parser)
-                cache.parser = _p;
-        }
-        if (_p && _p == cache.parser)
-        {
-            cache.busy = true;
-            _cached = true;
-        }
-        // A fresh salt for every document, as a new parser would draw:
-        // from a generator seeded once per thread rather than from the
-        // system each time.
-        if (_p)
-            XML_SetHashSalt(_p, static_cast<unsigned long>(cache.salts()));
-    }
-    ~ExpatParser()
-    {
-        if (_cached && !_grown)
-            threadCache().busy = false;
-        else if (_cached)
-        {
-            Cache& cache = threadCache();
-            cache.parser = nullptr;
-            cache.busy = false;
-            XML_ParserFree(_p);
-        }
-        else if (_p)
-            XML_ParserFree(_p);
-    }
-    // The parser has been given a large document: its buffers may have
-    // grown to the size of the longest token, and a reset keeps them.  It is
-    // freed after use rather than kept for the thread's next document.
-    void noteLargeInput() { _grown = true; }
-    ExpatParser(const ExpatParser&) = delete;
-    ExpatParser& operator=(const ExpatParser&) = delete;
-    XML_Parser get() const { return _p; }
-
-private:
-    struct Cache
-    {
-        XML_Parser parser = nullptr;
-        bool busy = false;
-        std::mt19937_64 salts{seed()};
-        Cache() = default;
-        Cache(const Cache&) = delete;
-        Cache& operator=(const Cache&) = delete;
-        ~Cache()
-        {
-            if (parser)
-                XML_ParserFree(parser);
-        }
-    };
-
-    static std::uint64_t seed()
+    // Runs a receiver callback, turning whatever it throws into a failure
+    // that names the line.
+    template <class F>
+    void guarded(F f)
     {
         try
         {
-            std::random_device device;
-            return (std::uint64_t(device()) << 32) ^ device();
+            f();
         }
-        catch (const std::exception&)
+        catch (const CimXmlException& e)
         {
-            // No entropy source: expat would fall back on the clock too.
-            return std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+            failFrom(e);
+        }
+        catch (const Exception& e)
+        {
+            failFrom(e);
+        }
+        catch (const std::bad_alloc&)
+        {
+            fail(CimXmlException::SYNTAX, "out of memory");
+        }
+        catch (const std::exception& e)
+        {
+            fail(CimXmlException::SYNTAX, e.what());
         }
     }
 
-    static Cache& threadCache()
+    bool startTag(const char* name, std::size_t nameSize, const char** attributes) override
     {
-        thread_local Cache cache;
-        return cache;
+        CimXmlTag tag;
+        if (!tags->find(name, nameSize, tag))
+            fail(CimXmlException::SYNTAX, std::string("unknown element ") + name);
+        if (stack.empty())
+        {
+            if (!(rootTags & cimXmlTagBit(tag)))
+                fail(CimXmlException::SYNTAX, std::string("unexpected document element ") + name);
+        }
+        else
+        {
+            CimXmlTag parent = stack.back();
+            if (!(grammar->children[unsigned(parent)] & cimXmlTagBit(tag)))
+                fail(CimXmlException::SYNTAX, std::string("element ") + name +
+                                                  " not allowed inside " +
+                                                  kTagNames[unsigned(parent)]);
+        }
+        if (stack.size() >= maxDepth)
+            fail(CimXmlException::SYNTAX, "elements nested too deeply");
+        stack.push_back(tag);
+        guarded([&] { events->startElement(tag, attributes); });
+        // White space is all the text other elements may hold.
+        return (grammar->textAllowed & cimXmlTagBit(tag)) != 0;
     }
 
-    XML_Parser _p = nullptr;
-    bool _cached = false;
-    bool _grown = false;
-};
+    void endTag() override
+    {
+        CimXmlTag tag = stack.back();
+        guarded([&] { events->endElement(tag); });
+        stack.pop_back();
+    }
 
-// Documents up to this size leave the thread's parser small enough to keep
-// (expat's buffer grows to the largest piece it was given and stays): every
-// worker thread keeps one, so a larger document's parser is freed after it,
-// which costs little beside parsing that much.
-const std::size_t kKeptParserInput = std::size_t(64) << 10;
+    void text(const char* data, std::size_t size) override
+    {
+        if (!stack.empty() && (grammar->textAllowed & cimXmlTagBit(stack.back())))
+        {
+            guarded([&] { events->characters(data, size); });
+            return;
+        }
+        for (std::size_t i = 0; i < size; i++)
+        {
+            char c = data[i];
+            if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
+                fail(CimXmlException::SYNTAX,
+                     std::string("unexpected text inside ") +
+                         (stack.empty() ? "document" : kTagNames[unsigned(stack.back())]));
+        }
+    }
+};
 
 }  // namespace
 
@@ -487,25 +326,16 @@ const char* CimXmlParser::attribute(const char** attributes, const char* name)
 
 namespace {
 
-// Connects a session to its expat parser and the receiver of its events.
-void startSession(Session& s, XML_Parser xml, CimXmlEvents& events, std::uint64_t rootTags,
+// Connects a session to the receiver of its events.
+void startSession(Session& s, CimXmlEvents& events, std::uint64_t rootTags,
                   const CimXmlLimits& limits, bool multiple = false)
 {
-    s.xml = xml;
     s.events = &events;
     s.grammar = &grammar(multiple);
     s.tags = &tagTable();
     s.rootTags = rootTags;
     s.maxDepth = limits.maxDepth;
     s.stack.reserve(32);
-
-    XML_SetUserData(s.xml, &s);
-    XML_SetElementHandler(s.xml, onStart, onEnd);
-    XML_SetCharacterDataHandler(s.xml, onText);
-    XML_SetStartDoctypeDeclHandler(s.xml, onDoctype);
-    XML_SetEntityDeclHandler(s.xml, onEntityDecl);
-    XML_SetExternalEntityRefHandler(s.xml, onExternalEntity);
-    XML_SetParamEntityParsing(s.xml, XML_PARAM_ENTITY_PARSING_NEVER);
 }
 
 [[noreturn]] void throwTooLarge(std::size_t size, const CimXmlLimits& limits)
@@ -514,33 +344,6 @@ void startSession(Session& s, XML_Parser xml, CimXmlEvents& events, std::uint64_
                           String(("document too large: " + std::to_string(size) +
                                   " bytes, limit " +
                                   std::to_string(limits.maxDocumentBytes)).c_str()));
-}
-
-// Hands `size` bytes to expat (last: the document ends with them) and
-// throws what the session or expat found wrong.
-void parseSlices(Session& s, const char* data, std::size_t size, bool last)
-{
-    // XML_Parse takes an int length: feed large pieces in slices.  (Small
-    // slices would spare expat's copy of the document, but cost a tenth
-    // more time on large responses.)
-    const std::size_t kSlice = std::size_t(1) << 28;
-    std::size_t offset = 0;
-    do
-    {
-        std::size_t n = size - offset < kSlice ? size - offset : kSlice;
-        bool final = last && offset + n == size;
-        XML_Status status = XML_Parse(s.xml, data + offset, int(n), final);
-        if (s.failed)
-            throw CimXmlException(s.failureKind, String(s.failure.c_str()));
-        if (status != XML_STATUS_OK)
-        {
-            std::string message = "line " +
-                                  std::to_string(XML_GetCurrentLineNumber(s.xml)) +
-                                  ": " + XML_ErrorString(XML_GetErrorCode(s.xml));
-            throw CimXmlException(CimXmlException::SYNTAX, String(message.c_str()));
-        }
-        offset += n;
-    } while (offset < size);
 }
 
 }  // namespace
@@ -553,20 +356,13 @@ void CimXmlParser::parse(const char* data, std::size_t size, CimXmlEvents& event
     if (size > _limits.maxDocumentBytes)
         throwTooLarge(size, _limits);
 
-    ExpatParser parser;
-    if (!parser.get())
-        throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
-
-    if (size > kKeptParserInput)
-        parser.noteLargeInput();
     Session s;
-    startSession(s, parser.get(), events, _rootTags, _limits, _multiple);
-    parseSlices(s, data, size, true);
+    startSession(s, events, _rootTags, _limits, _multiple);
+    s.tokenizer.feed(data, size, true);
 }
 
 struct CimXmlPushParser::State
 {
-    ExpatParser parser;
     Session session;
     CimXmlLimits limits;
     std::size_t fed = 0;
@@ -577,10 +373,8 @@ CimXmlPushParser::CimXmlPushParser(std::uint64_t rootTags, const CimXmlLimits& l
                                    CimXmlEvents& events)
     : _state(new State)
 {
-    if (!_state->parser.get())
-        throw CimXmlException(CimXmlException::SYNTAX, "cannot create XML parser");
     _state->limits = limits;
-    startSession(_state->session, _state->parser.get(), events, rootTags, limits);
+    startSession(_state->session, events, rootTags, limits);
 }
 
 CimXmlPushParser::~CimXmlPushParser() {}
@@ -594,9 +388,7 @@ void CimXmlPushParser::feed(const char* data, std::size_t size)
     if (size > st.limits.maxDocumentBytes - st.fed)
         throwTooLarge(st.fed + size, st.limits);
     st.fed += size;
-    if (st.fed > kKeptParserInput)
-        st.parser.noteLargeInput();
-    parseSlices(st.session, data, size, false);
+    st.session.tokenizer.feed(data, size, false);
     st.broken = false;
 }
 
@@ -606,7 +398,7 @@ void CimXmlPushParser::finish()
     if (st.broken)
         throw CimXmlException(CimXmlException::SYNTAX, "the document was already rejected");
     st.broken = true;
-    parseSlices(st.session, "", 0, true);
+    st.session.tokenizer.feed("", 0, true);
 }
 
 }  // namespace Pegasus

@@ -1,9 +1,9 @@
-// The expat-driven front end of the CIM-XML decoder.  It feeds a document
-// to expat with every defence against hostile input switched on, checks the
-// structure against the CIM-XML element grammar (which element may contain
-// which, where text may appear), enforces the size and depth limits, and
-// hands the surviving events to a CimXmlEvents receiver with the element
-// already identified.
+// The front end of the CIM-XML decoder.  It reads a document with the
+// tokenizer of CimXmlTokenizer.h (well-formed UTF-8 XML, no DOCTYPE, no
+// entities beyond the predefined ones), checks the structure against the
+// CIM-XML element grammar (which element may contain which, where text may
+// appear), enforces the size and depth limits, and hands the surviving
+// events to a CimXmlEvents receiver with the element already identified.
 //
 // A parser object is used from one thread at a time; separate objects are
 // independent.

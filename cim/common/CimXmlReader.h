@@ -2,10 +2,10 @@
 // INSTANCE or a QUALIFIER.DECLARATION, and the decoding core the message
 // decoders (CimXmlMessages.h) are built on.
 //
-// Decoding streams through expat and builds the objects as elements close;
-// no document tree is kept.  Every function is thread-safe (no shared
-// state) and throws CimXmlException for any input it cannot turn into
-// objects; it never crashes on hostile input.
+// Decoding streams through the XML tokenizer and builds the objects as
+// elements close; no document tree is kept.  Every function is thread-safe
+// (no shared state) and throws CimXmlException for any input it cannot
+// turn into objects; it never crashes on hostile input.
 #ifndef PEGASUS_CIMXML_READER_H
 #define PEGASUS_CIMXML_READER_H
 

@@ -72,6 +72,8 @@ public:
     // Everything empty; toString() gives "".
     CIMObjectPath();
     CIMObjectPath(const CIMObjectPath& x);
+    // Takes x's parts without copying them; x is left empty.
+    CIMObjectPath(CIMObjectPath&& x) noexcept;
     // Parses the text form; any error throws MalformedObjectNameException
     // with the message
     //   malformed object name: <objectName>, reason:"<reason>"
@@ -86,6 +88,7 @@ public:
     ~CIMObjectPath();
 
     CIMObjectPath& operator=(const CIMObjectPath& x);
+    CIMObjectPath& operator=(CIMObjectPath&& x) noexcept;
     CIMObjectPath& operator=(const String& objectName);
 
     void clear();
