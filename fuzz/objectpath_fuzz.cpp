@@ -10,20 +10,15 @@
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/String.h>
 
+#include "FuzzText.h"
+
 using namespace Pegasus;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     String text;
-    try
-    {
-        text.assign(size ? reinterpret_cast<const char*>(data) : "",
-                    static_cast<Uint32>(size));
-    }
-    catch (const Exception&)
-    {
-        return 0;  // not UTF-8
-    }
+    if (!fuzzText(data, size, text))
+        return 0;
     CIMObjectPath path;
     try
     {
