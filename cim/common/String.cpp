@@ -1,7 +1,7 @@
-// String keeps UTF-16 code units in a vector with a trailing NUL (an empty
-// vector stands for the empty string, so default construction allocates
-// nothing).  UTF-8 is converted at the boundaries: const char* input and
-// getCString() output.
+// String keeps UTF-16 code units with a trailing NUL in one reference-counted
+// block that copies share until one of them changes (a null block stands for
+// the empty string, so default construction allocates nothing).  UTF-8 is
+// converted at the boundaries: const char* input and getCString() output.
 #include <Pegasus/Common/String.h>
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/InternalException.h>
@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -156,59 +158,122 @@ CString& CString::operator=(const CString& cstr)
 
 const String String::EMPTY;
 
-String::String() {}
+String::Rep* String::_allocate(Uint32 capacity)
+{
+    const size_t units = size_t(capacity) + 1;
+    if (units > (std::numeric_limits<size_t>::max() - sizeof(Rep)) / sizeof(Char16))
+        throw std::bad_alloc();
+    Rep* rep = new (::operator new(sizeof(Rep) + units * sizeof(Char16))) Rep;
+    rep->refs.store(1, std::memory_order_relaxed);
+    rep->size = 0;
+    rep->capacity = capacity;
+    rep->units()[0] = Char16(0);
+    return rep;
+}
 
-String::String(const String& str) : _buf(str._buf) {}
+void String::_release(Rep* rep)
+{
+    if (rep && rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    {
+        rep->~Rep();
+        ::operator delete(rep);
+    }
+}
 
-String::String(String&& str) noexcept : _buf(std::move(str._buf)) {}
+Char16* String::_reserve(Uint32 n)
+{
+    const bool own = _rep && _rep->refs.load(std::memory_order_acquire) == 1;
+    if (own && _rep->capacity >= n)
+        return _rep->units();
+    const Uint32 size = this->size();
+    Uint32 capacity = n;
+    if (own)
+    {
+        // Growing a text of its own: leave room for more of the same, so
+        // that appending piece by piece stays linear.
+        Uint32 grown = _rep->capacity + _rep->capacity / 2;
+        if (grown > capacity && grown >= _rep->capacity)
+            capacity = grown;
+    }
+    Rep* rep = _allocate(capacity);
+    if (size)
+        memcpy(rep->units(), _rep->units(), size * sizeof(Char16));
+    rep->size = size;
+    rep->units()[size] = Char16(0);
+    _release(_rep);
+    _rep = rep;
+    return rep->units();
+}
 
-String::String(const String& str, Uint32 n)
+void String::_setSize(Uint32 n)
+{
+    _rep->size = n;
+    _rep->units()[n] = Char16(0);
+}
+
+String::String() : _rep(nullptr) {}
+
+String::String(const String& str) : _rep(str._rep)
+{
+    if (_rep)
+        _rep->refs.fetch_add(1, std::memory_order_relaxed);
+}
+
+String::String(String&& str) noexcept : _rep(str._rep)
+{
+    str._rep = nullptr;
+}
+
+String::String(const String& str, Uint32 n) : _rep(nullptr)
 {
     if (n > str.size())
         throw IndexOutOfBoundsException();
     append(str.getChar16Data(), n);
 }
 
-String::String(const Char16* str)
+String::String(const Char16* str) : _rep(nullptr)
 {
     assign(str);
 }
 
-String::String(const Char16* str, Uint32 n)
+String::String(const Char16* str, Uint32 n) : _rep(nullptr)
 {
     assign(str, n);
 }
 
-String::String(const char* str)
+String::String(const char* str) : _rep(nullptr)
 {
     assign(str);
 }
 
-String::String(const char* str, Uint32 n)
+String::String(const char* str, Uint32 n) : _rep(nullptr)
 {
     assign(str, n);
 }
 
-String::String(const String& s1, const String& s2)
+String::String(const String& s1, const String& s2) : _rep(nullptr)
 {
     reserveCapacity(s1.size() + s2.size());
     append(s1);
     append(s2);
 }
 
-String::String(const String& s1, const char* s2)
+String::String(const String& s1, const char* s2) : _rep(nullptr)
 {
     append(s1);
     append(s2);
 }
 
-String::String(const char* s1, const String& s2)
+String::String(const char* s1, const String& s2) : _rep(nullptr)
 {
     append(s1);
     append(s2);
 }
 
-String::~String() {}
+String::~String()
+{
+    _release(_rep);
+}
 
 String& String::operator=(const String& str)
 {
@@ -217,7 +282,12 @@ String& String::operator=(const String& str)
 
 String& String::operator=(String&& str) noexcept
 {
-    _buf = std::move(str._buf);
+    if (this != &str)
+    {
+        _release(_rep);
+        _rep = str._rep;
+        str._rep = nullptr;
+    }
     return *this;
 }
 
@@ -228,8 +298,13 @@ String& String::operator=(const char* str)
 
 String& String::assign(const String& str)
 {
-    if (this != &str)
-        _buf = str._buf;
+    if (_rep != str._rep)
+    {
+        if (str._rep)
+            str._rep->refs.fetch_add(1, std::memory_order_relaxed);
+        _release(_rep);
+        _rep = str._rep;
+    }
     return *this;
 }
 
@@ -244,10 +319,19 @@ String& String::assign(const Char16* str, Uint32 n)
 {
     if (!str)
         throw NullPointer();
-    std::vector<Char16> buf(str, str + n);
-    if (n)
-        buf.push_back(Char16(0));
-    _buf.swap(buf);
+    if (n == 0)
+    {
+        clear();
+        return *this;
+    }
+    // A new block, filled before the old one goes: the source may lie
+    // inside this string's own text.
+    Rep* rep = _allocate(n);
+    memcpy(rep->units(), str, n * sizeof(Char16));
+    rep->size = n;
+    rep->units()[n] = Char16(0);
+    _release(_rep);
+    _rep = rep;
     return *this;
 }
 
@@ -264,23 +348,31 @@ String& String::assign(const char* str, Uint32 n)
         throw NullPointer();
     String tmp;
     tmp._appendUtf8(str, n);
-    _buf.swap(tmp._buf);
+    std::swap(_rep, tmp._rep);
     return *this;
 }
 
 void String::clear()
 {
-    _buf.clear();
+    // A text of its own keeps its block for what is written next.
+    if (_rep && _rep->refs.load(std::memory_order_acquire) == 1)
+        _setSize(0);
+    else
+    {
+        _release(_rep);
+        _rep = nullptr;
+    }
 }
 
 void String::reserveCapacity(Uint32 capacity)
 {
-    _buf.reserve(size_t(capacity) + 1);
+    if (capacity > size())
+        _reserve(capacity);
 }
 
 const Char16* String::getChar16Data() const
 {
-    return _buf.empty() ? kEmptyData : _buf.data();
+    return _rep ? _rep->units() : kEmptyData;
 }
 
 std::string utf8Text(const String& text)
@@ -303,14 +395,16 @@ Char16& String::operator[](Uint32 index)
 {
     if (index >= size())
         throw IndexOutOfBoundsException();
-    return _buf[index];
+    // The reference may be written through: the text becomes this
+    // String's own first.
+    return _reserve(size())[index];
 }
 
 const Char16 String::operator[](Uint32 index) const
 {
     if (index >= size())
         throw IndexOutOfBoundsException();
-    return _buf[index];
+    return getChar16Data()[index];
 }
 
 String& String::append(const Char16& c)
@@ -324,17 +418,17 @@ String& String::append(const Char16* str, Uint32 n)
         return *this;
     if (!str)
         throw NullPointer();
-    if (_buf.empty())
-        _buf.push_back(Char16(0));
-    const Char16* begin = _buf.data();
-    if (str >= begin && str < begin + _buf.size())
-    {
-        // Appending a part of this string to itself.
-        std::vector<Char16> copy(str, str + n);
-        _buf.insert(_buf.end() - 1, copy.begin(), copy.end());
-    }
-    else
-        _buf.insert(_buf.end() - 1, str, str + n);
+    const Uint32 old = size();
+    if (n > std::numeric_limits<Uint32>::max() - 1 - old)
+        throw std::bad_alloc();
+    // Appending a part of this string to itself: the part is found again
+    // at the same offset once the text has its own (maybe larger) block.
+    const Char16* data = getChar16Data();
+    const bool inside = _rep && str >= data && str < data + old;
+    const size_t offset = inside ? size_t(str - data) : 0;
+    Char16* units = _reserve(old + n);
+    memmove(units + old, inside ? units + offset : str, n * sizeof(Char16));
+    _setSize(old + n);
     return *this;
 }
 
@@ -361,48 +455,41 @@ String& String::append(const char* str, Uint32 n)
 
 namespace {
 
-// Appends ASCII bytes as code units.  They are widened into a small buffer
-// first, sixteen at a time where the processor allows, and each buffer full
-// is appended as a block.
-void appendAscii(std::vector<Char16>& buf, const unsigned char* p, size_t n)
+// Writes ASCII bytes as code units, sixteen at a time where the processor
+// allows; returns the end of what was written.
+Char16* widenAscii(Char16* out, const unsigned char* p, size_t n)
 {
-    Char16 wide[128];
-    while (n)
-    {
-        const size_t k = n < 128 ? n : 128;
-        size_t i = 0;
+    size_t i = 0;
 #if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        for (; i + 16 <= k; i += 16)
-        {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + i), _mm_unpacklo_epi8(v, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + i + 8),
-                             _mm_unpackhi_epi8(v, zero));
-        }
-#endif
-        for (; i < k; i++)
-            wide[i] = Char16(Uint16(p[i]));
-        buf.insert(buf.end(), wide, wide + k);
-        p += k;
-        n -= k;
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16)
+    {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
     }
+#endif
+    for (; i < n; i++)
+        out[i] = Char16(Uint16(p[i]));
+    return out + n;
 }
 
 }  // namespace
 
 // Strict decoding: overlong forms, encoded surrogates, code points above
 // U+10FFFF and truncated sequences are rejected.  Units are decoded straight
-// into the buffer; on invalid input the buffer is cut back, so nothing is
-// appended.
+// into the block, which has room for them since no UTF-8 sequence gives
+// more units than it has bytes; on invalid input the text is cut back, so
+// nothing is appended.
 void String::_appendUtf8(const char* str, size_t n)
 {
     if (n == 0)
         return;
-    const size_t oldSize = size();
-    if (!_buf.empty())
-        _buf.pop_back();   // the NUL goes back on at the end
-    _buf.reserve(oldSize + n + 1);
+    const Uint32 oldSize = size();
+    if (n > std::numeric_limits<Uint32>::max() - 1 - oldSize)
+        throw std::bad_alloc();
+    Char16* const base = _reserve(Uint32(oldSize + n));
+    Char16* q = base + oldSize;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(str);
     const unsigned char* const end = p + n;
     bool ok = true;
@@ -422,7 +509,7 @@ void String::_appendUtf8(const char* str, size_t n)
         while (p != end && *p < 0x80)
             p++;
         if (p != run)
-            appendAscii(_buf, run, size_t(p - run));
+            q = widenAscii(q, run, size_t(p - run));
         if (p == end)
             break;
         Uint32 c = *p;
@@ -470,19 +557,19 @@ void String::_appendUtf8(const char* str, size_t n)
         if (c >= 0x10000)
         {
             c -= 0x10000;
-            _buf.push_back(Char16(Uint16(0xD800 + (c >> 10))));
-            _buf.push_back(Char16(Uint16(0xDC00 + (c & 0x3FF))));
+            *q++ = Char16(Uint16(0xD800 + (c >> 10)));
+            *q++ = Char16(Uint16(0xDC00 + (c & 0x3FF)));
         }
         else
-            _buf.push_back(Char16(Uint16(c)));
+            *q++ = Char16(Uint16(c));
         p += len;
     }
     if (!ok)
-        _buf.resize(oldSize);
-    if (!_buf.empty())
-        _buf.push_back(Char16(0));
-    if (!ok)
+    {
+        _setSize(oldSize);
         throwBadUtf8();
+    }
+    _setSize(Uint32(q - base));
 }
 
 void String::remove(Uint32 index, Uint32 n)
@@ -494,9 +581,9 @@ void String::remove(Uint32 index, Uint32 n)
         throw IndexOutOfBoundsException();
     if (n == 0)
         return;
-    _buf.erase(_buf.begin() + index, _buf.begin() + index + n);
-    if (_buf.size() == 1)
-        _buf.clear();
+    Char16* units = _reserve(sz);
+    memmove(units + index, units + index + n, (sz - index - n) * sizeof(Char16));
+    _setSize(sz - n);
 }
 
 String String::subString(Uint32 index, Uint32 n) const
@@ -517,9 +604,10 @@ Uint32 String::find(Char16 c) const
 Uint32 String::find(Uint32 startIndex, Char16 c) const
 {
     Uint32 sz = size();
+    const Char16* p = getChar16Data();
     for (Uint32 i = startIndex; i < sz; i++)
     {
-        if (_buf[i] == c)
+        if (p[i] == c)
             return i;
     }
     return PEG_NOT_FOUND;
@@ -548,9 +636,10 @@ Uint32 String::find(const char* s) const
 
 Uint32 String::reverseFind(Char16 c) const
 {
+    const Char16* p = getChar16Data();
     for (Uint32 i = size(); i > 0; i--)
     {
-        if (_buf[i - 1] == c)
+        if (p[i - 1] == c)
             return i - 1;
     }
     return PEG_NOT_FOUND;
@@ -558,14 +647,22 @@ Uint32 String::reverseFind(Char16 c) const
 
 void String::toLower()
 {
-    for (Uint32 i = 0, n = size(); i < n; i++)
-        _buf[i] = foldLower(_buf[i]);
+    const Uint32 n = size();
+    if (n == 0)
+        return;
+    Char16* p = _reserve(n);
+    for (Uint32 i = 0; i < n; i++)
+        p[i] = foldLower(p[i]);
 }
 
 void String::toUpper()
 {
-    for (Uint32 i = 0, n = size(); i < n; i++)
-        _buf[i] = foldUpper(_buf[i]);
+    const Uint32 n = size();
+    if (n == 0)
+        return;
+    Char16* p = _reserve(n);
+    for (Uint32 i = 0; i < n; i++)
+        p[i] = foldUpper(p[i]);
 }
 
 void String::appendPrintf(const char* format, ...)
@@ -615,7 +712,11 @@ int String::compareNoCase(const String& s1, const String& s2)
 
 Boolean String::equal(const String& s1, const String& s2)
 {
-    return s1._buf == s2._buf;
+    if (s1._rep == s2._rep)
+        return true;
+    const Uint32 n = s1.size();
+    return n == s2.size() &&
+           memcmp(s1.getChar16Data(), s2.getChar16Data(), n * sizeof(Char16)) == 0;
 }
 
 namespace {
@@ -662,6 +763,8 @@ Boolean String::equal(const String& s1, const char* s2)
 
 Boolean String::equalNoCase(const String& s1, const String& s2)
 {
+    if (s1.getChar16Data() == s2.getChar16Data())
+        return true;   // one shared text (or both empty)
     return s1.size() == s2.size() && compareNoCase(s1, s2) == 0;
 }
 

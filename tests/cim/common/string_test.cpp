@@ -1,5 +1,6 @@
 // String: UTF-8 <-> UTF-16 conversion, the stream operator's Latin-1
-// output, comparisons and the editing members' bounds.
+// output, comparisons, the editing members' bounds, and copies that share
+// one text until one of them changes.
 #include <Pegasus/Common/String.h>
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/InternalException.h>
@@ -8,6 +9,8 @@
 
 #include <cstring>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "Utf8Text.h"
 
@@ -210,4 +213,76 @@ TEST(StringTest, EmptyAndCString)
     cleared.clear();
     EXPECT_EQ(0u, cleared.size());
     EXPECT_EQ(String(), cleared);
+}
+
+TEST(StringTest, CopiesShareTheTextUntilOneChanges)
+{
+    const String original("Shared Text");
+    String copy(original);
+    EXPECT_EQ(original.getChar16Data(), copy.getChar16Data());   // no copy made
+
+    // Each way of changing a copy leaves the original and the other copies
+    // as they were.
+    const std::vector<void (*)(String&)> edits = {
+        [](String& s) { s[0] = Char16('X'); },
+        [](String& s) { s.append("!"); },
+        [](String& s) { s.append(s.getChar16Data() + 7, 4); },   // part of itself
+        [](String& s) { s.remove(6); },
+        [](String& s) { s.toLower(); },
+        [](String& s) { s.toUpper(); },
+        [](String& s) { s.clear(); },
+        [](String& s) { s.reserveCapacity(100); s.append("x"); },
+        [](String& s) { s.assign(s.getChar16Data() + 1, 3); },
+        [](String& s) { s = "other"; },
+    };
+    for (size_t i = 0; i < edits.size(); i++)
+    {
+        String a(original);
+        String b = a;
+        edits[i](b);
+        EXPECT_EQ("Shared Text", text(original)) << "edit #" << i;
+        EXPECT_EQ("Shared Text", text(a)) << "edit #" << i;
+        EXPECT_NE(text(a), text(b)) << "edit #" << i;
+    }
+
+    String self("ab");
+    String alias(self);
+    self.append(self.getChar16Data(), self.size());
+    EXPECT_EQ("abab", text(self));
+    EXPECT_EQ("ab", text(alias));
+
+    // A failed append to a shared text changes neither copy.
+    String shared("keep");
+    String other(shared);
+    EXPECT_THROW(shared.append("x\xC3"), Exception);
+    EXPECT_EQ("keep", text(shared));
+    EXPECT_EQ("keep", text(other));
+
+    // Appending piece by piece to a text of its own grows it in place.
+    String grown;
+    for (int i = 0; i < 1000; i++)
+        grown.append(Char16('a' + i % 26));
+    EXPECT_EQ(1000u, grown.size());
+    EXPECT_EQ(Char16('a' + 999 % 26), grown[999]);
+    EXPECT_EQ(0, Uint16(grown.getChar16Data()[1000]));
+
+    // Copies handed to other threads are counted safely: every thread
+    // copies and drops the one text many times while this one reads it.
+    String name("CIM_ComputerSystem");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; t++)
+    {
+        threads.emplace_back([&name] {
+            for (int i = 0; i < 20000; i++)
+            {
+                String c(name);
+                String d;
+                d = c;
+                d.append("x");
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ("CIM_ComputerSystem", text(name));
 }

@@ -8,6 +8,7 @@
 #ifndef Pegasus_String_h
 #define Pegasus_String_h
 
+#include <atomic>
 #include <iostream>
 #include <vector>
 
@@ -74,7 +75,7 @@ public:
 
     void clear();
     void reserveCapacity(Uint32 capacity);
-    Uint32 size() const { return _buf.empty() ? 0 : Uint32(_buf.size() - 1); }
+    Uint32 size() const { return _rep ? _rep->size : 0; }
 
     // NUL-terminated; valid until the String is next modified or destroyed.
     const Char16* getChar16Data() const;
@@ -126,9 +127,27 @@ public:
     static Boolean equalNoCase(const String& s1, const char* s2);
 
 private:
+    // The code units, shared by copies of a String until one of them is
+    // modified (copy on write), so that copying a name costs no allocation.
+    // One heap block: this header, then capacity + 1 units (the text and a
+    // trailing NUL).
+    struct Rep
+    {
+        std::atomic<Uint32> refs;
+        Uint32 size;
+        Uint32 capacity;
+        Char16* units() { return reinterpret_cast<Char16*>(this + 1); }
+    };
+
+    static Rep* _allocate(Uint32 capacity);
+    static void _release(Rep* rep);
+    // Makes the rep this String's own with room for n units, keeping the
+    // current text; returns the units.
+    Char16* _reserve(Uint32 n);
+    void _setSize(Uint32 n);
     void _appendUtf8(const char* str, size_t n);
-    // Code units plus a trailing NUL; empty for the empty string.
-    std::vector<Char16> _buf;
+
+    Rep* _rep;   // null for the empty string
 };
 
 PEGASUS_COMMON_LINKAGE Boolean operator==(const String& s1, const String& s2);
