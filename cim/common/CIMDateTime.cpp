@@ -7,6 +7,8 @@
 #include <Pegasus/Common/CIMDateTime.h>
 #include <Pegasus/Common/Exception.h>
 
+#include "CIMObjectModelRep.h"
+
 #include <sys/time.h>
 #include <time.h>
 
@@ -170,11 +172,30 @@ void CIMDateTime::set(const String& str)
     if (str.size() != 25)
         throw InvalidDateTimeFormatException();
     char t[25];
+    const Char16* units = str.getChar16Data();
     for (Uint32 i = 0; i < 25; i++)
     {
-        Uint16 c = str[i];
+        Uint16 c = units[i];
         t[i] = c < 0x80 ? char(c) : '?';
     }
+    _setText(t);
+}
+
+bool CIMDateTimeAccess::setText(CIMDateTime& x, const char* text, std::size_t size)
+{
+    if (size != 25)
+        return false;
+    for (std::size_t i = 0; i < 25; i++)
+    {
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return false;
+    }
+    x._setText(text);
+    return true;
+}
+
+void CIMDateTime::_setText(const char* t)
+{
     if (t[14] != '.')
         throw InvalidDateTimeFormatException();
     const char sign = t[21];

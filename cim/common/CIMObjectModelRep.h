@@ -72,6 +72,14 @@ struct PEGASUS_COMMON_LINKAGE CIMValueAccess
 
 // The representation of an initialized handle; UninitializedObjectException
 // for an uninitialized one.
+struct PEGASUS_COMMON_LINKAGE CIMDateTimeAccess
+{
+    // Sets x from a text of 25 ASCII characters, as CIMDateTime::set()
+    // would (and throws as it does); false, with x unchanged, for any other
+    // text, which the caller then gives to set() for its error.
+    static bool setText(CIMDateTime& x, const char* text, std::size_t size);
+};
+
 template <class R>
 inline R* checkedRep(const std::shared_ptr<R>& rep)
 {
@@ -122,9 +130,11 @@ public:
 
     Uint32 find(const CIMName& name) const
     {
+        const Uint32 size = name.getString().size();
         for (size_t i = 0; i < _items.size(); i++)
         {
-            if (_items[i].getName().equal(name))
+            const CIMName& itemName = _items[i].getName();
+            if (itemName.getString().size() == size && itemName.equal(name))
                 return Uint32(i);
         }
         return PEG_NOT_FOUND;

@@ -236,6 +236,50 @@ void CimXmlBuilder::deliverObject(const CIMObject& object, CimXmlTag from, Frame
     }
 }
 
+// The properties of one instance are made in one heap block rather than one
+// each, since a large answer holds thousands of instances of a few dozen
+// properties, and allocating and freeing them one by one was much of the
+// cost of decoding it.  Every CIMProperty made here shares the block's
+// count: the block, with all its properties, goes when the last of them
+// does (a property taken out of its instance keeps the others' memory
+// until then).
+struct CimXmlBuilder::PropertyBlock
+{
+    std::size_t capacity;
+    std::size_t used;
+
+    static std::shared_ptr<PropertyBlock> create(std::size_t capacity)
+    {
+        static_assert(sizeof(PropertyBlock) % alignof(CIMPropertyRep) == 0,
+                      "the properties follow the header");
+        void* raw = ::operator new(sizeof(PropertyBlock) + capacity * sizeof(CIMPropertyRep));
+        PropertyBlock* block = new (raw) PropertyBlock{capacity, 0};
+        return std::shared_ptr<PropertyBlock>(block, [](PropertyBlock* b) {
+            for (std::size_t i = 0; i < b->used; i++)
+                b->slot(i)->~CIMPropertyRep();
+            ::operator delete(b);
+        });
+    }
+
+    CIMPropertyRep* slot(std::size_t i) { return reinterpret_cast<CIMPropertyRep*>(this + 1) + i; }
+
+    // A new property in the block, or null when it is full.
+    static std::shared_ptr<CIMPropertyRep> take(const std::shared_ptr<PropertyBlock>& block)
+    {
+        if (!block || block->used == block->capacity)
+            return nullptr;
+        CIMPropertyRep* rep = new (block->slot(block->used)) CIMPropertyRep();
+        block->used++;
+        return std::shared_ptr<CIMPropertyRep>(block, rep);
+    }
+};
+
+std::shared_ptr<CimXmlBuilder::PropertyBlock> CimXmlBuilder::newPropertyBlock(
+    std::size_t capacity)
+{
+    return capacity ? PropertyBlock::create(capacity) : nullptr;
+}
+
 void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
 {
     CIMValue value = typedValue(f, f.isArray);
@@ -245,7 +289,11 @@ void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
         invalid("array property " + utf8Text(f.name.getString()) + " has " +
                 std::to_string(value.getArraySize()) + " elements, ARRAYSIZE is " +
                 std::to_string(f.arraySize));
-    auto rep = std::make_shared<CIMPropertyRep>();
+    std::shared_ptr<CIMPropertyRep> rep;
+    if (parent && parent->tag == T::INSTANCE)
+        rep = PropertyBlock::take(parent->propertyBlock);
+    if (!rep)
+        rep = std::make_shared<CIMPropertyRep>();
     rep->name = f.name;
     rep->value = std::move(value);
     rep->arraySize = f.arraySize;
@@ -481,6 +529,7 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         break;
     case T::INSTANCE:
         _instanceProperties = f.instance.getPropertyCount();
+        f.propertyBlock.reset();
         deliverObject(CIMObject(f.instance), tag, parent);
         break;
     case T::VALUE_NAMEDINSTANCE:

@@ -21,6 +21,7 @@
 #include <Pegasus/Common/CIMScope.h>
 #include <Pegasus/Common/CIMValue.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ public:
     void characters(const char* data, std::size_t size) override;
 
 private:
+    // Room for the properties of one instance in one heap block (see
+    // CimXmlBuilder.cpp).
+    struct PropertyBlock;
+    // Null for no room: the properties are then made one by one.
+    static std::shared_ptr<PropertyBlock> newPropertyBlock(std::size_t capacity);
+
     // What a frame has received as its value from its children.
     enum Content : unsigned char { NONE, TEXT, TEXTS, REF, REFS, OBJECT_VALUE };
 
@@ -88,6 +95,7 @@ private:
         Array<CIMParameter> parameters;
         CIMClass cimClass;
         CIMInstance instance;
+        std::shared_ptr<PropertyBlock> propertyBlock;   // of instance, or null
         CIMObject object;
         CIMQualifierDecl qualifierDecl;
         int iparamKind;         // CimXmlIParamValue::Kind of an IPARAMVALUE

@@ -123,9 +123,9 @@ CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)
 
 void CimXmlBuilder::setName(CIMName& target, const char* text)
 {
-    // Real names are short and come from the cache, copied into the
-    // target's own buffer.  A long one is converted once, not kept, and
-    // moved into place, so that a huge name costs its size only once.
+    // Real names are short and come from the cache, whose text the target
+    // then shares.  A long one is converted once, not kept, and moved into
+    // place, so that a huge name costs its size only once.
     std::size_t n = std::strlen(text);
     const std::size_t kCachedNameBytes = 256;
     if (n > kCachedNameBytes)
@@ -516,10 +516,13 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         CIMName className;
         setName(className, required(a, "CLASSNAME", tag));
         f.instance = CIMInstance(className);
-        // Bounded, so that one huge instance does not make every small
-        // one after it hold a large empty list.
-        CIMHandleAccess::rep(f.instance)->properties.reserve(
-            _instanceProperties < 64 ? _instanceProperties : 64);
+        // Room for as many properties as the instance before had: the
+        // instances of an answer mostly have the same number.  Bounded, so
+        // that one huge instance does not make every small one after it
+        // hold a large empty list.
+        const Uint32 expected = _instanceProperties < 64 ? _instanceProperties : 64;
+        CIMHandleAccess::rep(f.instance)->properties.reserve(expected);
+        f.propertyBlock = newPropertyBlock(expected);
         break;
     }
     default:

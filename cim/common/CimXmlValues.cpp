@@ -196,7 +196,10 @@ CIMDateTime dateTimeFrom(const char* text, std::size_t size)
     trim(t, n);
     try
     {
-        return CIMDateTime(String(t, Uint32(n)));
+        CIMDateTime value;
+        if (!CIMDateTimeAccess::setText(value, t, n))
+            value.set(String(t, Uint32(n)));
+        return value;
     }
     catch (const Exception& e)
     {

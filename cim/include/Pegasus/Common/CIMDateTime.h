@@ -127,6 +127,10 @@ public:
     Boolean operator!=(const CIMDateTime& x) const;
 
 private:
+    friend struct CIMDateTimeAccess;
+    // Sets the value from the 25 characters of its text form.
+    void _setText(const char* t);
+
     // Kept in the form the text encodes: the fields as microseconds (local
     // time for timestamps), how many trailing digits are wildcarded, and the
     // offset of a timestamp.
