@@ -1,6 +1,7 @@
-// CIMValue keeps its content in a heap-allocated CIMValueRep holding a
-// std::variant over every scalar and array type.  A null _rep stands for the
-// default value (null Boolean scalar), so default construction and moves
+// CIMValue keeps a non-null scalar number, Boolean, Char16 or String in
+// itself, and every other value in a heap-allocated CIMValueRep holding a
+// std::variant over every scalar and array type.  A null _rep stands for
+// the default value (null Boolean scalar), so default construction and moves
 // allocate nothing.  Objects and instances are cloned on the way in and on
 // the way out: the handles kept inside are never reachable by callers, so
 // copies of a CIMValue may share them.
@@ -12,8 +13,11 @@
 
 #include "CIMObjectModelRep.h"
 
-#include <cstdio>
 #include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <type_traits>
 #include <variant>
 
 PEGASUS_NAMESPACE_BEGIN
@@ -101,11 +105,6 @@ namespace
 {
 const CIMValueRep kDefaultRep;
 
-inline const CIMValueRep& readRep(const CIMValueRep* rep)
-{
-    return rep ? *rep : kDefaultRep;
-}
-
 inline CIMValueRep* share(CIMValueRep* rep)
 {
     if (rep)
@@ -119,40 +118,203 @@ inline void release(CIMValueRep* rep)
         delete rep;
 }
 
-// The rep to change: a new one, or a private copy of a shared one.
-inline CIMValueRep& writeRep(CIMValueRep*& rep)
+// The types kept in the CIMValue itself when not null.
+template <class T>
+struct InPlace
 {
-    if (!rep)
-        rep = new CIMValueRep;
-    else if (rep->refs.load(std::memory_order_acquire) != 1)
+    static const bool value = std::is_arithmetic<T>::value || std::is_same<T, Char16>::value ||
+                              std::is_same<T, String>::value;
+};
+}
+
+static_assert(sizeof(String) == sizeof(Uint64) && alignof(String) <= alignof(Uint64),
+              "a String fits the place of a value");
+
+struct CIMValueInternals
+{
+    static bool inPlace(const CIMValue& v) { return v._type != 0; }
+    static CIMType inPlaceType(const CIMValue& v) { return CIMType(v._type - 1); }
+
+    static String& string(CIMValue& v) { return *std::launder(reinterpret_cast<String*>(&v._bits)); }
+    static const String& string(const CIMValue& v)
     {
-        CIMValueRep* copy = new CIMValueRep(*rep);
-        release(rep);
-        rep = copy;
+        return *std::launder(reinterpret_cast<const String*>(&v._bits));
     }
-    return *rep;
+
+    // Frees what v holds; v is then the null Boolean scalar.
+    static void drop(CIMValue& v)
+    {
+        if (v._type == 0)
+            release(v._rep);
+        else if (v._type == CIMTYPE_STRING + 1)
+            string(v).~String();
+        v._type = 0;
+        v._rep = nullptr;
+    }
+
+    // Makes the empty `to` a copy of `from`.
+    static void copy(CIMValue& to, const CIMValue& from)
+    {
+        if (from._type == 0)
+            to._rep = share(from._rep);
+        else if (from._type == CIMTYPE_STRING + 1)
+            new (&to._bits) String(string(from));
+        else
+            to._bits = from._bits;
+        to._type = from._type;
+    }
+
+    // Moves `from` into the empty `to`; `from` is left the null Boolean.
+    // A String is one pointer, so its bytes move with it.
+    static void move(CIMValue& to, CIMValue& from)
+    {
+        to._bits = from._bits;
+        to._type = from._type;
+        from._type = 0;
+        from._rep = nullptr;
+    }
+
+    template <class T>
+    static void setInPlace(CIMValue& v, const T& x)
+    {
+        if constexpr (std::is_same<T, String>::value)
+        {
+            String copy(x);   // x may be this value's own string
+            drop(v);
+            new (&v._bits) String(std::move(copy));
+        }
+        else if constexpr (std::is_same<T, Char16>::value)
+        {
+            const Uint64 bits = Uint16(x);
+            drop(v);
+            v._bits = bits;
+        }
+        else
+        {
+            Uint64 bits = 0;
+            std::memcpy(&bits, &x, sizeof(T));
+            drop(v);
+            v._bits = bits;
+        }
+        v._type = Uint8(TypeOf<T>::value + 1);
+    }
+
+    template <class T>
+    static T getInPlace(const CIMValue& v)
+    {
+        if constexpr (std::is_same<T, String>::value)
+            return string(v);
+        else if constexpr (std::is_same<T, Char16>::value)
+            return Char16(Uint16(v._bits));
+        else
+        {
+            T x;
+            std::memcpy(&x, &v._bits, sizeof(T));
+            return x;
+        }
+    }
+
+    // The value kept in place, as a rep of its own.
+    static void fill(CIMValueRep& r, const CIMValue& v)
+    {
+        r.type = inPlaceType(v);
+        r.isArray = false;
+        r.isNull = false;
+        r.arraySize = 0;
+        switch (r.type)
+        {
+        case CIMTYPE_BOOLEAN: r.v = getInPlace<Boolean>(v); break;
+        case CIMTYPE_UINT8: r.v = getInPlace<Uint8>(v); break;
+        case CIMTYPE_SINT8: r.v = getInPlace<Sint8>(v); break;
+        case CIMTYPE_UINT16: r.v = getInPlace<Uint16>(v); break;
+        case CIMTYPE_SINT16: r.v = getInPlace<Sint16>(v); break;
+        case CIMTYPE_UINT32: r.v = getInPlace<Uint32>(v); break;
+        case CIMTYPE_SINT32: r.v = getInPlace<Sint32>(v); break;
+        case CIMTYPE_UINT64: r.v = getInPlace<Uint64>(v); break;
+        case CIMTYPE_SINT64: r.v = getInPlace<Sint64>(v); break;
+        case CIMTYPE_REAL32: r.v = getInPlace<Real32>(v); break;
+        case CIMTYPE_REAL64: r.v = getInPlace<Real64>(v); break;
+        case CIMTYPE_CHAR16: r.v = getInPlace<Char16>(v); break;
+        default: r.v = string(v); break;
+        }
+    }
+
+    // The rep to change: a new one, or a private copy of a shared one.
+    // Every caller sets all of it, so a value kept in place is dropped.
+    static CIMValueRep& writeRep(CIMValue& v)
+    {
+        if (v._type != 0)
+            drop(v);
+        CIMValueRep*& rep = v._rep;
+        if (!rep)
+            rep = new CIMValueRep;
+        else if (rep->refs.load(std::memory_order_acquire) != 1)
+        {
+            CIMValueRep* copy = new CIMValueRep(*rep);
+            release(rep);
+            rep = copy;
+        }
+        return *rep;
+    }
+
+    static const CIMValueRep* rep(const CIMValue& v) { return v._rep ? v._rep : &kDefaultRep; }
+};
+
+namespace
+{
+// A value to read: its shared rep, or for a value kept in place a rep made
+// for the occasion.
+class ReadRep
+{
+public:
+    explicit ReadRep(const CIMValue& v)
+    {
+        if (CIMValueInternals::inPlace(v))
+        {
+            CIMValueInternals::fill(_own, v);
+            _r = &_own;
+        }
+        else
+            _r = CIMValueInternals::rep(v);
+    }
+    ReadRep(const ReadRep&) = delete;
+    ReadRep& operator=(const ReadRep&) = delete;
+
+    const CIMValueRep& operator*() const { return *_r; }
+    const CIMValueRep* operator->() const { return _r; }
+
+private:
+    CIMValueRep _own;
+    const CIMValueRep* _r;
+};
+
+template <class T>
+void _setScalar(CIMValue& value, const T& x)
+{
+    if constexpr (InPlace<T>::value)
+        CIMValueInternals::setInPlace(value, x);
+    else
+    {
+        T copy(x);   // x may live in the rep about to be replaced
+        CIMValueRep& r = CIMValueInternals::writeRep(value);
+        r.v = std::move(copy);
+        r.type = TypeOf<T>::value;
+        r.isArray = false;
+        r.isNull = false;
+        r.arraySize = 0;
+    }
 }
 
 template <class T>
-void _setScalar(CIMValueRep*& rep, const T& x)
+void _setArray(CIMValue& value, const Array<T>& x)
 {
-    CIMValueRep& r = writeRep(rep);
-    r.v = x;
-    r.type = TypeOf<T>::value;
-    r.isArray = false;
-    r.isNull = false;
-    r.arraySize = 0;
-}
-
-template <class T>
-void _setArray(CIMValueRep*& rep, const Array<T>& x)
-{
-    CIMValueRep& r = writeRep(rep);
-    r.v = x;
+    Array<T> copy(x);
+    CIMValueRep& r = CIMValueInternals::writeRep(value);
+    r.arraySize = copy.size();
+    r.v = std::move(copy);
     r.type = TypeOf<T>::value;
     r.isArray = true;
     r.isNull = false;
-    r.arraySize = x.size();
 }
 
 template <class T>
@@ -164,21 +326,31 @@ void checkType(const CIMValueRep& r, bool isArray)
 
 // A null value of the right type leaves x as it is.
 template <class T>
-void _getScalar(const CIMValueRep* rep, T& x)
+void _getScalar(const CIMValue& value, T& x)
 {
-    const CIMValueRep& r = readRep(rep);
-    checkType<T>(r, false);
-    if (!r.isNull)
-        x = std::get<T>(r.v);
+    if constexpr (InPlace<T>::value)
+    {
+        if (CIMValueInternals::inPlace(value))
+        {
+            if (CIMValueInternals::inPlaceType(value) != TypeOf<T>::value)
+                throw TypeMismatchException();
+            x = CIMValueInternals::getInPlace<T>(value);
+            return;
+        }
+    }
+    ReadRep r(value);
+    checkType<T>(*r, false);
+    if (!r->isNull)
+        x = std::get<T>(r->v);
 }
 
 template <class T>
-void _getArray(const CIMValueRep* rep, Array<T>& x)
+void _getArray(const CIMValue& value, Array<T>& x)
 {
-    const CIMValueRep& r = readRep(rep);
-    checkType<T>(r, true);
-    if (!r.isNull)
-        x = std::get<Array<T>>(r.v);
+    ReadRep r(value);
+    checkType<T>(*r, true);
+    if (!r->isNull)
+        x = std::get<Array<T>>(r->v);
 }
 
 template <class H>
@@ -202,7 +374,13 @@ Array<H> cloneAll(const Array<H>& x)
 
 const String* CIMValueAccess::string(const CIMValue& value)
 {
-    const CIMValueRep& r = readRep(value._rep);
+    if (CIMValueInternals::inPlace(value))
+    {
+        return CIMValueInternals::inPlaceType(value) == CIMTYPE_STRING
+                   ? &CIMValueInternals::string(value)
+                   : nullptr;
+    }
+    const CIMValueRep& r = *CIMValueInternals::rep(value);
     if (r.isNull || r.isArray || r.type != CIMTYPE_STRING)
         return nullptr;
     return &std::get<String>(r.v);
@@ -210,7 +388,9 @@ const String* CIMValueAccess::string(const CIMValue& value)
 
 const Array<String>* CIMValueAccess::strings(const CIMValue& value)
 {
-    const CIMValueRep& r = readRep(value._rep);
+    if (CIMValueInternals::inPlace(value))
+        return nullptr;
+    const CIMValueRep& r = *CIMValueInternals::rep(value);
     if (r.isNull || !r.isArray || r.type != CIMTYPE_STRING)
         return nullptr;
     return &std::get<Array<String>>(r.v);
@@ -219,12 +399,8 @@ const Array<String>* CIMValueAccess::strings(const CIMValue& value)
 CIMValue CIMValueAccess::take(String&& x)
 {
     CIMValue value;
-    CIMValueRep& r = writeRep(value._rep);
-    r.v = std::move(x);
-    r.type = CIMTYPE_STRING;
-    r.isArray = false;
-    r.isNull = false;
-    r.arraySize = 0;
+    new (&value._bits) String(std::move(x));
+    value._type = CIMTYPE_STRING + 1;
     return value;
 }
 
@@ -232,7 +408,7 @@ template <class T>
 CIMValue CIMValueAccess::take(Array<T>&& x)
 {
     CIMValue value;
-    CIMValueRep& r = writeRep(value._rep);
+    CIMValueRep& r = CIMValueInternals::writeRep(value);
     r.arraySize = x.size();
     r.v = std::move(x);
     r.type = TypeOf<T>::value;
@@ -259,61 +435,64 @@ template CIMValue CIMValueAccess::take(Array<CIMObjectPath>&&);
 
 // ------------------------------------------------------------ construction
 
-CIMValue::CIMValue() : _rep(0) {}
+CIMValue::CIMValue() : _rep(0), _type(0) {}
 
-CIMValue::CIMValue(CIMType type, Boolean isArray, Uint32 arraySize) : _rep(0)
+CIMValue::CIMValue(CIMType type, Boolean isArray, Uint32 arraySize) : _rep(0), _type(0)
 {
     setNullValue(type, isArray, arraySize);
 }
 
-CIMValue::CIMValue(const CIMValue& x) : _rep(share(x._rep)) {}
-
-CIMValue::CIMValue(CIMValue&& x) noexcept : _rep(x._rep)
+CIMValue::CIMValue(const CIMValue& x) : _rep(0), _type(0)
 {
-    x._rep = 0;
+    CIMValueInternals::copy(*this, x);
 }
 
-CIMValue::CIMValue(Boolean x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Uint8 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Sint8 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Uint16 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Sint16 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Uint32 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Sint32 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Uint64 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Sint64 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Real32 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(Real64 x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Char16& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const String& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const CIMDateTime& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const CIMObjectPath& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const CIMObject& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const CIMInstance& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(char x) : _rep(0) { set(x); }
+CIMValue::CIMValue(CIMValue&& x) noexcept : _rep(0), _type(0)
+{
+    CIMValueInternals::move(*this, x);
+}
 
-CIMValue::CIMValue(const Array<Boolean>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint8>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint8>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint16>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint16>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint32>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint32>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint64>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint64>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Real32>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Real64>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<Char16>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<String>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMDateTime>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMObjectPath>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMObject>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMInstance>& x) : _rep(0) { set(x); }
-CIMValue::CIMValue(const Array<char>& x) : _rep(0) { set(x); }
+CIMValue::CIMValue(Boolean x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Uint8 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Sint8 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Uint16 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Sint16 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Uint32 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Sint32 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Uint64 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Sint64 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Real32 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Real64 x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Char16& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const String& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const CIMDateTime& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const CIMObjectPath& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const CIMObject& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const CIMInstance& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(char x) : _rep(0), _type(0) { set(x); }
+
+CIMValue::CIMValue(const Array<Boolean>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Uint8>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Sint8>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Uint16>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Sint16>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Uint32>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Sint32>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Uint64>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Sint64>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Real32>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Real64>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Char16>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<String>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<CIMDateTime>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<CIMObjectPath>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<CIMObject>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<CIMInstance>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<char>& x) : _rep(0), _type(0) { set(x); }
 
 CIMValue::~CIMValue()
 {
-    release(_rep);
+    CIMValueInternals::drop(*this);
 }
 
 CIMValue& CIMValue::operator=(const CIMValue& x)
@@ -326,9 +505,8 @@ CIMValue& CIMValue::operator=(CIMValue&& x) noexcept
 {
     if (this != &x)
     {
-        release(_rep);
-        _rep = x._rep;
-        x._rep = 0;
+        CIMValueInternals::drop(*this);
+        CIMValueInternals::move(*this, x);
     }
     return *this;
 }
@@ -337,37 +515,47 @@ void CIMValue::assign(const CIMValue& x)
 {
     if (this == &x)
         return;
-    CIMValueRep* copy = share(x._rep);
-    release(_rep);
-    _rep = copy;
+    CIMValue copy(x);
+    CIMValueInternals::drop(*this);
+    CIMValueInternals::move(*this, copy);
 }
 
 void CIMValue::clear()
 {
-    release(_rep);
-    _rep = 0;
+    CIMValueInternals::drop(*this);
 }
 
 Boolean CIMValue::typeCompatible(const CIMValue& x) const
 {
-    const CIMValueRep& a = readRep(_rep);
-    const CIMValueRep& b = readRep(x._rep);
-    return a.type == b.type && a.isArray == b.isArray;
+    return getType() == x.getType() && isArray() == x.isArray();
 }
 
-Boolean CIMValue::isArray() const { return readRep(_rep).isArray; }
-Boolean CIMValue::isNull() const { return readRep(_rep).isNull; }
-CIMType CIMValue::getType() const { return readRep(_rep).type; }
+Boolean CIMValue::isArray() const
+{
+    return _type == 0 && CIMValueInternals::rep(*this)->isArray;
+}
+
+Boolean CIMValue::isNull() const
+{
+    return _type == 0 && CIMValueInternals::rep(*this)->isNull;
+}
+
+CIMType CIMValue::getType() const
+{
+    return _type ? CIMValueInternals::inPlaceType(*this) : CIMValueInternals::rep(*this)->type;
+}
 
 Uint32 CIMValue::getArraySize() const
 {
-    const CIMValueRep& r = readRep(_rep);
+    if (_type)
+        return 0;
+    const CIMValueRep& r = *CIMValueInternals::rep(*this);
     return r.isArray ? r.arraySize : 0;
 }
 
 void CIMValue::setNullValue(CIMType type, Boolean isArray, Uint32 arraySize)
 {
-    CIMValueRep& r = writeRep(_rep);
+    CIMValueRep& r = CIMValueInternals::writeRep(*this);
     r.v = std::monostate();
     r.type = type;
     r.isArray = isArray;
@@ -377,42 +565,42 @@ void CIMValue::setNullValue(CIMType type, Boolean isArray, Uint32 arraySize)
 
 // ----------------------------------------------------------------- setters
 
-void CIMValue::set(Boolean x) { _setScalar(_rep, x); }
-void CIMValue::set(Uint8 x) { _setScalar(_rep, x); }
-void CIMValue::set(Sint8 x) { _setScalar(_rep, x); }
-void CIMValue::set(Uint16 x) { _setScalar(_rep, x); }
-void CIMValue::set(Sint16 x) { _setScalar(_rep, x); }
-void CIMValue::set(Uint32 x) { _setScalar(_rep, x); }
-void CIMValue::set(Sint32 x) { _setScalar(_rep, x); }
-void CIMValue::set(Uint64 x) { _setScalar(_rep, x); }
-void CIMValue::set(Sint64 x) { _setScalar(_rep, x); }
-void CIMValue::set(Real32 x) { _setScalar(_rep, x); }
-void CIMValue::set(Real64 x) { _setScalar(_rep, x); }
-void CIMValue::set(const Char16& x) { _setScalar(_rep, x); }
-void CIMValue::set(const String& x) { _setScalar(_rep, x); }
-void CIMValue::set(const CIMDateTime& x) { _setScalar(_rep, x); }
-void CIMValue::set(const CIMObjectPath& x) { _setScalar(_rep, x); }
-void CIMValue::set(char x) { _setScalar(_rep, Sint8(x)); }
-void CIMValue::set(const CIMObject& x) { _setScalar(_rep, cloneChecked(x)); }
-void CIMValue::set(const CIMInstance& x) { _setScalar(_rep, cloneChecked(x)); }
+void CIMValue::set(Boolean x) { _setScalar(*this, x); }
+void CIMValue::set(Uint8 x) { _setScalar(*this, x); }
+void CIMValue::set(Sint8 x) { _setScalar(*this, x); }
+void CIMValue::set(Uint16 x) { _setScalar(*this, x); }
+void CIMValue::set(Sint16 x) { _setScalar(*this, x); }
+void CIMValue::set(Uint32 x) { _setScalar(*this, x); }
+void CIMValue::set(Sint32 x) { _setScalar(*this, x); }
+void CIMValue::set(Uint64 x) { _setScalar(*this, x); }
+void CIMValue::set(Sint64 x) { _setScalar(*this, x); }
+void CIMValue::set(Real32 x) { _setScalar(*this, x); }
+void CIMValue::set(Real64 x) { _setScalar(*this, x); }
+void CIMValue::set(const Char16& x) { _setScalar(*this, x); }
+void CIMValue::set(const String& x) { _setScalar(*this, x); }
+void CIMValue::set(const CIMDateTime& x) { _setScalar(*this, x); }
+void CIMValue::set(const CIMObjectPath& x) { _setScalar(*this, x); }
+void CIMValue::set(char x) { _setScalar(*this, Sint8(x)); }
+void CIMValue::set(const CIMObject& x) { _setScalar(*this, cloneChecked(x)); }
+void CIMValue::set(const CIMInstance& x) { _setScalar(*this, cloneChecked(x)); }
 
-void CIMValue::set(const Array<Boolean>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Uint8>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Sint8>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Uint16>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Sint16>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Uint32>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Sint32>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Uint64>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Sint64>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Real32>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Real64>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<Char16>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<String>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<CIMDateTime>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<CIMObjectPath>& x) { _setArray(_rep, x); }
-void CIMValue::set(const Array<CIMObject>& x) { _setArray(_rep, cloneAll(x)); }
-void CIMValue::set(const Array<CIMInstance>& x) { _setArray(_rep, cloneAll(x)); }
+void CIMValue::set(const Array<Boolean>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Uint8>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Sint8>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Uint16>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Sint16>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Uint32>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Sint32>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Uint64>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Sint64>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Real32>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Real64>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<Char16>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<String>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<CIMDateTime>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<CIMObjectPath>& x) { _setArray(*this, x); }
+void CIMValue::set(const Array<CIMObject>& x) { _setArray(*this, cloneAll(x)); }
+void CIMValue::set(const Array<CIMInstance>& x) { _setArray(*this, cloneAll(x)); }
 
 void CIMValue::set(const Array<char>& x)
 {
@@ -420,52 +608,53 @@ void CIMValue::set(const Array<char>& x)
     converted.reserveCapacity(x.size());
     for (Uint32 i = 0; i < x.size(); i++)
         converted.append(Sint8(x[i]));
-    _setArray(_rep, converted);
+    _setArray(*this, converted);
 }
 
 // ----------------------------------------------------------------- getters
 
-void CIMValue::get(Boolean& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Uint8& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Sint8& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Uint16& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Sint16& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Uint32& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Sint32& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Uint64& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Sint64& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Real32& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Real64& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Char16& x) const { _getScalar(_rep, x); }
-void CIMValue::get(String& x) const { _getScalar(_rep, x); }
-void CIMValue::get(CIMDateTime& x) const { _getScalar(_rep, x); }
-void CIMValue::get(CIMObjectPath& x) const { _getScalar(_rep, x); }
-void CIMValue::get(Array<Boolean>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Uint8>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Sint8>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Uint16>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Sint16>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Uint32>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Sint32>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Uint64>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Sint64>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Real32>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Real64>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<Char16>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<String>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<CIMDateTime>& x) const { _getArray(_rep, x); }
-void CIMValue::get(Array<CIMObjectPath>& x) const { _getArray(_rep, x); }
+void CIMValue::get(Boolean& x) const { _getScalar(*this, x); }
+void CIMValue::get(Uint8& x) const { _getScalar(*this, x); }
+void CIMValue::get(Sint8& x) const { _getScalar(*this, x); }
+void CIMValue::get(Uint16& x) const { _getScalar(*this, x); }
+void CIMValue::get(Sint16& x) const { _getScalar(*this, x); }
+void CIMValue::get(Uint32& x) const { _getScalar(*this, x); }
+void CIMValue::get(Sint32& x) const { _getScalar(*this, x); }
+void CIMValue::get(Uint64& x) const { _getScalar(*this, x); }
+void CIMValue::get(Sint64& x) const { _getScalar(*this, x); }
+void CIMValue::get(Real32& x) const { _getScalar(*this, x); }
+void CIMValue::get(Real64& x) const { _getScalar(*this, x); }
+void CIMValue::get(Char16& x) const { _getScalar(*this, x); }
+void CIMValue::get(String& x) const { _getScalar(*this, x); }
+void CIMValue::get(CIMDateTime& x) const { _getScalar(*this, x); }
+void CIMValue::get(CIMObjectPath& x) const { _getScalar(*this, x); }
+void CIMValue::get(Array<Boolean>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Uint8>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Sint8>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Uint16>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Sint16>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Uint32>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Sint32>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Uint64>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Sint64>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Real32>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Real64>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<Char16>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<String>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<CIMDateTime>& x) const { _getArray(*this, x); }
+void CIMValue::get(Array<CIMObjectPath>& x) const { _getArray(*this, x); }
 
 void CIMValue::get(char& x) const
 {
     Sint8 v = Sint8(x);
-    _getScalar(_rep, v);
+    _getScalar(*this, v);
     x = char(v);
 }
 
 void CIMValue::get(Array<char>& x) const
 {
-    const CIMValueRep& r = readRep(_rep);
+    ReadRep view(*this);
+    const CIMValueRep& r = *view;
     checkType<Sint8>(r, true);
     if (r.isNull)
         return;
@@ -479,7 +668,8 @@ void CIMValue::get(Array<char>& x) const
 
 void CIMValue::get(CIMObject& x) const
 {
-    const CIMValueRep& r = readRep(_rep);
+    ReadRep view(*this);
+    const CIMValueRep& r = *view;
     checkType<CIMObject>(r, false);
     if (!r.isNull)
         x = std::get<CIMObject>(r.v).clone();
@@ -487,7 +677,8 @@ void CIMValue::get(CIMObject& x) const
 
 void CIMValue::get(CIMInstance& x) const
 {
-    const CIMValueRep& r = readRep(_rep);
+    ReadRep view(*this);
+    const CIMValueRep& r = *view;
     checkType<CIMInstance>(r, false);
     if (!r.isNull)
         x = std::get<CIMInstance>(r.v).clone();
@@ -495,7 +686,8 @@ void CIMValue::get(CIMInstance& x) const
 
 void CIMValue::get(Array<CIMObject>& x) const
 {
-    const CIMValueRep& r = readRep(_rep);
+    ReadRep view(*this);
+    const CIMValueRep& r = *view;
     checkType<CIMObject>(r, true);
     if (!r.isNull)
         x = cloneAll(std::get<Array<CIMObject>>(r.v));
@@ -503,7 +695,8 @@ void CIMValue::get(Array<CIMObject>& x) const
 
 void CIMValue::get(Array<CIMInstance>& x) const
 {
-    const CIMValueRep& r = readRep(_rep);
+    ReadRep view(*this);
+    const CIMValueRep& r = *view;
     checkType<CIMInstance>(r, true);
     if (!r.isNull)
         x = cloneAll(std::get<Array<CIMInstance>>(r.v));
@@ -578,8 +771,10 @@ Boolean CIMValue::equal(const CIMValue& x) const
 {
     if (!typeCompatible(x))
         return false;
-    const CIMValueRep& a = readRep(_rep);
-    const CIMValueRep& b = readRep(x._rep);
+    ReadRep viewA(*this);
+    ReadRep viewB(x);
+    const CIMValueRep& a = *viewA;
+    const CIMValueRep& b = *viewB;
     if (a.isNull || b.isNull)
         return a.isNull == b.isNull;
     return std::visit(
@@ -591,7 +786,8 @@ Boolean CIMValue::equal(const CIMValue& x) const
 
 String CIMValue::toString() const
 {
-    const CIMValueRep& r = readRep(_rep);
+    ReadRep view(*this);
+    const CIMValueRep& r = *view;
     String out;
     if (!r.isNull)
         std::visit([&out](const auto& value) { appendText(out, value); }, r.v);

@@ -266,3 +266,64 @@ TEST(CIMValueTest, ObjectsAreClonedInAndOut)
     std::string cls = text(CIMValue(CIMObject(CIMClass(CIMName("K")))));
     EXPECT_EQ(0u, cls.find("<CLASS")) << cls;
 }
+
+// Simple scalars and strings are kept inside the CIMValue, everything else
+// in a shared representation: a value changing between the two forms, and
+// copies, moves and assignments across them, keep what they hold.
+TEST(CIMValueTest, ValuesChangeBetweenKindsAndCopiesStayIndependent)
+{
+    CIMValue v(String("first"));
+    CIMValue copy(v);
+    v.set(Uint64(7));
+    EXPECT_EQ(CIMTYPE_UINT64, v.getType());
+    EXPECT_EQ("first", text(copy));
+
+    v.set(Array<Uint16>(2, Uint16(3)));
+    EXPECT_TRUE(v.isArray());
+    EXPECT_EQ(2u, v.getArraySize());
+    CIMValue arrayCopy = v;
+    v.set(Char16(0x263A));
+    EXPECT_FALSE(v.isArray());
+    EXPECT_EQ(0u, v.getArraySize());
+    EXPECT_EQ("3 3 ", text(arrayCopy));
+    Char16 c;
+    v.get(c);
+    EXPECT_EQ(0x263A, Uint16(c));
+
+    v.setNullValue(CIMTYPE_STRING, false);
+    EXPECT_TRUE(v.isNull());
+    String untouched("kept");
+    v.get(untouched);
+    EXPECT_EQ(String("kept"), untouched);
+
+    // A value set from its own string.
+    v.set(String("self"));
+    String inside;
+    v.get(inside);
+    v.set(inside);
+    EXPECT_EQ("self", text(v));
+
+    CIMValue moved(std::move(v));
+    EXPECT_EQ("self", text(moved));
+    EXPECT_TRUE(v.isNull());   // left as the null Boolean
+    EXPECT_EQ(CIMTYPE_BOOLEAN, v.getType());
+    v = moved;
+    moved = CIMValue(Real32(0.5f));
+    EXPECT_EQ("self", text(v));
+    v = v;
+    EXPECT_EQ("self", text(v));
+    v = std::move(moved);
+    Real32 r = 0;
+    v.get(r);
+    EXPECT_EQ(0.5f, r);
+    EXPECT_THROW(v.get(untouched), TypeMismatchException);
+    Array<Real32> ra;
+    EXPECT_THROW(v.get(ra), TypeMismatchException);
+
+    EXPECT_TRUE(CIMValue(String("a")) == CIMValue(String("a")));
+    EXPECT_FALSE(CIMValue(Uint8(1)) == CIMValue(Sint8(1)));
+    EXPECT_TRUE(CIMValue(Uint8(1)).typeCompatible(CIMValue(Uint8(2))));
+    EXPECT_FALSE(CIMValue(Uint8(1)).typeCompatible(CIMValue(Array<Uint8>())));
+    v.clear();
+    EXPECT_TRUE(v.isNull());
+}

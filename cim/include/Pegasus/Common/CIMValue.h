@@ -192,7 +192,18 @@ public:
 
 private:
     friend struct CIMValueAccess;
-    CIMValueRep* _rep;
+    friend struct CIMValueInternals;
+    // A non-null scalar number, Boolean, Char16 or String is kept in the
+    // object itself, so that making one allocates nothing more than a
+    // String's own text (_type is then its CIMType plus one, and _bits its
+    // bytes or the String); every other value is kept in a CIMValueRep that
+    // copies share (_type 0; a null _rep is the null Boolean scalar).
+    union
+    {
+        CIMValueRep* _rep;
+        Uint64 _bits;
+    };
+    Uint8 _type;
 };
 
 PEGASUS_COMMON_LINKAGE Boolean operator==(const CIMValue& x, const CIMValue& y);
