@@ -114,7 +114,10 @@ inline CIMValueRep* share(CIMValueRep* rep)
 
 inline void release(CIMValueRep* rep)
 {
-    if (rep && rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    // A rep nobody else holds is freed without the atomic decrement: no
+    // other thread can take a copy of it.
+    if (rep && (rep->refs.load(std::memory_order_acquire) == 1 ||
+                rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1))
         delete rep;
 }
 

@@ -294,7 +294,7 @@ void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
         rep = PropertyBlock::take(parent->propertyBlock);
     if (!rep)
         rep = std::make_shared<CIMPropertyRep>();
-    rep->name = f.name;
+    rep->name = std::move(f.name);   // the frame's name is set anew for each property
     rep->value = std::move(value);
     rep->arraySize = f.arraySize;
     rep->referenceClassName = f.referenceClass;

@@ -173,7 +173,10 @@ String::Rep* String::_allocate(Uint32 capacity)
 
 void String::_release(Rep* rep)
 {
-    if (rep && rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    // A text nobody else holds (the usual case for values) is freed
+    // without the atomic decrement: no other thread can take a copy of it.
+    if (rep && (rep->refs.load(std::memory_order_acquire) == 1 ||
+                rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1))
     {
         rep->~Rep();
         ::operator delete(rep);
