@@ -13,7 +13,9 @@
 #define Pegasus_CIMObjectModelRep_h
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include <Pegasus/Common/CIMClass.h>
@@ -232,6 +234,82 @@ public:
     CIMNamedList<CIMQualifier> qualifiers;
     std::atomic<Uint32> ownerCount{0};
 };
+
+// Room for several reps of one kind in one heap block.  Objects decoded
+// together (the properties of an instance, the qualifiers of a class) are
+// made and freed together, and one allocation for them all instead of one
+// each was much of the cost of decoding a large answer.  Every rep made in
+// a block shares the block's count: the block, with all its reps, goes when
+// the last of them does, so a rep taken out of its object keeps the others'
+// memory until then.  A block is filled from one thread.
+template <class R>
+class CIMRepBlock
+{
+public:
+    // Null for a capacity of 0.
+    static std::shared_ptr<CIMRepBlock> create(std::size_t capacity)
+    {
+        static_assert(sizeof(CIMRepBlock) % alignof(R) == 0, "the reps follow the header");
+        if (capacity == 0)
+            return nullptr;
+        void* raw = ::operator new(sizeof(CIMRepBlock) + capacity * sizeof(R));
+        CIMRepBlock* block = new (raw) CIMRepBlock(capacity);
+        return std::shared_ptr<CIMRepBlock>(block, [](CIMRepBlock* b) {
+            b->~CIMRepBlock();
+            ::operator delete(b);
+        });
+    }
+
+    // A new rep in the block, or one of its own without a block or room.
+    static std::shared_ptr<R> make(const std::shared_ptr<CIMRepBlock>& block)
+    {
+        if (!block || block->full())
+            return std::make_shared<R>();
+        R* rep = new (block->slot(block->_used)) R();
+        block->_used++;
+        return std::shared_ptr<R>(block, rep);
+    }
+
+    bool full() const { return _used == _capacity; }
+    std::size_t capacity() const { return _capacity; }
+
+    ~CIMRepBlock()
+    {
+        for (std::size_t i = 0; i < _used; i++)
+            slot(i)->~R();
+    }
+
+    CIMRepBlock(const CIMRepBlock&) = delete;
+    CIMRepBlock& operator=(const CIMRepBlock&) = delete;
+
+private:
+    explicit CIMRepBlock(std::size_t capacity) : _capacity(capacity), _used(0) {}
+    R* slot(std::size_t i) { return reinterpret_cast<R*>(this + 1) + i; }
+
+    std::size_t _capacity;
+    std::size_t _used;
+};
+
+typedef CIMRepBlock<CIMPropertyRep> CIMPropertyBlock;
+typedef CIMRepBlock<CIMQualifierRep> CIMQualifierBlock;
+
+// A rep as CIMProperty's constructor makes it, with the same checks.
+PEGASUS_COMMON_LINKAGE std::shared_ptr<CIMPropertyRep> newPropertyRep(
+    const CIMName& name,
+    CIMValue value,
+    Uint32 arraySize,
+    const CIMName& referenceClassName,
+    const CIMName& classOrigin,
+    Boolean propagated,
+    const std::shared_ptr<CIMPropertyBlock>& block);
+
+// A rep as CIMQualifier's constructor makes it, with the same checks.
+PEGASUS_COMMON_LINKAGE std::shared_ptr<CIMQualifierRep> newQualifierRep(
+    const CIMName& name,
+    CIMValue value,
+    const CIMFlavor& flavor,
+    Boolean propagated,
+    const std::shared_ptr<CIMQualifierBlock>& block);
 
 class CIMParameterRep
 {

@@ -5,15 +5,14 @@
 
 PEGASUS_NAMESPACE_BEGIN
 
-namespace
-{
 std::shared_ptr<CIMPropertyRep> newPropertyRep(
     const CIMName& name,
-    const CIMValue& value,
+    CIMValue value,
     Uint32 arraySize,
     const CIMName& referenceClassName,
     const CIMName& classOrigin,
-    Boolean propagated)
+    Boolean propagated,
+    const std::shared_ptr<CIMPropertyBlock>& block)
 {
     if (name.isNull())
         throw UninitializedObjectException();
@@ -26,9 +25,9 @@ std::shared_ptr<CIMPropertyRep> newPropertyRep(
     if (!referenceClassName.isNull() && value.getType() != CIMTYPE_REFERENCE)
         throw TypeMismatchException();
 
-    auto rep = std::make_shared<CIMPropertyRep>();
+    std::shared_ptr<CIMPropertyRep> rep = CIMPropertyBlock::make(block);
     rep->name = name;
-    rep->value = value;
+    rep->value = std::move(value);
     rep->arraySize = arraySize;
     rep->referenceClassName = referenceClassName;
     rep->classOrigin = classOrigin;
@@ -36,6 +35,8 @@ std::shared_ptr<CIMPropertyRep> newPropertyRep(
     return rep;
 }
 
+namespace
+{
 bool identicalReps(
     const std::shared_ptr<CIMPropertyRep>& a,
     const std::shared_ptr<CIMPropertyRep>& b)
@@ -82,7 +83,7 @@ CIMProperty::CIMProperty(
     const CIMName& classOrigin,
     Boolean propagated)
     : _rep(newPropertyRep(
-          name, value, arraySize, referenceClassName, classOrigin, propagated))
+          name, value, arraySize, referenceClassName, classOrigin, propagated, nullptr))
 {
 }
 
@@ -232,7 +233,7 @@ CIMConstProperty::CIMConstProperty(
     const CIMName& classOrigin,
     Boolean propagated)
     : _rep(newPropertyRep(
-          name, value, arraySize, referenceClassName, classOrigin, propagated))
+          name, value, arraySize, referenceClassName, classOrigin, propagated, nullptr))
 {
 }
 

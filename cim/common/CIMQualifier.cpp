@@ -12,6 +12,23 @@ void throwRenameInContainer(const char* kind)
         String("cannot rename a ") + kind + " that belongs to a container");
 }
 
+std::shared_ptr<CIMQualifierRep> newQualifierRep(
+    const CIMName& name,
+    CIMValue value,
+    const CIMFlavor& flavor,
+    Boolean propagated,
+    const std::shared_ptr<CIMQualifierBlock>& block)
+{
+    if (name.isNull())
+        throw UninitializedObjectException();
+    std::shared_ptr<CIMQualifierRep> rep = CIMQualifierBlock::make(block);
+    rep->name = name;
+    rep->value = std::move(value);
+    rep->flavor = flavor;
+    rep->propagated = propagated;
+    return rep;
+}
+
 namespace
 {
 std::shared_ptr<CIMQualifierRep> newQualifierRep(
@@ -20,14 +37,7 @@ std::shared_ptr<CIMQualifierRep> newQualifierRep(
     const CIMFlavor& flavor,
     Boolean propagated)
 {
-    if (name.isNull())
-        throw UninitializedObjectException();
-    auto rep = std::make_shared<CIMQualifierRep>();
-    rep->name = name;
-    rep->value = value;
-    rep->flavor = flavor;
-    rep->propagated = propagated;
-    return rep;
+    return newQualifierRep(name, value, flavor, propagated, nullptr);
 }
 
 std::shared_ptr<CIMQualifierRep> cloneRep(const CIMQualifierRep& x)

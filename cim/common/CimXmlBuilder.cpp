@@ -61,6 +61,23 @@ CIMValue CimXmlBuilder::embeddedValue(Frame& f)
 }
 
 // The value of a property, qualifier or declaration whose type is known.
+String CimXmlBuilder::stringValue(const char* text, std::size_t size)
+{
+    if (size == 0 || size > kShortText)
+        return String(text, Uint32(size));
+    if (_texts.empty())
+        _texts.resize(kTextSlots);
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+    TextSlot& slot = _texts[(size * 131 + t[0] * 31 + t[size / 2] * 7 + t[size - 1]) % kTextSlots];
+    if (slot.size != size || std::memcmp(slot.key, text, size) != 0)
+    {
+        slot.text = String(text, Uint32(size));   // throws for bad UTF-8 before the slot changes
+        slot.size = size;
+        std::memcpy(slot.key, text, size);
+    }
+    return slot.text;
+}
+
 CIMValue CimXmlBuilder::typedValue(Frame& f, bool isArray)
 {
     if (f.embedded && (f.content == TEXT || f.content == TEXTS))
@@ -70,8 +87,17 @@ CIMValue CimXmlBuilder::typedValue(Frame& f, bool isArray)
     case TEXT:
         if (isArray)
             invalid(tagName(f.tag) + " of an array type holds a single VALUE");
+        if (f.type == CIMTYPE_STRING)
+            return CIMValueAccess::take(stringValue(f.text.data(), f.text.size()));
         return CimXmlValues::scalarFromText(f.type, f.text.data(), f.text.size());
     case TEXTS:
+        if (f.type == CIMTYPE_STRING)
+        {
+            Array<String> values{Uint32(f.texts.size())};
+            for (Uint32 i = 0; i < values.size(); i++)
+                values[i] = stringValue(f.texts[i].data(), f.texts[i].size());
+            return CIMValueAccess::take(std::move(values));
+        }
         return CimXmlValues::arrayFromTexts(f.type, f.texts);
     case REF:
         return CIMValue(f.path);
@@ -236,50 +262,6 @@ void CimXmlBuilder::deliverObject(const CIMObject& object, CimXmlTag from, Frame
     }
 }
 
-// The properties of one instance are made in one heap block rather than one
-// each, since a large answer holds thousands of instances of a few dozen
-// properties, and allocating and freeing them one by one was much of the
-// cost of decoding it.  Every CIMProperty made here shares the block's
-// count: the block, with all its properties, goes when the last of them
-// does (a property taken out of its instance keeps the others' memory
-// until then).
-struct CimXmlBuilder::PropertyBlock
-{
-    std::size_t capacity;
-    std::size_t used;
-
-    static std::shared_ptr<PropertyBlock> create(std::size_t capacity)
-    {
-        static_assert(sizeof(PropertyBlock) % alignof(CIMPropertyRep) == 0,
-                      "the properties follow the header");
-        void* raw = ::operator new(sizeof(PropertyBlock) + capacity * sizeof(CIMPropertyRep));
-        PropertyBlock* block = new (raw) PropertyBlock{capacity, 0};
-        return std::shared_ptr<PropertyBlock>(block, [](PropertyBlock* b) {
-            for (std::size_t i = 0; i < b->used; i++)
-                b->slot(i)->~CIMPropertyRep();
-            ::operator delete(b);
-        });
-    }
-
-    CIMPropertyRep* slot(std::size_t i) { return reinterpret_cast<CIMPropertyRep*>(this + 1) + i; }
-
-    // A new property in the block, or null when it is full.
-    static std::shared_ptr<CIMPropertyRep> take(const std::shared_ptr<PropertyBlock>& block)
-    {
-        if (!block || block->used == block->capacity)
-            return nullptr;
-        CIMPropertyRep* rep = new (block->slot(block->used)) CIMPropertyRep();
-        block->used++;
-        return std::shared_ptr<CIMPropertyRep>(block, rep);
-    }
-};
-
-std::shared_ptr<CimXmlBuilder::PropertyBlock> CimXmlBuilder::newPropertyBlock(
-    std::size_t capacity)
-{
-    return capacity ? PropertyBlock::create(capacity) : nullptr;
-}
-
 void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
 {
     CIMValue value = typedValue(f, f.isArray);
@@ -289,17 +271,21 @@ void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
         invalid("array property " + utf8Text(f.name.getString()) + " has " +
                 std::to_string(value.getArraySize()) + " elements, ARRAYSIZE is " +
                 std::to_string(f.arraySize));
-    std::shared_ptr<CIMPropertyRep> rep;
-    if (parent && parent->tag == T::INSTANCE)
-        rep = PropertyBlock::take(parent->propertyBlock);
-    if (!rep)
-        rep = std::make_shared<CIMPropertyRep>();
+    // The properties of an instance share one block (sized by the
+    // instance before; the rest are made one by one); those of a class
+    // blocks that grow as needed.
+    if (parent && parent->tag == T::CLASS)
+        makeRoom(parent->propertyBlock);
+    std::shared_ptr<CIMPropertyRep> rep = CIMPropertyBlock::make(
+        parent && (parent->tag == T::INSTANCE || parent->tag == T::CLASS) ? parent->propertyBlock
+                                                                           : nullptr);
     rep->name = std::move(f.name);   // the frame's name is set anew for each property
     rep->value = std::move(value);
     rep->arraySize = f.arraySize;
     rep->referenceClassName = f.referenceClass;
     rep->classOrigin = f.classOrigin;
     rep->propagated = f.propagated;
+    rep->qualifiers.reserve(f.qualifiers.size());
     for (Uint32 i = 0; i < f.qualifiers.size(); i++)
         rep->qualifiers.add(f.qualifiers[i]);
     deliverProperty(CIMHandleAccess::make<CIMProperty>(rep), parent);
@@ -315,6 +301,7 @@ CIMType CimXmlBuilder::declaredType(const Frame& f)
 void CimXmlBuilder::endParameter(Frame& f, Frame* parent)
 {
     CIMParameter parameter(f.name, declaredType(f), f.isArray, f.arraySize, f.referenceClass);
+    CIMHandleAccess::rep(parameter)->qualifiers.reserve(f.qualifiers.size());
     for (Uint32 i = 0; i < f.qualifiers.size(); i++)
         parameter.addQualifier(f.qualifiers[i]);
     parent->parameters.append(parameter);
@@ -496,7 +483,10 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         break;
     case T::QUALIFIER:
     {
-        CIMQualifier q(f.name, typedValue(f, f.content == TEXTS), f.flavor, f.propagated);
+        makeRoom(_qualifierBlock);
+        CIMQualifier q = CIMHandleAccess::make<CIMQualifier>(
+            newQualifierRep(f.name, typedValue(f, f.content == TEXTS), f.flavor, f.propagated,
+                            _qualifierBlock));
         deliverQualifier(q, parent);
         break;
     }
@@ -517,6 +507,8 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
     case T::METHOD:
     {
         CIMMethod method(f.name, declaredType(f), f.classOrigin, f.propagated);
+        CIMHandleAccess::rep(method)->qualifiers.reserve(f.qualifiers.size());
+        CIMHandleAccess::rep(method)->parameters.reserve(f.parameters.size());
         for (Uint32 i = 0; i < f.qualifiers.size(); i++)
             method.addQualifier(f.qualifiers[i]);
         for (Uint32 i = 0; i < f.parameters.size(); i++)
@@ -525,11 +517,14 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         break;
     }
     case T::CLASS:
+        f.propertyBlock.reset();
+        _qualifierBlock.reset();
         deliverObject(CIMObject(f.cimClass), tag, parent);
         break;
     case T::INSTANCE:
         _instanceProperties = f.instance.getPropertyCount();
         f.propertyBlock.reset();
+        _qualifierBlock.reset();
         deliverObject(CIMObject(f.instance), tag, parent);
         break;
     case T::VALUE_NAMEDINSTANCE:

@@ -21,6 +21,8 @@
 #include <Pegasus/Common/CIMScope.h>
 #include <Pegasus/Common/CIMValue.h>
 
+#include "CIMObjectModelRep.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,12 +54,6 @@ public:
     void characters(const char* data, std::size_t size) override;
 
 private:
-    // Room for the properties of one instance in one heap block (see
-    // CimXmlBuilder.cpp).
-    struct PropertyBlock;
-    // Null for no room: the properties are then made one by one.
-    static std::shared_ptr<PropertyBlock> newPropertyBlock(std::size_t capacity);
-
     // What a frame has received as its value from its children.
     enum Content : unsigned char { NONE, TEXT, TEXTS, REF, REFS, OBJECT_VALUE };
 
@@ -95,7 +91,7 @@ private:
         Array<CIMParameter> parameters;
         CIMClass cimClass;
         CIMInstance instance;
-        std::shared_ptr<PropertyBlock> propertyBlock;   // of instance, or null
+        std::shared_ptr<CIMPropertyBlock> propertyBlock;   // of instance, or null
         CIMObject object;
         CIMQualifierDecl qualifierDecl;
         int iparamKind;         // CimXmlIParamValue::Kind of an IPARAMVALUE
@@ -164,6 +160,35 @@ private:
     typedef std::vector<std::vector<NameSlot>> NameCachePool;
     static NameCachePool& nameCachePool();
     std::vector<NameSlot> _names;
+
+    // Short string values repeat within a document (the ValueMap and
+    // Values qualifiers of a class, flags and states of instances): a small
+    // direct-mapped cache lets the copies of one text share its String.
+    // Kept per builder, so values never outlive the document's objects.
+    static const std::size_t kShortText = 24;
+    static const std::size_t kTextSlots = 256;
+    struct TextSlot
+    {
+        std::size_t size = kShortText + 1;   // none
+        char key[kShortText];
+        String text;
+    };
+    std::vector<TextSlot> _texts;
+
+    // The qualifiers of the class or instance being decoded share blocks
+    // (see CIMRepBlock), as do a class's properties (in its frame).
+    std::shared_ptr<CIMQualifierBlock> _qualifierBlock;
+    // A block with room for one more rep: a first one of 16, then twice
+    // the size of the full one, up to 256.
+    template <class B>
+    static void makeRoom(std::shared_ptr<B>& block)
+    {
+        if (!block)
+            block = B::create(16);
+        else if (block->full())
+            block = B::create(block->capacity() < 128 ? 2 * block->capacity() : 256);
+    }
+    String stringValue(const char* text, std::size_t size);
 
     CimXmlResponse* _response;
     CimXmlRequestMessage* _request;

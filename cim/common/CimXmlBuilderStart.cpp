@@ -509,6 +509,8 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         if (const char* super = CimXmlParser::attribute(a, "SUPERCLASS"))
             setName(superName, super);
         f.cimClass = CIMClass(className, superName);
+        f.propertyBlock.reset();
+        _qualifierBlock.reset();
         break;
     }
     case T::INSTANCE:
@@ -522,7 +524,8 @@ void CimXmlBuilder::startElement(CimXmlTag tag, const char** a)
         // hold a large empty list.
         const Uint32 expected = _instanceProperties < 64 ? _instanceProperties : 64;
         CIMHandleAccess::rep(f.instance)->properties.reserve(expected);
-        f.propertyBlock = newPropertyBlock(expected);
+        f.propertyBlock = CIMPropertyBlock::create(expected);
+        _qualifierBlock.reset();
         break;
     }
     default:

@@ -118,6 +118,13 @@ public:
             corrupt("bad text length");
         if (n == 0)
             return String();
+        if (ascii(_p, n))
+        {
+            // The common case, converted straight into the String.
+            String s(reinterpret_cast<const char*>(_p), Uint32(n));
+            _p += n;
+            return s;
+        }
         _units.resize(n);
         const unsigned char* p = _p;
         const unsigned char* end = _p + n;
@@ -145,6 +152,42 @@ public:
         }
         _p = end;
         return String(_units.data(), Uint32(u - _units.data()));
+    }
+
+    static bool ascii(const unsigned char* p, std::size_t n)
+    {
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8)
+        {
+            uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (word & 0x8080808080808080ull)
+                return false;
+        }
+        for (; i < n; i++)
+        {
+            if (p[i] & 0x80)
+                return false;
+        }
+        return true;
+    }
+
+    CIMDateTime dateTime()
+    {
+        // Stored datetimes are 25 ASCII characters: read in place.
+        if (_version != kUtf16FormatVersion)
+        {
+            const unsigned char* start = _p;
+            CIMDateTime d;
+            if (varint() == 25 && _end - _p >= 25 &&
+                CIMDateTimeAccess::setText(d, reinterpret_cast<const char*>(_p), 25))
+            {
+                _p += 25;
+                return d;
+            }
+            _p = start;
+        }
+        return CIMDateTime(text());
     }
 
     // Format 1: n UTF-16 units, little-endian.
@@ -291,7 +334,7 @@ public:
         case CIMTYPE_STRING:
             return elements<String>(isArray, [this]() { return text(); });
         case CIMTYPE_DATETIME:
-            return elements<CIMDateTime>(isArray, [this]() { return CIMDateTime(text()); });
+            return elements<CIMDateTime>(isArray, [this]() { return dateTime(); });
         case CIMTYPE_REFERENCE:
             return elements<CIMObjectPath>(isArray, [this]() { return path(); });
         case CIMTYPE_OBJECT:
@@ -326,7 +369,7 @@ public:
             owner.addQualifier(qualifier());
     }
 
-    CIMProperty property()
+    CIMProperty property(const std::shared_ptr<CIMPropertyBlock>& block)
     {
         CIMName n = name();
         CIMValue v = value();
@@ -334,17 +377,21 @@ public:
         CIMName referenceClass = name();
         CIMName classOrigin = name();
         Boolean propagated = byte() != 0;
-        CIMProperty p(n, v, arraySize, referenceClass, classOrigin, propagated);
+        CIMProperty p = CIMHandleAccess::make<CIMProperty>(newPropertyRep(
+            n, std::move(v), arraySize, referenceClass, classOrigin, propagated, block));
         qualifiers(p);
         return p;
     }
 
+    // The properties of one object share one heap block.
     template <class H>
     void properties(H& owner)
     {
         Uint32 n = count();
+        std::shared_ptr<CIMPropertyBlock> block = CIMPropertyBlock::create(n);
+        CIMHandleAccess::rep(owner)->properties.reserve(n);
         for (Uint32 i = 0; i < n; i++)
-            owner.addProperty(property());
+            owner.addProperty(property(block));
     }
 
     CIMType type()

@@ -447,4 +447,87 @@ TEST(CimXmlRoundTrip, ResponsesDecodeIntoTheirResults)
     EXPECT_EQ(text(r.errorDescription), "CIM_ERR_METHOD_NOT_FOUND: <Run> & \"x\"");
 }
 
+// A large answer is decoded into shared storage: the properties of an
+// instance in one block, a class's properties and qualifiers in blocks that
+// grow, repeated short strings sharing one text.  Every object must still
+// come back as it was sent, and stay valid on its own.
+TEST(CimXmlRoundTrip, ManyObjectsDecodeAsSentAndOutliveTheirNeighbours)
+{
+    // Instances whose property counts change (so that the room reserved
+    // from the instance before is too small or too large), with short
+    // strings that repeat and many that only collide in a small cache.
+    Array<CIMInstance> instances;
+    for (Uint32 i = 0; i < 300; i++)
+    {
+        CIMInstance inst("CIM_Item");
+        Array<CIMKeyBinding> keys;
+        keys.append(CIMKeyBinding("Id", String("i") + CIMValue(i).toString(),
+                                  CIMKeyBinding::STRING));
+        inst.setPath(CIMObjectPath("", CIMNamespaceName(), "CIM_Item", keys));
+        for (Uint32 p = 0; p < 3 + (i * 7) % 20; p++)
+        {
+            String name = String("P") + CIMValue(p).toString();
+            switch (p % 3)
+            {
+            case 0:
+                inst.addProperty(CIMProperty(
+                    name, CIMValue(String(p % 2 ? "same" : "x") + CIMValue(i * p).toString())));
+                break;
+            case 1:
+                inst.addProperty(CIMProperty(
+                    name, arrayOf<String>({String("on"), String("off"),
+                                           String("v") + CIMValue(i).toString()})));
+                break;
+            default:
+                inst.addProperty(CIMProperty(name, CIMValue(Uint64(i) << 40)));
+                break;
+            }
+        }
+        instances.append(inst);
+    }
+    CimXmlResponse r = CimXmlResponseDecoder::decode(
+        CimXmlResponseEncoder::namedInstancesResponse("1", "EnumerateInstances", instances));
+    ASSERT_EQ(r.instances.size(), instances.size());
+    for (Uint32 i = 0; i < instances.size(); i++)
+        EXPECT_TRUE(r.instances[i].identical(instances[i])) << "instance " << i;
+
+    // One property kept from the middle of the answer, the rest dropped.
+    CIMProperty kept = r.instances[150].getProperty(1);
+    CIMValue keptValue = kept.getValue();
+    r = CimXmlResponse();
+    EXPECT_EQ(kept.getName(), CIMName("P1"));
+    EXPECT_TRUE(keptValue.equal(instances[150].getProperty(1).getValue()));
+    kept.setValue(arrayOf<String>({String("changed")}));
+    EXPECT_EQ("changed ", text(kept.getValue().toString()));
+
+    // A class with more properties and qualifiers than one block holds.
+    CIMClass big("CIM_Big", "CIM_Parent");
+    const CIMFlavor flavor = CIMFlavor::DEFAULTS;
+    for (Uint32 q = 0; q < 40; q++)
+    {
+        big.addQualifier(
+            CIMQualifier(String("Q") + CIMValue(q).toString(), CIMValue(q % 2 == 0), flavor));
+    }
+    for (Uint32 p = 0; p < 300; p++)
+    {
+        CIMProperty prop(String("P") + CIMValue(p).toString(), CIMValue(CIMTYPE_UINT16, false));
+        prop.addQualifier(CIMQualifier(
+            "ValueMap", arrayOf<String>({String("0"), String("1"), String("..")}), flavor));
+        prop.addQualifier(CIMQualifier(
+            "Description", CIMValue(String("property ") + CIMValue(p).toString()), flavor));
+        big.addProperty(prop);
+    }
+    Array<CIMClass> classes;
+    classes.append(big);
+    classes.append(sampleClass());
+    r = CimXmlResponseDecoder::decode(
+        CimXmlResponseEncoder::classesResponse("2", "EnumerateClasses", classes));
+    ASSERT_EQ(r.classes.size(), 2u);
+    EXPECT_TRUE(r.classes[0].identical(big));
+    EXPECT_TRUE(r.classes[1].identical(sampleClass()));
+    CIMClass second = r.classes[1];
+    r = CimXmlResponse();
+    EXPECT_TRUE(second.identical(sampleClass()));
+}
+
 }  // namespace
