@@ -914,9 +914,17 @@ const char* CimXmlTokenizer::processingInstruction(const char* p, const char* en
         return incomplete(p, last, kUnclosedToken);
     if (equalsNoCase(target, std::size_t(targetEnd - target), "xml"))
         fail(p, "XML or text declaration not at start of entity");
+    // The target ends the instruction or is followed by white space.
     const char* s = targetEnd;
-    if (s < end && !isSpace(*s) && *s != '?')
-        fail(s, kInvalidToken);
+    if (s < end && !isSpace(*s))
+    {
+        if (*s != '?')
+            fail(s, kInvalidToken);
+        if (s + 1 == end)
+            return incomplete(p, last, kUnclosedToken);
+        if (s[1] != '>')
+            fail(s, kInvalidToken);
+    }
     const char* r = skipUntil(s, end, last, "?>", false);
     return r ? r : incomplete(p, last, kUnclosedToken);
 }

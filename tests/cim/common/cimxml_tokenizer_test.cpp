@@ -173,6 +173,8 @@ std::vector<Case> cases()
         {"<a></a><?xml version=\"1.0\"?>",
          "error: line 1: XML or text declaration not at start of entity"},
         {"<a><?XmL x?></a>", "error: line 1: XML or text declaration not at start of entity"},
+        {"<a><?p?x?></a>", "error: line 1: not well-formed (invalid token)"},
+        {"<a><?p?", "error: line 1: unclosed token"},
         {"<?xml encoding=\"utf-8\"?><a/>", "error: line 1: XML declaration not well-formed"},
         {"<?xml version=\"1:0\"?><a/>", "error: line 1: XML declaration not well-formed"},
         {"<?xml version=\"1.0\" encoding=\"\"?><a/>",
