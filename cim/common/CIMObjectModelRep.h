@@ -135,7 +135,8 @@ public:
         const Uint32 size = name.getString().size();
         for (size_t i = 0; i < _items.size(); i++)
         {
-            const CIMName& itemName = _items[i].getName();
+            // Read from the rep: every item is initialized (add() checks).
+            const CIMName& itemName = CIMHandleAccess::rep(_items[i])->name;
             if (itemName.getString().size() == size && itemName.equal(name))
                 return Uint32(i);
         }
