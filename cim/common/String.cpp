@@ -498,19 +498,9 @@ void String::_appendUtf8(const char* str, size_t n)
     bool ok = true;
     while (p != end)
     {
-        // A run of ASCII bytes maps one to one onto code units: found eight
-        // bytes at a time, then copied in one piece.
+        // A run of ASCII bytes is copied in one piece.
         const unsigned char* run = p;
-        while (end - p >= 8)
-        {
-            uint64_t word;
-            memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ull)
-                break;
-            p += 8;
-        }
-        while (p != end && *p < 0x80)
-            p++;
+        p = asciiRunEnd(p, end);
         if (p != run)
             q = widenAscii(q, run, size_t(p - run));
         if (p == end)

@@ -4,6 +4,7 @@
 #include "ObjectFormat.h"
 
 #include "CIMObjectModelRep.h"
+#include "Utf8Text.h"
 
 #include <cstdint>
 #include <cstring>
@@ -118,7 +119,7 @@ public:
             corrupt("bad text length");
         if (n == 0)
             return String();
-        if (ascii(_p, n))
+        if (asciiRunEnd(_p, _p + n) == _p + n)
         {
             // The common case, converted straight into the String.
             String s(reinterpret_cast<const char*>(_p), Uint32(n));
@@ -152,24 +153,6 @@ public:
         }
         _p = end;
         return String(_units.data(), Uint32(u - _units.data()));
-    }
-
-    static bool ascii(const unsigned char* p, std::size_t n)
-    {
-        std::size_t i = 0;
-        for (; i + 8 <= n; i += 8)
-        {
-            uint64_t word;
-            std::memcpy(&word, p + i, 8);
-            if (word & 0x8080808080808080ull)
-                return false;
-        }
-        for (; i < n; i++)
-        {
-            if (p[i] & 0x80)
-                return false;
-        }
-        return true;
     }
 
     CIMDateTime dateTime()
