@@ -31,18 +31,9 @@ std::shared_ptr<CIMQualifierRep> newQualifierRep(
 
 namespace
 {
-std::shared_ptr<CIMQualifierRep> newQualifierRep(
-    const CIMName& name,
-    const CIMValue& value,
-    const CIMFlavor& flavor,
-    Boolean propagated)
-{
-    return newQualifierRep(name, value, flavor, propagated, nullptr);
-}
-
 std::shared_ptr<CIMQualifierRep> cloneRep(const CIMQualifierRep& x)
 {
-    return newQualifierRep(x.name, x.value, x.flavor, x.propagated);
+    return newQualifierRep(x.name, x.value, x.flavor, x.propagated, nullptr);
 }
 
 bool identicalReps(
@@ -69,7 +60,7 @@ CIMQualifier::CIMQualifier(
     const CIMValue& value,
     const CIMFlavor& flavor,
     Boolean propagated)
-    : _rep(newQualifierRep(name, value, flavor, propagated))
+    : _rep(newQualifierRep(name, value, flavor, propagated, nullptr))
 {
 }
 
@@ -175,7 +166,7 @@ CIMConstQualifier::CIMConstQualifier(
     const CIMValue& value,
     const CIMFlavor& flavor,
     Boolean propagated)
-    : _rep(newQualifierRep(name, value, flavor, propagated))
+    : _rep(newQualifierRep(name, value, flavor, propagated, nullptr))
 {
 }
 

@@ -67,8 +67,7 @@ String CimXmlBuilder::stringValue(const char* text, std::size_t size)
         return String(text, Uint32(size));
     if (_texts.empty())
         _texts.resize(kTextSlots);
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-    TextSlot& slot = _texts[(size * 131 + t[0] * 31 + t[size / 2] * 7 + t[size - 1]) % kTextSlots];
+    TextSlot& slot = _texts[slotOf(text, size, kTextSlots)];
     if (slot.size != size || std::memcmp(slot.key, text, size) != 0)
     {
         slot.text = String(text, Uint32(size));   // throws for bad UTF-8 before the slot changes

@@ -113,6 +113,10 @@ private:
     Frame& push(CimXmlTag tag);
     Frame* parentFrame() { return _depth >= 2 ? &_frames[_depth - 2] : nullptr; }
 
+    // The slot of a direct-mapped cache for a text of n bytes: a hash of
+    // the length and a few of the bytes (text[0] is read even when n is 0:
+    // the text is NUL-terminated then).
+    static std::size_t slotOf(const char* text, std::size_t n, std::size_t slots);
     // Sets `target` to the validated name for `text` (short names come
     // from a small cache).
     void setName(CIMName& target, const char* text);

@@ -121,6 +121,13 @@ CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)
     return f;
 }
 
+std::size_t CimXmlBuilder::slotOf(const char* text, std::size_t n, std::size_t slots)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+    const unsigned last = n ? t[n - 1] : 0;
+    return (n * 131 + t[0] * 31u + t[n / 2] * 7u + last) % slots;
+}
+
 void CimXmlBuilder::setName(CIMName& target, const char* text)
 {
     // Real names are short and come from the cache, whose text the target
@@ -133,14 +140,10 @@ void CimXmlBuilder::setName(CIMName& target, const char* text)
         target = CIMName(String(text, Uint32(n)));
         return;
     }
-    // A direct-mapped cache: a hash of length and a few characters picks
-    // the slot, a full comparison confirms it.  Misses validate the name
-    // and replace the slot, so the cache stays bounded whatever the input.
-    unsigned char c0 = static_cast<unsigned char>(text[0]);
-    unsigned char cl = n ? static_cast<unsigned char>(text[n - 1]) : 0;
-    unsigned char cm = static_cast<unsigned char>(text[n / 2]);
-    std::size_t slot = (n * 131 + c0 * 31 + cm * 7 + cl) % kNameSlots;
-    NameSlot& entry = _names[slot];
+    // A direct-mapped cache: the slot picked by slotOf, a full comparison
+    // confirms it.  Misses validate the name and replace the slot, so the
+    // cache stays bounded whatever the input.
+    NameSlot& entry = _names[slotOf(text, n, kNameSlots)];
     if (!(entry.key.size() == n && std::memcmp(entry.key.data(), text, n) == 0 && n))
     {
         entry.name = CIMName(String(text, Uint32(n)));
