@@ -116,7 +116,12 @@ private:
     // The slot of a direct-mapped cache for a text of n bytes: a hash of
     // the length and a few of the bytes (text[0] is read even when n is 0:
     // the text is NUL-terminated then).
-    static std::size_t slotOf(const char* text, std::size_t n, std::size_t slots);
+    static std::size_t slotOf(const char* text, std::size_t n, std::size_t slots)
+    {
+        const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+        const unsigned last = n ? t[n - 1] : 0;
+        return (n * 131 + t[0] * 31u + t[n / 2] * 7u + last) % slots;
+    }
     // Sets `target` to the validated name for `text` (short names come
     // from a small cache).
     void setName(CIMName& target, const char* text);

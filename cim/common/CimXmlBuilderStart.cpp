@@ -121,13 +121,6 @@ CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)
     return f;
 }
 
-std::size_t CimXmlBuilder::slotOf(const char* text, std::size_t n, std::size_t slots)
-{
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-    const unsigned last = n ? t[n - 1] : 0;
-    return (n * 131 + t[0] * 31u + t[n / 2] * 7u + last) % slots;
-}
-
 void CimXmlBuilder::setName(CIMName& target, const char* text)
 {
     // Real names are short and come from the cache, whose text the target
