@@ -1,6 +1,7 @@
 // The closing half of CimXmlBuilder: as each element ends, its frame is
 // turned into an object or value and delivered to the enclosing frame.
 #include "CimXmlBuilder.h"
+#include "ShortBytes.h"
 #include "Utf8Text.h"
 
 #include "CimXmlMessages.h"
@@ -68,7 +69,7 @@ String CimXmlBuilder::stringValue(const char* text, std::size_t size)
     if (_texts.empty())
         _texts.resize(kTextSlots);
     TextSlot& slot = _texts[slotOf(text, size, kTextSlots)];
-    if (slot.size != size || std::memcmp(slot.key, text, size) != 0)
+    if (slot.size != size || !equalBytes(slot.key, text, size))
     {
         slot.text = String(text, Uint32(size));   // throws for bad UTF-8 before the slot changes
         slot.size = size;

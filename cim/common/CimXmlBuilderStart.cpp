@@ -1,6 +1,7 @@
 // The opening half of CimXmlBuilder: frames are pushed and filled from the
 // attributes of each element as it starts.
 #include "CimXmlBuilder.h"
+#include "ShortBytes.h"
 
 #include "CimXmlMessages.h"
 #include "CimXmlValues.h"
@@ -137,7 +138,7 @@ void CimXmlBuilder::setName(CIMName& target, const char* text)
     // confirms it.  Misses validate the name and replace the slot, so the
     // cache stays bounded whatever the input.
     NameSlot& entry = _names[slotOf(text, n, kNameSlots)];
-    if (!(entry.key.size() == n && std::memcmp(entry.key.data(), text, n) == 0 && n))
+    if (!(entry.key.size() == n && equalBytes(entry.key.data(), text, n) && n))
     {
         entry.name = CIMName(String(text, Uint32(n)));
         entry.key.assign(text, n);

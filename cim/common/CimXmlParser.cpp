@@ -1,6 +1,7 @@
 #include "CimXmlParser.h"
 
 #include "CimXmlTokenizer.h"
+#include "ShortBytes.h"
 
 #include <cstdint>
 #include <cstring>
@@ -161,7 +162,7 @@ public:
             return false;
         for (const Entry& e : _byLength[n])
         {
-            if (e.name[0] == name[0] && std::memcmp(e.name, name, n) == 0)
+            if (e.name[0] == name[0] && equalBytes(e.name, name, n))
             {
                 tag = e.tag;
                 return true;

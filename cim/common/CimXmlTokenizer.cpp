@@ -67,6 +67,38 @@ inline const char* skipPlainText(const char* s, const char* end)
     return s;
 }
 
+// The end of the run of ASCII name characters at s: letters, digits and
+// - . _ : (sixteen bytes at a time where the processor allows).
+inline const char* asciiNameRunEnd(const char* s, const char* end)
+{
+#if defined(__SSE2__)
+    // An unsigned range test on signed compares: v in [lo, lo + n) when
+    // (v - lo) ^ 0x80 < n ^ 0x80.
+    auto inRange = [](__m128i v, char lo, int n) {
+        const __m128i flip = _mm_set1_epi8(char(0x80));
+        __m128i d = _mm_xor_si128(_mm_sub_epi8(v, _mm_set1_epi8(lo)), flip);
+        return _mm_cmplt_epi8(d, _mm_set1_epi8(char(n ^ 0x80)));
+    };
+    while (end - s >= 16)
+    {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        // Letters of either case; '-' to ':' without '/'; '_'.
+        __m128i letter = inRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 26);
+        __m128i punctuation = _mm_andnot_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('/')),
+                                               inRange(v, '-', ':' - '-' + 1));
+        __m128i underscore = _mm_cmpeq_epi8(v, _mm_set1_epi8('_'));
+        unsigned names = unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, punctuation), underscore)));
+        if (names != 0xFFFF)
+            return s + __builtin_ctz(~names);
+        s += 16;
+    }
+#endif
+    while (s < end && kBytes.name[static_cast<unsigned char>(*s)])
+        ++s;
+    return s;
+}
+
 inline bool isSpace(char c)
 {
     return c == ' ' || c == '\n' || c == '\t' || c == '\r';
@@ -205,29 +237,40 @@ unsigned long CimXmlTokenizer::lineAt(const char* at)
     return _line;
 }
 
-// Line ends as XML counts them: LF, CR LF, and a CR alone.
+// Line ends as XML counts them: LF, CR LF, and a CR alone.  Documents
+// often hold a line per element, so the ends are counted sixteen bytes at
+// a time: every LF and every CR, less the CRs an LF follows.
 void CimXmlTokenizer::countLines(const char* to)
 {
     const char* p = _counted;
-    unsigned long lines = 0;
-    while (p < to)
+    unsigned long lfs = 0, crs = 0, pairs = 0;
+    bool afterCr = false;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; to - p >= 16; p += 16)
     {
-        const void* lf = std::memchr(p, '\n', std::size_t(to - p));
-        if (!lf)
-            break;
-        lines++;
-        p = static_cast<const char*>(lf) + 1;
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        unsigned l = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        unsigned c = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        lfs += unsigned(__builtin_popcount(l));
+        crs += unsigned(__builtin_popcount(c));
+        pairs += unsigned(__builtin_popcount((c << 1) & l)) + (afterCr && (l & 1));
+        afterCr = (c >> 15) != 0;
     }
-    for (p = _counted; p < to;)
+#endif
+    for (; p < to; ++p)
     {
-        const void* cr = std::memchr(p, '\r', std::size_t(to - p));
-        if (!cr)
-            break;
-        p = static_cast<const char*>(cr) + 1;
-        if (p == to || *p != '\n')
-            lines++;
+        if (*p == '\n')
+        {
+            lfs++;
+            pairs += afterCr;
+        }
+        else if (*p == '\r')
+            crs++;
+        afterCr = *p == '\r';
     }
-    _line += lines;
+    _line += lfs + crs - pairs;
     _counted = to;
 }
 
@@ -296,9 +339,7 @@ const char* CimXmlTokenizer::name(const char* p, const char* end, bool last)
     const char* s = p;
     if (s < end && kBytes.nameStart[static_cast<unsigned char>(*s)])
     {
-        ++s;
-        while (s < end && kBytes.name[static_cast<unsigned char>(*s)])
-            ++s;
+        s = asciiNameRunEnd(s + 1, end);
         if (s < end && static_cast<unsigned char>(*s) < 0x80)
             return s;
     }
@@ -422,7 +463,7 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
         return incomplete(p, last, kUnclosedToken);
     if (_rootClosed)
         fail(p, "junk after document element");
-    _attributeSize = 0;
+    _attributeText.size = 0;
     _attributeOffsets.clear();
     const char* s = nameEnd;
     bool empty;
@@ -463,12 +504,12 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
             // A name is followed by its NUL, then its value.
             std::size_t other = _attributeOffsets[i];
             if (_attributeOffsets[i + 1] - other == nameSize + 1 &&
-                std::memcmp(&_attributeText[other], attributeName, nameSize) == 0)
+                equalBytes(_attributeText.data() + other, attributeName, nameSize))
                 fail(attributeName, "duplicate attribute");
         }
-        _attributeOffsets.push_back(_attributeSize);
-        put(attributeName, nameSize);
-        put('\0');
+        _attributeOffsets.push_back(_attributeText.size);
+        _attributeText.append(attributeName, nameSize);
+        _attributeText.append('\0');
         while (s < end && isSpace(*s))
             ++s;
         if (s == end)
@@ -484,7 +525,7 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
         if (quote != '"' && quote != '\'')
             fail(s, kInvalidToken);
         ++s;
-        _attributeOffsets.push_back(_attributeSize);
+        _attributeOffsets.push_back(_attributeText.size);
         // The value, normalized as XML requires: each white-space
         // character (a CR LF pair counts as one) becomes a space.
         for (;;)
@@ -492,7 +533,7 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
             const char* plain = s;
             while (s < end && kBytes.attribute[static_cast<unsigned char>(*s)])
                 ++s;
-            put(plain, std::size_t(s - plain));
+            _attributeText.append(plain, std::size_t(s - plain));
             if (s == end)
                 return incomplete(p, last, kUnclosedToken);
             char c = *s;
@@ -503,7 +544,7 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
             }
             if (c == '"' || c == '\'')
             {
-                put(c);
+                _attributeText.append(c);
                 ++s;
             }
             else if (c == '&')
@@ -513,18 +554,18 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
                 s = reference(s, end, last, decoded, size);
                 if (!s)
                     return incomplete(p, last, kUnclosedToken);
-                put(decoded, size);
+                _attributeText.appendCharacter(decoded, size);
             }
             else if (c == '\t' || c == '\n')
             {
-                put(' ');
+                _attributeText.append(' ');
                 ++s;
             }
             else if (c == '\r')
             {
                 if (s + 1 == end)
                     return incomplete(p, last, kUnclosedToken);
-                put(' ');
+                _attributeText.append(' ');
                 s += s[1] == '\n' ? 2 : 1;
             }
             else if (static_cast<unsigned char>(c) >= 0x80)
@@ -533,18 +574,18 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
                 std::size_t n = utf8Char(s, end, last, cp);
                 if (!n)
                     return incomplete(p, last, kUnclosedToken);
-                put(s, n);
+                _attributeText.append(s, n);
                 s += n;
             }
             else
                 fail(s, kInvalidToken);
         }
-        put('\0');
+        _attributeText.append('\0');
     }
 
     _attributes.clear();
     for (std::size_t offset : _attributeOffsets)
-        _attributes.push_back(&_attributeText[offset]);
+        _attributes.push_back(_attributeText.data() + offset);
     if (_attributeOffsets.size() > 2 * kFewAttributes)
     {
         std::vector<const char*> names;
@@ -559,15 +600,15 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
         }
     }
     _attributes.push_back(nullptr);
-    _nameStarts.push_back(_names.size());
+    _nameStarts.push_back(_names.size);
     _names.append(q, std::size_t(nameEnd - q));
-    _names += '\0';
+    _names.append('\0');
     _spaceWanted.push_back(_sink->startTag(_names.data() + _nameStarts.back(),
                                            std::size_t(nameEnd - q), _attributes.data()));
     if (empty)
     {
         _sink->endTag();
-        _names.resize(_nameStarts.back());
+        _names.size = _nameStarts.back();
         _nameStarts.pop_back();
         _spaceWanted.pop_back();
         _rootClosed = _nameStarts.empty();
@@ -578,9 +619,24 @@ const char* CimXmlTokenizer::startTag(const char* p, const char* end, bool last)
 const char* CimXmlTokenizer::endTag(const char* p, const char* end, bool last)
 {
     const char* q = p + 2;
-    const char* nameEnd = name(q, end, last);
+    const char* nameEnd = nullptr;
+    if (!_nameStarts.empty())
+    {
+        // Mostly the name is that of the open element, which was checked
+        // as it opened: compared, not read again.
+        std::size_t open = _nameStarts.back();
+        std::size_t size = _names.size - open - 1;
+        if (std::size_t(end - q) > size && equalBytes(_names.data() + open, q, size) &&
+            !kBytes.name[static_cast<unsigned char>(q[size])] &&
+            static_cast<unsigned char>(q[size]) < 0x80)
+            nameEnd = q + size;
+    }
     if (!nameEnd)
-        return incomplete(p, last, kUnclosedToken);
+    {
+        nameEnd = name(q, end, last);
+        if (!nameEnd)
+            return incomplete(p, last, kUnclosedToken);
+    }
     const char* s = nameEnd;
     while (s < end && isSpace(*s))
         ++s;
@@ -591,11 +647,11 @@ const char* CimXmlTokenizer::endTag(const char* p, const char* end, bool last)
     if (_nameStarts.empty())
         fail(p, _rootClosed ? "junk after document element" : kInvalidToken);
     std::size_t open = _nameStarts.back();
-    std::size_t size = _names.size() - open - 1;
-    if (size != std::size_t(nameEnd - q) || std::memcmp(_names.data() + open, q, size) != 0)
+    std::size_t size = _names.size - open - 1;
+    if (size != std::size_t(nameEnd - q) || !equalBytes(_names.data() + open, q, size))
         fail(p, "mismatched tag");
     _sink->endTag();
-    _names.resize(open);
+    _names.size = open;
     _nameStarts.pop_back();
     _spaceWanted.pop_back();
     _rootClosed = _nameStarts.empty();
@@ -657,11 +713,14 @@ const char* CimXmlTokenizer::cdata(const char* p, const char* end, bool last)
             if (s + 1 == end)
                 return incomplete(p, last, "unclosed CDATA section");
             if (!decoded)
-                _decoded.assign(start, std::size_t(s - start));
+                {
+                _decoded.size = 0;
+                _decoded.append(start, std::size_t(s - start));
+            }
             else
                 _decoded.append(plain, std::size_t(s - plain));
             decoded = true;
-            _decoded += '\n';
+            _decoded.append('\n');
             s += s[1] == '\n' ? 2 : 1;
             plain = s;
         }
@@ -679,8 +738,8 @@ const char* CimXmlTokenizer::cdata(const char* p, const char* end, bool last)
     if (decoded)
     {
         _decoded.append(plain, std::size_t(s - plain));
-        if (!_decoded.empty())
-            _sink->text(_decoded.data(), _decoded.size());
+        if (_decoded.size)
+            _sink->text(_decoded.data(), _decoded.size);
     }
     else if (s > start)
         _sink->text(start, std::size_t(s - start));
@@ -736,7 +795,10 @@ const char* CimXmlTokenizer::content(const char* p, const char* end, bool last)
                 break;
             }
             if (!decoded)
-                _decoded.assign(p, std::size_t(s - p));
+                {
+                _decoded.size = 0;
+                _decoded.append(p, std::size_t(s - p));
+            }
             else
                 _decoded.append(plain, std::size_t(s - plain));
             decoded = true;
@@ -751,12 +813,12 @@ const char* CimXmlTokenizer::content(const char* p, const char* end, bool last)
                     _needMore = true;
                     break;
                 }
-                _decoded.append(decodedChar, size);
+                _decoded.appendCharacter(decodedChar, size);
                 s = r;
             }
             else
             {
-                _decoded += '\n';
+                _decoded.append('\n');
                 s += s + 1 < end && s[1] == '\n' ? 2 : 1;
             }
             plain = s;
@@ -791,8 +853,8 @@ const char* CimXmlTokenizer::content(const char* p, const char* end, bool last)
     if (decoded)
     {
         _decoded.append(plain, std::size_t(s - plain));
-        if (!_decoded.empty())
-            _sink->text(_decoded.data(), _decoded.size());
+        if (_decoded.size)
+            _sink->text(_decoded.data(), _decoded.size);
     }
     else if (s > p)
         _sink->text(p, std::size_t(s - p));
@@ -847,26 +909,29 @@ const char* CimXmlTokenizer::reference(const char* p, const char* end, bool last
         size = utf8Bytes(value, to);
         return q + 1;
     }
+    // The predefined entities, by far the most frequent references.
+    static const struct
+    {
+        const char* text;   // name and ';'
+        std::size_t size;
+        char value;
+    } kPredefined[] = {
+        {"quot;", 5, '"'}, {"lt;", 3, '<'}, {"gt;", 3, '>'}, {"amp;", 4, '&'}, {"apos;", 5, '\''}};
+    for (const auto& e : kPredefined)
+    {
+        if (std::size_t(end - q) >= e.size && equalBytes(q, e.text, e.size))
+        {
+            to[0] = e.value;
+            size = 1;
+            return q + e.size;
+        }
+    }
     const char* nameEnd = name(q, end, last);
     if (!nameEnd)
         return nullptr;
     if (*nameEnd != ';')
         fail(nameEnd, kInvalidToken);
-    std::size_t n = std::size_t(nameEnd - q);
-    static const struct
-    {
-        const char* name;
-        char value;
-    } kPredefined[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-    for (const auto& e : kPredefined)
-    {
-        if (std::strlen(e.name) == n && std::memcmp(e.name, q, n) == 0)
-        {
-            to[0] = e.value;
-            size = 1;
-            return nameEnd + 1;
-        }
-    }
+    // Any other name: an entity no declaration defined.
     fail(p, "undefined entity");
 }
 

@@ -19,6 +19,7 @@
 #define PEGASUS_CIMXML_TOKENIZER_H
 
 #include "CimXmlException.h"
+#include "ShortBytes.h"
 
 #include <cstddef>
 #include <cstring>
@@ -105,29 +106,46 @@ private:
     std::string _pending;
     // Size the tail must reach before it is tried again.
     std::size_t _retryAt = 0;
+    // A byte buffer whose room is kept from token to token.
+    struct Bytes
+    {
+        std::vector<char> room;
+        std::size_t size = 0;
+
+        char* data() { return room.data(); }
+        void append(const char* from, std::size_t n)
+        {
+            if (n > room.size() - size)
+                room.resize(2 * (size + n) + 64);
+            copyBytes(room.data() + size, from, n);
+            size += n;
+        }
+        void append(char c)
+        {
+            if (size == room.size())
+                room.resize(2 * size + 64);
+            room[size++] = c;
+        }
+        // The one to four bytes of a decoded reference.
+        void appendCharacter(const char* utf8, std::size_t n)
+        {
+            for (std::size_t i = 0; i < n; i++)
+                append(utf8[i]);
+        }
+    };
+
     // Names of the open elements, each followed by a NUL, and their offsets.
-    std::string _names;
+    Bytes _names;
     std::vector<std::size_t> _nameStarts;
     // For each open element, whether its white space is handed over.
     std::vector<char> _spaceWanted;
-    // Appends to the attribute texts.
-    void put(const char* data, std::size_t size)
-    {
-        if (size > _attributeText.size() - _attributeSize)
-            _attributeText.resize(2 * (_attributeSize + size) + 64);
-        if (size)
-            std::memcpy(&_attributeText[_attributeSize], data, size);
-        _attributeSize += size;
-    }
-    void put(char c) { put(&c, 1); }
-
-    // Attribute texts of the current start tag (name, NUL, value, NUL...),
-    // the size in use, and the offsets of the names and values.
-    std::vector<char> _attributeText;
-    std::size_t _attributeSize = 0;
+    // Attribute texts of the current start tag (name, NUL, value, NUL...)
+    // and the offsets of the names and values.
+    Bytes _attributeText;
     std::vector<std::size_t> _attributeOffsets;
     std::vector<const char*> _attributes;
-    std::string _decoded;
+    // Character data as decoded, when it held references or CRs.
+    Bytes _decoded;
     bool _started = false;  // past the place of an XML declaration
     bool _rootClosed = false;
 };

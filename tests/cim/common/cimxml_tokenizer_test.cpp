@@ -191,6 +191,24 @@ std::vector<Case> cases()
         {"<a><unclosed", "error: line 1: unclosed token"},
         {"<a>\xE2\x82", "error: line 1: partial character"},
         {"<a>\n&amp", "error: line 2: unclosed token"},
+        {"<a>&quotx;</a>", "error: line 1: undefined entity"},
+        {"<a v='&amp'/>", "error: line 1: not well-formed (invalid token)"},
+        // Line ends counted in blocks: a CR LF pair split between two
+        // blocks, lone CRs, runs of LFs.
+        {"<a>" + std::string(12, ' ') + "\r\n\r" + std::string(20, '\n') +
+             "\r\n\r\n\r\n\r\n\r\n" + std::string(15, ' ') + "\r\r</b>",
+         "error: line 29: mismatched tag"},
+        // Names longer than a block, with every kind of name character, and
+        // end tags that almost match.
+        {"<CIM.Long-name_with:all.9chars><x/></CIM.Long-name_with:all.9chars>",
+         "<CIM.Long-name_with:all.9chars><x></></>"},
+        {"<abcdefghijklmnopqrstu/>", "<abcdefghijklmnopqrstu></>"},
+        {"<abcdefghijklmnopqrst/u>", "error: line 1: not well-formed (invalid token)"},
+        {"<abcdefghijklmnopq></abcdefghijklmnop>", "error: line 1: mismatched tag"},
+        {"<abcdefghijklmnop></abcdefghijklmnopq>", "error: line 1: mismatched tag"},
+        {"<abcdefghijklmnopqr\xC3\xA9 v='1'></abcdefghijklmnopqr\xC3\xA9>",
+         "<abcdefghijklmnopqr\xC3\xA9 v=[1]></>"},
+        {"<a></a\xC3\xA9>", "error: line 1: mismatched tag"},
     };
 }
 
