@@ -148,12 +148,12 @@ void CimXmlBuilder::deliverText(Frame& f, Frame* parent)
 {
     if (parent->tag == T::VALUE_ARRAY)
     {
-        // Copied into a string kept from an earlier array where there is
-        // one, so that neither buffer has to be allocated again.
-        if (parent->textCount < parent->texts.size())
-            parent->texts[parent->textCount] = f.text;
-        else
-            parent->texts.push_back(f.text);
+        // Swapped with a string kept from an earlier array where there is
+        // one: the text moves without a copy, and the frame takes the
+        // other's buffer for its next VALUE.
+        if (parent->textCount == parent->texts.size())
+            parent->texts.emplace_back();
+        parent->texts[parent->textCount].swap(f.text);
         parent->textCount++;
         return;
     }

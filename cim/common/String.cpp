@@ -458,23 +458,33 @@ String& String::append(const char* str, Uint32 n)
 
 namespace {
 
-// Writes ASCII bytes as code units, sixteen at a time where the processor
-// allows; returns the end of what was written.
-Char16* widenAscii(Char16* out, const unsigned char* p, size_t n)
+// Writes the run of ASCII bytes at p as code units to q, sixteen at a time
+// where the processor allows, and moves both to the run's end.  Sixteen
+// units are stored even where the run ends inside them: the caller's block
+// has room for a unit per byte left, and what follows overwrites them.
+inline void widenAsciiRun(const unsigned char*& p, const unsigned char* end, Char16*& q)
 {
-    size_t i = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16)
+    while (end - p >= 16)
     {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 8), _mm_unpackhi_epi8(v, zero));
+        unsigned high = unsigned(_mm_movemask_epi8(v));
+        if (high)
+        {
+            unsigned ascii = unsigned(__builtin_ctz(high));
+            p += ascii;
+            q += ascii;
+            return;
+        }
+        p += 16;
+        q += 16;
     }
 #endif
-    for (; i < n; i++)
-        out[i] = Char16(Uint16(p[i]));
-    return out + n;
+    while (p != end && *p < 0x80)
+        *q++ = Char16(Uint16(*p++));
 }
 
 }  // namespace
@@ -498,11 +508,7 @@ void String::_appendUtf8(const char* str, size_t n)
     bool ok = true;
     while (p != end)
     {
-        // A run of ASCII bytes is copied in one piece.
-        const unsigned char* run = p;
-        p = asciiRunEnd(p, end);
-        if (p != run)
-            q = widenAscii(q, run, size_t(p - run));
+        widenAsciiRun(p, end, q);
         if (p == end)
             break;
         Uint32 c = *p;

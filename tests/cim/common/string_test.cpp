@@ -54,6 +54,24 @@ TEST(StringTest, Utf8RoundTripsAndCountsCodeUnits)
         EXPECT_EQ(std::string(c.text), text(s)) << c.text;
         EXPECT_EQ(std::string(c.text), utf8Text(s)) << c.text;
     }
+    // A two-byte character at every place of a long ASCII text, appended
+    // to a text already there: every unit lands where it belongs.
+    for (size_t at = 0; at <= 40; at++)
+    {
+        std::string ascii = "the quick brown fox jumps over the lazy dog 0123";
+        std::string utf8 = ascii.substr(0, at) + "\xC3\xA9" + ascii.substr(at);
+        String s("ab");
+        s.append(utf8.c_str(), Uint32(utf8.size()));
+        ASSERT_EQ(ascii.size() + 3, s.size()) << at;
+        for (size_t i = 0; i < s.size(); i++)
+        {
+            Uint16 expected = i < 2 ? Uint16("ab"[i])
+                              : i - 2 < at ? Uint16(ascii[i - 2])
+                              : i - 2 == at ? Uint16(0xE9)
+                                            : Uint16(ascii[i - 3]);
+            ASSERT_EQ(expected, Uint16(s[Uint32(i)])) << "at " << at << ", unit " << i;
+        }
+    }
     // An unpaired surrogate keeps its own three-byte sequence in both.
     String lone;
     lone.append(Char16(0xD800));
