@@ -239,38 +239,38 @@ unsigned long CimXmlTokenizer::lineAt(const char* at)
 
 // Line ends as XML counts them: LF, CR LF, and a CR alone.  Documents
 // often hold a line per element, so the ends are counted sixteen bytes at
-// a time: every LF and every CR, less the CRs an LF follows.
+// a time: each byte that is an LF, or a CR no LF follows, adds one to its
+// lane's counter.
 void CimXmlTokenizer::countLines(const char* to)
 {
     const char* p = _counted;
-    unsigned long lfs = 0, crs = 0, pairs = 0;
-    bool afterCr = false;
+    unsigned long lines = 0;
 #if defined(__SSE2__)
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i cr = _mm_set1_epi8('\r');
-    for (; to - p >= 16; p += 16)
+    while (to - p >= 17)
     {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        unsigned l = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        unsigned c = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
-        lfs += unsigned(__builtin_popcount(l));
-        crs += unsigned(__builtin_popcount(c));
-        pairs += unsigned(__builtin_popcount((c << 1) & l)) + (afterCr && (l & 1));
-        afterCr = (c >> 15) != 0;
+        // The byte counters are added up before any of them can overflow.
+        __m128i counts = _mm_setzero_si128();
+        for (int i = 0; i < 255 && to - p >= 17; i++, p += 16)
+        {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+            __m128i ends = _mm_or_si128(
+                _mm_cmpeq_epi8(v, lf),
+                _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(v, cr)));
+            counts = _mm_sub_epi8(counts, ends);
+        }
+        __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        lines += unsigned(_mm_extract_epi16(sums, 0)) + unsigned(_mm_extract_epi16(sums, 4));
     }
 #endif
     for (; p < to; ++p)
     {
-        if (*p == '\n')
-        {
-            lfs++;
-            pairs += afterCr;
-        }
-        else if (*p == '\r')
-            crs++;
-        afterCr = *p == '\r';
+        if (*p == '\n' || (*p == '\r' && (p + 1 == to || p[1] != '\n')))
+            lines++;
     }
-    _line += lfs + crs - pairs;
+    _line += lines;
     _counted = to;
 }
 

@@ -96,6 +96,14 @@ std::string expatTrace(const std::string& doc)
     return ok ? state.out : "error";
 }
 
+std::string repeated(const std::string& text, std::size_t times)
+{
+    std::string out;
+    for (std::size_t i = 0; i < times; i++)
+        out += text;
+    return out;
+}
+
 struct Case
 {
     std::string doc;
@@ -198,6 +206,10 @@ std::vector<Case> cases()
         {"<a>" + std::string(12, ' ') + "\r\n\r" + std::string(20, '\n') +
              "\r\n\r\n\r\n\r\n\r\n" + std::string(15, ' ') + "\r\r</b>",
          "error: line 29: mismatched tag"},
+        // More line ends than a counter of one byte holds, in every lane.
+        {"<a>" + std::string(4200, '\n') + repeated("\r\n", 700) + std::string(300, '\r') +
+             "</b>",
+         "error: line 5201: mismatched tag"},
         // Names longer than a block, with every kind of name character, and
         // end tags that almost match.
         {"<CIM.Long-name_with:all.9chars><x/></CIM.Long-name_with:all.9chars>",
