@@ -127,6 +127,21 @@ public:
         CIMHandleAccess::rep(x)->ownerCount++;
     }
 
+    // The same, taking over the caller's handle rather than copying it.
+    void add(H&& x)
+    {
+        if (x.isUninitialized())
+            throw UninitializedObjectException();
+        const CIMName& name = x.getName();
+        if (find(name) != PEG_NOT_FOUND)
+        {
+            throw AlreadyExistsException(
+                String(_kind) + " \"" + name.getString() + "\"");
+        }
+        CIMHandleAccess::rep(x)->ownerCount++;
+        _items.push_back(std::move(x));
+    }
+
     // Room for n elements, so that adding them moves none.
     void reserve(size_t n) { _items.reserve(n); }
 

@@ -210,14 +210,16 @@ void CimXmlBuilder::deliverPath(const CIMObjectPath& path, CimXmlTag from, Frame
     }
 }
 
-void CimXmlBuilder::deliverQualifier(const CIMQualifier& qualifier, Frame* parent)
+// The qualifier is handed on, not copied: each copy of a handle costs two
+// atomic updates of its count.
+void CimXmlBuilder::deliverQualifier(CIMQualifier&& qualifier, Frame* parent)
 {
     if (parent->tag == T::CLASS)
-        parent->cimClass.addQualifier(qualifier);
+        CIMHandleAccess::rep(parent->cimClass)->qualifiers.add(std::move(qualifier));
     else if (parent->tag == T::INSTANCE)
-        parent->instance.addQualifier(qualifier);
+        CIMHandleAccess::rep(parent->instance)->qualifiers.add(std::move(qualifier));
     else
-        parent->qualifiers.append(qualifier);
+        parent->qualifiers.push_back(std::move(qualifier));
 }
 
 void CimXmlBuilder::deliverProperty(const CIMProperty& property, Frame* parent)
@@ -286,8 +288,8 @@ void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
     rep->classOrigin = f.classOrigin;
     rep->propagated = f.propagated;
     rep->qualifiers.reserve(f.qualifiers.size());
-    for (Uint32 i = 0; i < f.qualifiers.size(); i++)
-        rep->qualifiers.add(f.qualifiers[i]);
+    for (CIMQualifier& q : f.qualifiers)
+        rep->qualifiers.add(std::move(q));
     deliverProperty(CIMHandleAccess::make<CIMProperty>(rep), parent);
 }
 
@@ -302,8 +304,8 @@ void CimXmlBuilder::endParameter(Frame& f, Frame* parent)
 {
     CIMParameter parameter(f.name, declaredType(f), f.isArray, f.arraySize, f.referenceClass);
     CIMHandleAccess::rep(parameter)->qualifiers.reserve(f.qualifiers.size());
-    for (Uint32 i = 0; i < f.qualifiers.size(); i++)
-        parameter.addQualifier(f.qualifiers[i]);
+    for (CIMQualifier& q : f.qualifiers)
+        CIMHandleAccess::rep(parameter)->qualifiers.add(std::move(q));
     parent->parameters.append(parameter);
 }
 
@@ -487,7 +489,7 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         CIMQualifier q = CIMHandleAccess::make<CIMQualifier>(
             newQualifierRep(f.name, typedValue(f, f.content == TEXTS), f.flavor, f.propagated,
                             _qualifierBlock));
-        deliverQualifier(q, parent);
+        deliverQualifier(std::move(q), parent);
         break;
     }
     case T::QUALIFIER_DECLARATION:
@@ -509,8 +511,8 @@ void CimXmlBuilder::endElement(CimXmlTag tag)
         CIMMethod method(f.name, declaredType(f), f.classOrigin, f.propagated);
         CIMHandleAccess::rep(method)->qualifiers.reserve(f.qualifiers.size());
         CIMHandleAccess::rep(method)->parameters.reserve(f.parameters.size());
-        for (Uint32 i = 0; i < f.qualifiers.size(); i++)
-            method.addQualifier(f.qualifiers[i]);
+        for (CIMQualifier& q : f.qualifiers)
+            CIMHandleAccess::rep(method)->qualifiers.add(std::move(q));
         for (Uint32 i = 0; i < f.parameters.size(); i++)
             method.addParameter(f.parameters[i]);
         parent->cimClass.addMethod(method);

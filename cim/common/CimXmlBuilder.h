@@ -87,7 +87,7 @@ private:
         CIMObjectPath path;
         Array<CIMObjectPath> paths;
         Array<CIMKeyBinding> keys;
-        Array<CIMQualifier> qualifiers;
+        std::vector<CIMQualifier> qualifiers;
         Array<CIMParameter> parameters;
         CIMClass cimClass;
         CIMInstance instance;
@@ -143,7 +143,7 @@ private:
 
     void deliverText(Frame& f, Frame* parent);
     void deliverPath(const CIMObjectPath& path, CimXmlTag from, Frame* parent);
-    void deliverQualifier(const CIMQualifier& qualifier, Frame* parent);
+    void deliverQualifier(CIMQualifier&& qualifier, Frame* parent);
     void deliverProperty(const CIMProperty& property, Frame* parent);
     void deliverObject(const CIMObject& object, CimXmlTag from, Frame* parent);
     void endProperty(Frame& f, Frame* parent);
