@@ -67,7 +67,7 @@ String CimXmlBuilder::stringValue(const char* text, std::size_t size)
     if (size == 0 || size > kShortText)
         return String(text, Uint32(size));
     if (_texts.empty())
-        _texts.resize(kTextSlots);
+        takeTextCache();
     TextSlot& slot = _texts[slotOf(text, size, kTextSlots)];
     if (slot.size != size || !equalBytes(slot.key, text, size))
     {

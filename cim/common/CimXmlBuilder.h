@@ -163,19 +163,15 @@ private:
         CIMName name;
     };
     static const std::size_t kNameSlots = 509;
-    // Name caches are kept per thread between builders (see the
-    // constructor): a warm cache skips validating and converting the names
-    // that every document of a kind repeats.
-    typedef std::vector<std::vector<NameSlot>> NameCachePool;
-    static NameCachePool& nameCachePool();
     std::vector<NameSlot> _names;
 
-    // Short string values repeat within a document (the ValueMap and
-    // Values qualifiers of a class, flags and states of instances): a small
-    // direct-mapped cache lets the copies of one text share its String.
-    // Kept per builder, so values never outlive the document's objects.
+    // Short string values repeat within a document and from one document
+    // to the next (the ValueMap and Values qualifiers of classes, flags and
+    // states of instances): a direct-mapped cache lets the copies of one
+    // text share its String.  A text stays in the cache, and in memory,
+    // until a text with the same slot replaces it.
     static const std::size_t kShortText = 24;
-    static const std::size_t kTextSlots = 256;
+    static const std::size_t kTextSlots = 512;
     struct TextSlot
     {
         std::size_t size = kShortText + 1;   // none
@@ -183,6 +179,17 @@ private:
         String text;
     };
     std::vector<TextSlot> _texts;
+
+    // The caches are kept per thread between builders (see the
+    // constructor): a warm cache skips validating and converting what the
+    // documents of a kind repeat.
+    template <class Slot>
+    static std::vector<std::vector<Slot>>& cachePool();
+    template <class Slot>
+    static void takeCache(std::vector<Slot>& cache, std::size_t slots);
+    template <class Slot>
+    static void returnCache(std::vector<Slot>& cache, std::size_t slots);
+    void takeTextCache();
 
     // The qualifiers of the class or instance being decoded share blocks
     // (see CIMRepBlock), as do a class's properties (in its frame).

@@ -68,30 +68,51 @@ CimXmlBuilder::CimXmlBuilder(Mode mode, const CimXmlLimits& limits, unsigned emb
       _response(nullptr), _request(nullptr)
 {
     _frames.reserve(16);
-    // Setting up the slots costs more than decoding a small document;
-    // reuse those of a builder that has finished on this thread.  Builders
-    // nested for embedded objects take a table of their own.
-    NameCachePool& pool = nameCachePool();
-    if (!pool.empty())
-    {
-        _names.swap(pool.back());
-        pool.pop_back();
-    }
-    else
-        _names.resize(kNameSlots);
+    takeCache(_names, kNameSlots);
+    // The text cache is taken with the first string value.
 }
 
 CimXmlBuilder::~CimXmlBuilder()
 {
-    // A few tables per thread cover a document and the objects embedded
-    // in it; more would only hold memory.
+    returnCache(_names, kNameSlots);
+    returnCache(_texts, kTextSlots);
+}
+
+template <class Slot>
+std::vector<std::vector<Slot>>& CimXmlBuilder::cachePool()
+{
+    thread_local std::vector<std::vector<Slot>> pool;
+    return pool;
+}
+
+// Setting up the slots costs more than decoding a small document: a builder
+// takes those of one that has finished on this thread.  Builders nested for
+// embedded objects take tables of their own.
+template <class Slot>
+void CimXmlBuilder::takeCache(std::vector<Slot>& cache, std::size_t slots)
+{
+    std::vector<std::vector<Slot>>& pool = cachePool<Slot>();
+    if (!pool.empty())
+    {
+        cache.swap(pool.back());
+        pool.pop_back();
+    }
+    else
+        cache.resize(slots);
+}
+
+// A few tables per thread cover a document and the objects embedded in it;
+// more would only hold memory.
+template <class Slot>
+void CimXmlBuilder::returnCache(std::vector<Slot>& cache, std::size_t slots)
+{
     const std::size_t kKeptTables = 2;
-    NameCachePool& pool = nameCachePool();
-    if (pool.size() < kKeptTables && _names.size() == kNameSlots)
+    std::vector<std::vector<Slot>>& pool = cachePool<Slot>();
+    if (pool.size() < kKeptTables && cache.size() == slots)
     {
         try
         {
-            pool.push_back(std::move(_names));
+            pool.push_back(std::move(cache));
         }
         catch (const std::bad_alloc&)
         {
@@ -100,10 +121,9 @@ CimXmlBuilder::~CimXmlBuilder()
     }
 }
 
-CimXmlBuilder::NameCachePool& CimXmlBuilder::nameCachePool()
+void CimXmlBuilder::takeTextCache()
 {
-    thread_local NameCachePool pool;
-    return pool;
+    takeCache(_texts, kTextSlots);
 }
 
 CimXmlBuilder::Frame& CimXmlBuilder::push(CimXmlTag tag)

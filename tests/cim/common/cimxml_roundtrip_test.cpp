@@ -16,6 +16,8 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "CommonTestSupport.h"
 
@@ -528,6 +530,71 @@ TEST(CimXmlRoundTrip, ManyObjectsDecodeAsSentAndOutliveTheirNeighbours)
     CIMClass second = r.classes[1];
     r = CimXmlResponse();
     EXPECT_TRUE(second.identical(sampleClass()));
+}
+
+// Short texts are shared between the documents a thread decodes, and with
+// the objects of other threads: each decoded value stays its own.
+TEST(CimXmlRoundTrip, ShortTextsSharedBetweenDocumentsStayTheirOwn)
+{
+    auto answer = [](const std::vector<std::string>& texts) {
+        CIMInstance inst("CIM_Item");
+        inst.setPath(CIMObjectPath("", CIMNamespaceName(), "CIM_Item"));
+        for (std::size_t i = 0; i < texts.size(); i++)
+            inst.addProperty(CIMProperty(String("P") + CIMValue(Uint32(i)).toString(),
+                                         CIMValue(String(texts[i].c_str()))));
+        Array<CIMInstance> instances;
+        instances.append(inst);
+        return CimXmlResponseEncoder::namedInstancesResponse("1", "EnumerateInstances",
+                                                            instances);
+    };
+    auto texts = [](const CimXmlResponse& r) {
+        std::vector<std::string> out;
+        const CIMInstance& inst = r.instances[0];
+        for (Uint32 i = 0; i < inst.getPropertyCount(); i++)
+        {
+            String value;
+            inst.getProperty(i).getValue().get(value);
+            out.push_back(text(value));
+        }
+        return out;
+    };
+    const std::vector<std::string> first = {"Enabled", "on", "off", "Enabled"};
+    const std::string doc = answer(first);
+
+    // A text of the first answer changed in place changes nothing else.
+    CimXmlResponse one = CimXmlResponseDecoder::decode(doc);
+    String changed;
+    one.instances[0].getProperty(0).getValue().get(changed);
+    changed[0] = 'X';
+    EXPECT_EQ("Xnabled", text(changed));
+    EXPECT_EQ(texts(one), first);
+    EXPECT_EQ(texts(CimXmlResponseDecoder::decode(doc)), first);
+
+    // More different texts than the cache has slots, then the first again.
+    std::vector<std::string> many;
+    for (int i = 0; i < 3000; i++)
+        many.push_back("t" + std::to_string(i));
+    EXPECT_EQ(texts(CimXmlResponseDecoder::decode(answer(many))), many);
+    EXPECT_EQ(texts(CimXmlResponseDecoder::decode(doc)), first);
+
+    // Threads decode the same answer, sharing texts with their own caches;
+    // their objects are checked and released on this thread.
+    std::vector<std::vector<CimXmlResponse>> results(4);
+    std::vector<std::thread> threads;
+    for (auto& mine : results)
+    {
+        threads.emplace_back([&mine, &doc] {
+            for (int i = 0; i < 50; i++)
+                mine.push_back(CimXmlResponseDecoder::decode(doc));
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    for (auto& mine : results)
+    {
+        for (const CimXmlResponse& r : mine)
+            EXPECT_EQ(texts(r), first);
+    }
 }
 
 }  // namespace
