@@ -115,14 +115,7 @@ public:
 
     void add(const H& x)
     {
-        if (x.isUninitialized())
-            throw UninitializedObjectException();
-        const CIMName& name = x.getName();
-        if (find(name) != PEG_NOT_FOUND)
-        {
-            throw AlreadyExistsException(
-                String(_kind) + " \"" + name.getString() + "\"");
-        }
+        checkNew(x);
         _items.push_back(x);
         CIMHandleAccess::rep(x)->ownerCount++;
     }
@@ -130,14 +123,7 @@ public:
     // The same, taking over the caller's handle rather than copying it.
     void add(H&& x)
     {
-        if (x.isUninitialized())
-            throw UninitializedObjectException();
-        const CIMName& name = x.getName();
-        if (find(name) != PEG_NOT_FOUND)
-        {
-            throw AlreadyExistsException(
-                String(_kind) + " \"" + name.getString() + "\"");
-        }
+        checkNew(x);
         CIMHandleAccess::rep(x)->ownerCount++;
         _items.push_back(std::move(x));
     }
@@ -209,6 +195,20 @@ public:
     }
 
 private:
+    // An element may join the list when it is initialized and its name is
+    // not there yet.
+    void checkNew(const H& x) const
+    {
+        if (x.isUninitialized())
+            throw UninitializedObjectException();
+        const CIMName& name = x.getName();
+        if (find(name) != PEG_NOT_FOUND)
+        {
+            throw AlreadyExistsException(
+                String(_kind) + " \"" + name.getString() + "\"");
+        }
+    }
+
     const char* _kind;
     std::vector<H> _items;
 };

@@ -12,29 +12,41 @@
 
 namespace Pegasus {
 
+namespace shortbytes {
+
+// The first and the last sizeof(Word) bytes of n (sizeof(Word) <= n <=
+// 2 * sizeof(Word)), overlapping in the middle.
+template <class Word>
+inline void copyEnds(char* to, const char* from, std::size_t n)
+{
+    Word head, tail;
+    std::memcpy(&head, from, sizeof(Word));
+    std::memcpy(&tail, from + n - sizeof(Word), sizeof(Word));
+    std::memcpy(to, &head, sizeof(Word));
+    std::memcpy(to + n - sizeof(Word), &tail, sizeof(Word));
+}
+
+template <class Word>
+inline bool equalEnds(const char* a, const char* b, std::size_t n)
+{
+    Word a1, a2, b1, b2;
+    std::memcpy(&a1, a, sizeof(Word));
+    std::memcpy(&b1, b, sizeof(Word));
+    std::memcpy(&a2, a + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&b2, b + n - sizeof(Word), sizeof(Word));
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+}
+
+}  // namespace shortbytes
+
 inline void copyBytes(char* to, const char* from, std::size_t n)
 {
     if (n > 16)
-    {
         std::memcpy(to, from, n);
-        return;
-    }
-    if (n >= 8)
-    {
-        std::uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    }
+    else if (n >= 8)
+        shortbytes::copyEnds<std::uint64_t>(to, from, n);
     else if (n >= 4)
-    {
-        std::uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    }
+        shortbytes::copyEnds<std::uint32_t>(to, from, n);
     else if (n)
     {
         // One to three bytes: the first, the middle and the last.
@@ -50,23 +62,9 @@ inline bool equalBytes(const char* a, const char* b, std::size_t n)
     if (n > 16)
         return std::memcmp(a, b, n) == 0;
     if (n >= 8)
-    {
-        std::uint64_t a1, a2, b1, b2;
-        std::memcpy(&a1, a, 8);
-        std::memcpy(&b1, b, 8);
-        std::memcpy(&a2, a + n - 8, 8);
-        std::memcpy(&b2, b + n - 8, 8);
-        return ((a1 ^ b1) | (a2 ^ b2)) == 0;
-    }
+        return shortbytes::equalEnds<std::uint64_t>(a, b, n);
     if (n >= 4)
-    {
-        std::uint32_t a1, a2, b1, b2;
-        std::memcpy(&a1, a, 4);
-        std::memcpy(&b1, b, 4);
-        std::memcpy(&a2, a + n - 4, 4);
-        std::memcpy(&b2, b + n - 4, 4);
-        return ((a1 ^ b1) | (a2 ^ b2)) == 0;
-    }
+        return shortbytes::equalEnds<std::uint32_t>(a, b, n);
     if (n)
         return a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1];
     return true;
