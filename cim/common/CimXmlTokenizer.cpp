@@ -713,7 +713,7 @@ const char* CimXmlTokenizer::cdata(const char* p, const char* end, bool last)
             if (s + 1 == end)
                 return incomplete(p, last, "unclosed CDATA section");
             if (!decoded)
-                {
+            {
                 _decoded.size = 0;
                 _decoded.append(start, std::size_t(s - start));
             }
@@ -795,7 +795,7 @@ const char* CimXmlTokenizer::content(const char* p, const char* end, bool last)
                 break;
             }
             if (!decoded)
-                {
+            {
                 _decoded.size = 0;
                 _decoded.append(p, std::size_t(s - p));
             }
