@@ -438,60 +438,60 @@ template CIMValue CIMValueAccess::take(Array<CIMObjectPath>&&);
 
 // ------------------------------------------------------------ construction
 
-CIMValue::CIMValue() : _rep(0), _type(0) {}
+CIMValue::CIMValue() {}
 
-CIMValue::CIMValue(CIMType type, Boolean isArray, Uint32 arraySize) : _rep(0), _type(0)
+CIMValue::CIMValue(CIMType type, Boolean isArray, Uint32 arraySize)
 {
     setNullValue(type, isArray, arraySize);
 }
 
-CIMValue::CIMValue(const CIMValue& x) : _rep(0), _type(0)
+CIMValue::CIMValue(const CIMValue& x)
 {
     CIMValueInternals::copy(*this, x);
 }
 
-CIMValue::CIMValue(CIMValue&& x) noexcept : _rep(0), _type(0)
+CIMValue::CIMValue(CIMValue&& x) noexcept
 {
     CIMValueInternals::move(*this, x);
 }
 
-CIMValue::CIMValue(Boolean x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Uint8 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Sint8 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Uint16 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Sint16 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Uint32 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Sint32 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Uint64 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Sint64 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Real32 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(Real64 x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Char16& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const String& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const CIMDateTime& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const CIMObjectPath& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const CIMObject& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const CIMInstance& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(char x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(Boolean x) { set(x); }
+CIMValue::CIMValue(Uint8 x) { set(x); }
+CIMValue::CIMValue(Sint8 x) { set(x); }
+CIMValue::CIMValue(Uint16 x) { set(x); }
+CIMValue::CIMValue(Sint16 x) { set(x); }
+CIMValue::CIMValue(Uint32 x) { set(x); }
+CIMValue::CIMValue(Sint32 x) { set(x); }
+CIMValue::CIMValue(Uint64 x) { set(x); }
+CIMValue::CIMValue(Sint64 x) { set(x); }
+CIMValue::CIMValue(Real32 x) { set(x); }
+CIMValue::CIMValue(Real64 x) { set(x); }
+CIMValue::CIMValue(const Char16& x) { set(x); }
+CIMValue::CIMValue(const String& x) { set(x); }
+CIMValue::CIMValue(const CIMDateTime& x) { set(x); }
+CIMValue::CIMValue(const CIMObjectPath& x) { set(x); }
+CIMValue::CIMValue(const CIMObject& x) { set(x); }
+CIMValue::CIMValue(const CIMInstance& x) { set(x); }
+CIMValue::CIMValue(char x) { set(x); }
 
-CIMValue::CIMValue(const Array<Boolean>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint8>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint8>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint16>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint16>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint32>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint32>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Uint64>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Sint64>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Real32>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Real64>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<Char16>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<String>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMDateTime>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMObjectPath>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMObject>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<CIMInstance>& x) : _rep(0), _type(0) { set(x); }
-CIMValue::CIMValue(const Array<char>& x) : _rep(0), _type(0) { set(x); }
+CIMValue::CIMValue(const Array<Boolean>& x) { set(x); }
+CIMValue::CIMValue(const Array<Uint8>& x) { set(x); }
+CIMValue::CIMValue(const Array<Sint8>& x) { set(x); }
+CIMValue::CIMValue(const Array<Uint16>& x) { set(x); }
+CIMValue::CIMValue(const Array<Sint16>& x) { set(x); }
+CIMValue::CIMValue(const Array<Uint32>& x) { set(x); }
+CIMValue::CIMValue(const Array<Sint32>& x) { set(x); }
+CIMValue::CIMValue(const Array<Uint64>& x) { set(x); }
+CIMValue::CIMValue(const Array<Sint64>& x) { set(x); }
+CIMValue::CIMValue(const Array<Real32>& x) { set(x); }
+CIMValue::CIMValue(const Array<Real64>& x) { set(x); }
+CIMValue::CIMValue(const Array<Char16>& x) { set(x); }
+CIMValue::CIMValue(const Array<String>& x) { set(x); }
+CIMValue::CIMValue(const Array<CIMDateTime>& x) { set(x); }
+CIMValue::CIMValue(const Array<CIMObjectPath>& x) { set(x); }
+CIMValue::CIMValue(const Array<CIMObject>& x) { set(x); }
+CIMValue::CIMValue(const Array<CIMInstance>& x) { set(x); }
+CIMValue::CIMValue(const Array<char>& x) { set(x); }
 
 CIMValue::~CIMValue()
 {

@@ -200,10 +200,10 @@ private:
     // copies share (_type 0; a null _rep is the null Boolean scalar).
     union
     {
-        CIMValueRep* _rep;
+        CIMValueRep* _rep = nullptr;
         Uint64 _bits;
     };
-    Uint8 _type;
+    Uint8 _type = 0;
 };
 
 PEGASUS_COMMON_LINKAGE Boolean operator==(const CIMValue& x, const CIMValue& y);
