@@ -620,18 +620,20 @@ const char* CimXmlTokenizer::endTag(const char* p, const char* end, bool last)
 {
     const char* q = p + 2;
     const char* nameEnd = nullptr;
+    bool matched = false;
     if (!_nameStarts.empty())
     {
         // Mostly the name is that of the open element, which was checked
         // as it opened: compared, not read again.
         std::size_t open = _nameStarts.back();
         std::size_t size = _names.size - open - 1;
-        if (std::size_t(end - q) > size && equalBytes(_names.data() + open, q, size) &&
-            !kBytes.name[static_cast<unsigned char>(q[size])] &&
-            static_cast<unsigned char>(q[size]) < 0x80)
+        matched = std::size_t(end - q) > size && equalBytes(_names.data() + open, q, size) &&
+                  !kBytes.name[static_cast<unsigned char>(q[size])] &&
+                  static_cast<unsigned char>(q[size]) < 0x80;
+        if (matched)
             nameEnd = q + size;
     }
-    if (!nameEnd)
+    if (!matched)
     {
         nameEnd = name(q, end, last);
         if (!nameEnd)
@@ -648,7 +650,8 @@ const char* CimXmlTokenizer::endTag(const char* p, const char* end, bool last)
         fail(p, _rootClosed ? "junk after document element" : kInvalidToken);
     std::size_t open = _nameStarts.back();
     std::size_t size = _names.size - open - 1;
-    if (size != std::size_t(nameEnd - q) || !equalBytes(_names.data() + open, q, size))
+    if (!matched &&
+        (size != std::size_t(nameEnd - q) || !equalBytes(_names.data() + open, q, size)))
         fail(p, "mismatched tag");
     _sink->endTag();
     _names.size = open;
