@@ -309,9 +309,10 @@ private:
 typedef CIMRepBlock<CIMPropertyRep> CIMPropertyBlock;
 typedef CIMRepBlock<CIMQualifierRep> CIMQualifierBlock;
 
-// A rep as CIMProperty's constructor makes it, with the same checks.
+// A rep as CIMProperty's constructor makes it, with the same checks; the
+// name and value are moved in.
 PEGASUS_COMMON_LINKAGE std::shared_ptr<CIMPropertyRep> newPropertyRep(
-    const CIMName& name,
+    CIMName name,
     CIMValue value,
     Uint32 arraySize,
     const CIMName& referenceClassName,

@@ -6,7 +6,7 @@
 PEGASUS_NAMESPACE_BEGIN
 
 std::shared_ptr<CIMPropertyRep> newPropertyRep(
-    const CIMName& name,
+    CIMName name,
     CIMValue value,
     Uint32 arraySize,
     const CIMName& referenceClassName,
@@ -26,7 +26,7 @@ std::shared_ptr<CIMPropertyRep> newPropertyRep(
         throw TypeMismatchException();
 
     std::shared_ptr<CIMPropertyRep> rep = CIMPropertyBlock::make(block);
-    rep->name = name;
+    rep->name = std::move(name);
     rep->value = std::move(value);
     rep->arraySize = arraySize;
     rep->referenceClassName = referenceClassName;

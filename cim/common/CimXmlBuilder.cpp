@@ -267,8 +267,7 @@ void CimXmlBuilder::deliverObject(const CIMObject& object, CimXmlTag from, Frame
 void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
 {
     CIMValue value = typedValue(f, f.isArray);
-    // The same rules the public constructor applies; the representation is
-    // then filled directly so that the decoded value is moved, not copied.
+    // Checked here first for a message that names the property.
     if (f.arraySize && (!value.isArray() || value.getArraySize() != f.arraySize))
         invalid("array property " + utf8Text(f.name.getString()) + " has " +
                 std::to_string(value.getArraySize()) + " elements, ARRAYSIZE is " +
@@ -278,15 +277,12 @@ void CimXmlBuilder::endProperty(Frame& f, Frame* parent)
     // blocks that grow as needed.
     if (parent && parent->tag == T::CLASS)
         makeRoom(parent->propertyBlock);
-    std::shared_ptr<CIMPropertyRep> rep = CIMPropertyBlock::make(
+    // The frame's name is set anew for each property: moved, not copied.
+    std::shared_ptr<CIMPropertyRep> rep = newPropertyRep(
+        std::move(f.name), std::move(value), f.arraySize, f.referenceClass, f.classOrigin,
+        f.propagated,
         parent && (parent->tag == T::INSTANCE || parent->tag == T::CLASS) ? parent->propertyBlock
                                                                            : nullptr);
-    rep->name = std::move(f.name);   // the frame's name is set anew for each property
-    rep->value = std::move(value);
-    rep->arraySize = f.arraySize;
-    rep->referenceClassName = f.referenceClass;
-    rep->classOrigin = f.classOrigin;
-    rep->propagated = f.propagated;
     rep->qualifiers.reserve(f.qualifiers.size());
     for (CIMQualifier& q : f.qualifiers)
         rep->qualifiers.add(std::move(q));
